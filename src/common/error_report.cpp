@@ -1,0 +1,53 @@
+#include "common/error_report.h"
+
+#include <new>
+
+#include "ports/dialogs.h"
+
+namespace tamber {
+
+std::string StandardErrorText(long number, std::string_view description, std::string_view module,
+                              std::string_view kind, std::string_view procedure, int line) {
+    std::string text = "Error " + std::to_string(number) + ": '";
+    text += description;
+    text += "'\r\nin ";
+    text += module;
+    text += ": ";
+    text += kind;
+    text += " ";
+    text += procedure;
+    text += " - Line # " + std::to_string(line) + "\r\n\r\nPlease contact ";
+    text += kSupportAddress;
+    text += " with this error message.";
+    return text;
+}
+
+VbError ToVbError(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const VbError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return VbError(err::kOutOfMemory, "Out of memory");
+    } catch (const std::out_of_range&) {
+        return VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    } catch (const std::exception& e) {
+        return VbError(err::kInvalidProcedureCall, e.what());
+    } catch (...) {
+        return VbError(err::kInvalidProcedureCall, "Invalid procedure call or argument");
+    }
+}
+
+void ReportError(const VbError& error, std::string_view module, std::string_view kind,
+                 std::string_view procedure, int line) {
+    AppDialogs().MsgBox(
+        StandardErrorText(error.number(), error.description(), module, kind, procedure, line),
+        mb::kOkOnly, AppTitle() + " error");
+}
+
+void ReportError(std::string_view module, std::string_view kind, std::string_view procedure,
+                 int line) {
+    ReportError(ToVbError(std::current_exception()), module, kind, procedure, line);
+}
+
+} // namespace tamber

@@ -1,0 +1,27 @@
+#pragma once
+// The standard message for an unexpected run-time error, shown by every procedure's handler.
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "common/vb_error.h"
+
+namespace tamber {
+
+inline constexpr std::string_view kSupportAddress = "support@tamberlist.com";
+
+// "Error N: 'description'" CRLF "in Module: Sub Proc - Line # n" CRLF CRLF "Please contact ...".
+std::string StandardErrorText(long number, std::string_view description, std::string_view module,
+                              std::string_view kind, std::string_view procedure, int line);
+
+// Turns whatever a procedure threw into the run-time error VB would have raised.
+VbError ToVbError(std::exception_ptr error);
+
+// Shows the standard message (OK only, caption "<title> error") through AppDialogs().
+// kind is "Sub" or "Function". Call from a catch block: ReportError(module, kind, proc, line).
+void ReportError(std::string_view module, std::string_view kind, std::string_view procedure,
+                 int line);
+void ReportError(const VbError& error, std::string_view module, std::string_view kind,
+                 std::string_view procedure, int line);
+
+} // namespace tamber
