@@ -16,7 +16,7 @@ class Contact;
 class Group;
 class Fields;
 } // namespace act
-class GroupConnection; // ports/group_table.h
+class GroupTableConnection; // ports/group_table.h
 
 struct Rect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -36,7 +36,7 @@ struct Module1 {
     Rect FieldRect;
     std::string DbName;
     std::string ConnectionString;
-    std::shared_ptr<GroupConnection> GroupConnection;
+    std::shared_ptr<GroupTableConnection> GroupConnection;
     bool AdoUnavailable = false;
     bool UseActDatabase = false;
     std::shared_ptr<act::Database> ActDatabase;
