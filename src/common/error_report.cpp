@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "common/program_end.h"
+
 #include "ports/dialogs.h"
 
 namespace tamber {
@@ -47,6 +49,13 @@ void ReportError(const VbError& error, std::string_view module, std::string_view
 
 void ReportError(std::string_view module, std::string_view kind, std::string_view procedure,
                  int line) {
+    // An End inside the procedure is not an error: let it reach the top.
+    try {
+        throw;
+    } catch (const ProgramEnded&) {
+        throw;
+    } catch (...) {
+    }
     ReportError(ToVbError(std::current_exception()), module, kind, procedure, line);
 }
 

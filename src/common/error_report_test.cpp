@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/program_end.h"
 #include "common/scripted_dialogs.h"
 
 namespace tamber {
@@ -42,6 +43,20 @@ TEST(ErrorReport, ForeignExceptionsBecomeRunTimeErrors) {
     EXPECT_EQ(as_vb([] { throw std::bad_alloc(); }).number(), err::kOutOfMemory);
     EXPECT_EQ(as_vb([] { throw std::out_of_range("x"); }).number(), err::kSubscriptOutOfRange);
     EXPECT_EQ(as_vb([] { throw VbError(13, "Type mismatch"); }).description(), "Type mismatch");
+}
+
+TEST(ErrorReport, EndIsNotReportedButPassesThroughTheHandler) {
+    ScriptedDialogs dialogs;
+    ScopedDialogs scope(dialogs);
+    auto procedure = [] {
+        try {
+            EndProgram();
+        } catch (...) {
+            ReportError("Module1", "Sub", "Init_Settings_Location", 1);
+        }
+    };
+    EXPECT_THROW(procedure(), ProgramEnded);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 } // namespace
