@@ -27,6 +27,7 @@ constexpr long kSubscriptOutOfRange = 9;
 constexpr long kTypeMismatch = 13;
 constexpr long kFileNotFound = 53;
 constexpr long kFileAlreadyOpen = 55;
+constexpr long kFileAlreadyExists = 58;
 constexpr long kDiskFull = 61;
 constexpr long kBadFileName = 52;
 constexpr long kPermissionDenied = 70;

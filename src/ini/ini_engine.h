@@ -1,0 +1,95 @@
+#pragma once
+// The profile-file (INI) engine: every read result and every byte it writes are those of the
+// Windows profile functions for ANSI files, while writes can be gathered into one atomic
+// file replacement and reads are served from a parsed copy that is re-read whenever the
+// file's stamp changes (another process rewrote or deleted it).
+//
+// Names are optional where the platform call takes a null pointer: a missing section means
+// "enumerate the sections", a missing key "enumerate the keys" or "delete the section", a
+// missing value "delete the key".
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ports/file_system.h"
+
+namespace tamber::ini {
+
+using Name = std::optional<std::string_view>;
+
+// Case-insensitive comparison of section and key names in code page 1252, folding ASCII and
+// accented Latin letters as the platform does.
+bool NamesEqual(std::string_view a, std::string_view b);
+
+class Document; // parsed lines of one file (ini_document.h)
+
+class Engine {
+  public:
+    explicit Engine(FileSystem& files);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // The platform's string read into a caller's buffer of size characters, with its exact
+    // return value and buffer contents (truncation, NUL-separated enumerations ending in two
+    // NULs). def null reads as "".
+    std::uint32_t GetString(const std::string& file, Name section, Name key, Name def, char* buffer,
+                            std::uint32_t size);
+
+    // The same reads without a buffer limit.
+    // The value (quotes stripped) or nullopt when the file, section or key is missing.
+    std::optional<std::string> Value(const std::string& file, std::string_view section,
+                                     std::string_view key);
+    // Every section name in file order (duplicates repeated).
+    std::vector<std::string> Sections(const std::string& file);
+    // The key names of the first section of that name (duplicates repeated).
+    std::vector<std::string> Keys(const std::string& file, std::string_view section);
+
+    // One platform write: set a value, delete a key (value null) or a section (key null),
+    // written to disk at once. Returns false when the file could not be written (also when
+    // the section is null); never throws.
+    bool WriteString(const std::string& file, Name section, Name key, Name value);
+
+    // Many changes, one atomic file write at Commit. The resulting bytes equal those of the
+    // same WriteString calls made one by one. Reads through the engine see committed
+    // changes only.
+    class Batch {
+      public:
+        Batch(Engine& engine, std::string file);
+        ~Batch();
+        Batch(Batch&&) noexcept;
+        void Write(std::string_view section, std::string_view key, std::string_view value);
+        void DeleteKey(std::string_view section, std::string_view key);
+        void DeleteSection(std::string_view section);
+        // Writes the file; throws VbError when it cannot. The batch may be used again.
+        void Commit();
+        // Number of changes waiting for Commit.
+        std::size_t Pending() const { return pending_; }
+
+      private:
+        Engine* engine_;
+        std::string file_;
+        std::unique_ptr<Document> doc_;
+        std::size_t pending_ = 0;
+    };
+    Batch Begin(const std::string& file) { return Batch(*this, file); }
+
+    // Drops every parsed copy (tests; a program never needs it).
+    void Forget();
+
+  private:
+    struct Cached;
+    const Document& Load(const std::string& file);
+    void Store(const std::string& file, const Document& doc);
+    FileSystem& files_;
+    std::map<std::string, std::unique_ptr<Cached>> cache_;
+};
+
+// The engine over Sys().files, created on first use.
+Engine& Profiles();
+
+} // namespace tamber::ini
