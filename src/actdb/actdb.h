@@ -41,6 +41,7 @@ struct Field {
     FieldWindow window = FieldWindow::Edit;
     bool hasPopup = false;          // ACT!'s own drop-down list
     std::vector<std::string> popup; // its values, in ACT!'s order
+    bool operator==(const Field&) const = default;
 };
 
 struct Contact {
@@ -50,6 +51,7 @@ struct Contact {
 
     const std::string* Value(int16_t field) const;
     void SetValue(int16_t field, std::string text);
+    bool operator==(const Contact&) const = default;
 };
 
 struct Group {
@@ -57,6 +59,7 @@ struct Group {
     std::string name;
     std::string parent;               // identifier of the parent group, empty for a top-level group
     std::vector<std::string> members; // contact identifiers
+    bool operator==(const Group&) const = default;
 };
 
 struct Database {
@@ -69,17 +72,21 @@ struct Database {
     Contact* FindContact(std::string_view id);
     const Group* FindGroup(std::string_view id) const;
     int32_t SubGroupCount(std::string_view id) const;
+    bool operator==(const Database&) const = default;
 };
 
 // Bad input: the message names the line ("line 12: ...").
 class FormatError : public std::runtime_error {
   public:
     FormatError(int line, const std::string& message)
-        : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line) {}
+        : std::runtime_error("line " + std::to_string(line) + ": " + message), line_(line),
+          message_(message) {}
     int line() const { return line_; }
+    const std::string& message() const { return message_; }
 
   private:
     int line_;
+    std::string message_;
 };
 
 // Parses the text of a database file; throws FormatError.
