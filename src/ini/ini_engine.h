@@ -55,8 +55,8 @@ class Engine {
     bool WriteString(const std::string& file, Name section, Name key, Name value);
 
     // Many changes, one atomic file write at Commit. The resulting bytes equal those of the
-    // same WriteString calls made one by one. Reads through the engine see committed
-    // changes only.
+    // same WriteString calls made one by one, applied to the file as it is at Commit. Reads
+    // through the engine see committed changes only.
     class Batch {
       public:
         Batch(Engine& engine, std::string file);
@@ -68,13 +68,16 @@ class Engine {
         // Writes the file; throws VbError when it cannot. The batch may be used again.
         void Commit();
         // Number of changes waiting for Commit.
-        std::size_t Pending() const { return pending_; }
+        std::size_t Pending() const { return ops_.size(); }
 
       private:
+        struct Op {
+            enum Kind { kSet, kDeleteKey, kDeleteSection } kind;
+            std::string section, key, value;
+        };
         Engine* engine_;
         std::string file_;
-        std::unique_ptr<Document> doc_;
-        std::size_t pending_ = 0;
+        std::vector<Op> ops_;
     };
     Batch Begin(const std::string& file) { return Batch(*this, file); }
 
@@ -83,7 +86,8 @@ class Engine {
 
   private:
     struct Cached;
-    const Document& Load(const std::string& file);
+    const Document& Load(const std::string& file, bool strict = false);
+    const Document& Parsed(const std::string& file);
     void Store(const std::string& file, const Document& doc);
     FileSystem& files_;
     std::map<std::string, std::unique_ptr<Cached>> cache_;

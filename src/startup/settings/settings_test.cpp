@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "common/program_end.h"
+#include "common/scripted_dialogs.h"
+#include "common/vb_error.h"
+#include "ports/platform.h"
+#include "startup/module1/module1.h"
+#include "startup/process/fake_process_launcher.h"
+#include "startup/settings/memory_file_system.h"
+#include "startup/settings/memory_settings_store.h"
+#include "startup/settings/settings.h"
+
+namespace tamber {
+namespace {
+
+class SettingsLocation : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetModule1();
+        Sys().files = &files;
+        Sys().settings = &settings;
+        Sys().processes = &processes;
+        processes.programFolder = "C:\\Program Files\\Tamberlist";
+        M().DbName = "Sales";
+    }
+    void TearDown() override { Sys() = Platform{}; }
+    MemoryFileSystem files;
+    MemorySettingsStore settings;
+    FakeProcessLauncher processes;
+    ScriptedDialogs dialogs;
+    ScopedDialogs scoped{dialogs};
+};
+
+TEST_F(SettingsLocation, DefaultsToTheProgramsDataFolder) {
+    files.MakeFolders("C:\\Program Files\\Tamberlist\\Data");
+    Init_Settings_Location();
+    EXPECT_EQ(M().SettingsDir, "C:\\Program Files\\Tamberlist\\Data\\");
+    EXPECT_EQ(M().IniFile, "C:\\Program Files\\Tamberlist\\Data\\Sales.ini");
+    EXPECT_EQ(M().ListsIniFile, "C:\\Program Files\\Tamberlist\\Data\\Sales_lists.ini");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsLocation, ConfiguredFolderIsUsedUncheckedAndUncreated) {
+    files.MakeFolders("C:\\Program Files\\Tamberlist\\Data");
+    settings.SaveSetting("Tamberlist", "Settings", "SettingsLocation", "D:\\Shared\\Lists");
+    Init_Settings_Location();
+    EXPECT_EQ(M().IniFile, "D:\\Shared\\Lists\\Sales.ini");
+    EXPECT_FALSE(files.Exists("D:\\Shared\\Lists"));
+}
+
+TEST_F(SettingsLocation, MissingProgramDataFolderEndsTheProgramEvenWithAnotherLocation) {
+    files.MakeFolders("D:\\Shared\\Lists");
+    settings.SaveSetting("Tamberlist", "Settings", "SettingsLocation", "D:\\Shared\\Lists");
+    EXPECT_THROW(Init_Settings_Location(), ProgramEnded);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt, "You need to create a sub-folder named 'Data' in the "
+                                       "C:\\Program Files\\Tamberlist folder.");
+    EXPECT_EQ(dialogs.shown[0].style, mb::kCritical);
+    EXPECT_EQ(dialogs.shown[0].title, "Tamberlist");
+    EXPECT_EQ(M().IniFile, "");
+}
+
+TEST_F(SettingsLocation, AFileNamedDataIsNotMistakenForMissing) {
+    // The existence test accepts files and folders alike, as the shell call does.
+    files.MakeFolders("C:\\Program Files\\Tamberlist");
+    files.WriteAll("C:\\Program Files\\Tamberlist\\Data", "");
+    Init_Settings_Location();
+    EXPECT_EQ(M().SettingsDir, "C:\\Program Files\\Tamberlist\\Data\\");
+}
+
+TEST_F(SettingsLocation, PathExists) {
+    files.MakeFolders("C:\\A\\B");
+    files.WriteAll("C:\\A\\f.lst", "x");
+    EXPECT_FALSE(Path_Exists(""));
+    EXPECT_TRUE(Path_Exists("C:\\A\\B"));
+    EXPECT_TRUE(Path_Exists("C:\\A\\f.lst"));
+    EXPECT_FALSE(Path_Exists("C:\\A\\g.lst"));
+}
+
+TEST_F(SettingsLocation, StoreFailureIsReportedNotThrown) {
+    files.MakeFolders("C:\\Program Files\\Tamberlist\\Data");
+    struct DeniedStore : MemorySettingsStore {
+        std::string GetSetting(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+            throw VbError(err::kPermissionDenied, "Permission denied");
+        }
+    } denied;
+    Sys().settings = &denied;
+    Init_Settings_Location();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Sub Init_Settings_Location - Line # 5"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace tamber
