@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/vb_error.h"
+#include "ini/ini_engine.h"
+#include "startup/settings/memory_file_system.h"
+
+namespace tamber::ini {
+namespace {
+
+constexpr const char* kFile = "C:\\t.ini";
+
+class IniEngine : public ::testing::Test {
+  protected:
+    MemoryFileSystem fs;
+    Engine eng{fs};
+
+    void Put(const std::string& bytes) { fs.WriteAll(kFile, bytes); }
+    std::string Bytes() { return fs.ReadAll(kFile).value_or("<missing>"); }
+
+    // Return value and the whole buffer, which starts filled with '#'.
+    struct Read {
+        std::uint32_t ret;
+        std::string buf;
+    };
+    Read Get(Name section, Name key, Name def = std::nullopt, std::uint32_t size = 64) {
+        std::string buf(size, '#');
+        std::uint32_t ret = eng.GetString(kFile, section, key, def, buf.data(), size);
+        return {ret, buf};
+    }
+    std::string Value(std::string_view section, std::string_view key,
+                      std::string_view def = "<default>") {
+        Read r = Get(section, key, def, 4096);
+        return r.buf.substr(0, r.ret);
+    }
+    std::string List(Name section) {
+        Read r = Get(section, std::nullopt, std::nullopt, 4096);
+        return r.buf.substr(0, r.ret);
+    }
+};
+
+using namespace std::string_literals;
+
+TEST_F(IniEngine, ParsesLinesAsThePlatformDoes) {
+    Put("top=unreachable\r\n"
+        "[ section1 ]  trailing text\r\n"
+        "  name1 \t=\v val1  \r\n"
+        "name2=\r\n"
+        "name3\r\n"
+        "a=b=c\r\n"
+        "=empty name\r\n"
+        "  ;comment=1\r\n"
+        "#hash=2\r\n"
+        "semi=x;y\r\n"
+        "q1=  \"   v   \"  \r\n"
+        "q2=\"'v'\"\r\n"
+        "q3=\"v'\r\n"
+        "q4=\"\r\n"
+        "q5=\"\"\r\n"
+        "[]\n"
+        "k=in empty section\r"
+        "[S]k=v\n"
+        "[no bracket  \r\n"
+        "x=1\r\n"
+        "[[sec]\r\n"
+        "y=2");
+    EXPECT_EQ(Value("section1", "name1"), "val1");
+    EXPECT_EQ(Value("section1", "name2"), "");
+    EXPECT_EQ(Value("section1", "name3"), "<default>");
+    EXPECT_EQ(Value("section1", "a"), "b=c");
+    EXPECT_EQ(Value("section1", ""), "empty name");
+    EXPECT_EQ(Value("section1", ";comment"), "<default>");
+    EXPECT_EQ(Value("section1", "#hash"), "2");
+    EXPECT_EQ(Value("section1", "semi"), "x;y");
+    EXPECT_EQ(Value("section1", "q1"), "   v   ");
+    EXPECT_EQ(Value("section1", "q2"), "'v'");
+    EXPECT_EQ(Value("section1", "q3"), "\"v'");
+    EXPECT_EQ(Value("section1", "q4"), "\"");
+    EXPECT_EQ(Value("section1", "q5"), "");
+    EXPECT_EQ(Value("section1", "top"), "<default>");
+    EXPECT_EQ(Value("", "k"), "in empty section");
+    EXPECT_EQ(Value("S", "k"), "<default>");
+    EXPECT_EQ(Value("no bracket", "x"), "1");
+    EXPECT_EQ(Value("[sec", "y"), "2");
+    EXPECT_EQ(List(std::nullopt), "section1\0\0S\0no bracket\0[sec\0"s);
+    EXPECT_EQ(List("section1"), "name1\0name2\0a\0\0#hash\0semi\0q1\0q2\0q3\0q4\0q5\0"s);
+}
+
+TEST_F(IniEngine, NamesMatchCaseBlindInCodePage1252) {
+    Put("[\xC9T\xC9 Stra\xDF"
+        "e]\r\n\x8Auvre=1\r\n\x9C=2\r\n\xD7=3\r\nMIXED=4\r\n");
+    EXPECT_EQ(Value("\xE9t\xE9 STRA\xDF"
+                    "E",
+                    "\x9Auvre"),
+              "1");
+    EXPECT_EQ(Value("\xE9t\xE9 stra\xDF"
+                    "e",
+                    "\x8C"),
+              "2");
+    EXPECT_EQ(Value("\xC9T\xC9 Stra\xDF"
+                    "e",
+                    "\xF7"),
+              "<default>"); // x and / are no pair
+    EXPECT_EQ(Value("\xC9T\xC9 Stra\xDF"
+                    "e",
+                    "mixed"),
+              "4");
+    EXPECT_TRUE(NamesEqual("\xFF", "\x9F"));
+    EXPECT_FALSE(NamesEqual("\xDF", "SS"));
+}
+
+TEST_F(IniEngine, CallerNamesLoseSpacesOnly) {
+    Put("[S]\r\nk=v\r\n");
+    EXPECT_EQ(Value("  S ", " k  "), "v");
+    EXPECT_EQ(Value("\tS", "k"), "<default>");
+    EXPECT_EQ(Value("S", "k\t"), "<default>");
+}
+
+TEST_F(IniEngine, DuplicatesFirstWinsEnumerationsRepeat) {
+    Put("[A]\r\nk=1\r\nk=2\r\n[B]\r\nj=0\r\n[a]\r\nk=3\r\nz=4\r\n");
+    EXPECT_EQ(Value("A", "k"), "1");
+    EXPECT_EQ(Value("a", "z"), "<default>");
+    EXPECT_EQ(List(std::nullopt), "A\0B\0a\0"s);
+    EXPECT_EQ(List("a"), "k\0k\0"s);
+}
+
+TEST_F(IniEngine, ValueBufferLimits) {
+    Put("[section1]\r\nname1=val1\r\n");
+    EXPECT_EQ(Get("section1", "name1", "", 4).ret, 3u);
+    EXPECT_EQ(Get("section1", "name1", "", 4).buf, "val\0"s);
+    EXPECT_EQ(Get("section1", "name1", "", 5).buf, "val1\0"s);
+    EXPECT_EQ(Get("section1", "name1", "", 5).ret, 4u);
+    EXPECT_EQ(Get("section1", "name1", "", 1).buf, "\0"s);
+    EXPECT_EQ(Get("section1", "name1", "", 1).ret, 0u);
+    Read none = Get("section1", "name1", "", 0);
+    EXPECT_EQ(none.ret, 0u);
+    EXPECT_EQ(none.buf, "");
+    Read untouched = {0, "##"};
+    untouched.ret = eng.GetString(kFile, "section1", "name1", "", untouched.buf.data(), 0);
+    EXPECT_EQ(untouched.buf, "##");
+}
+
+TEST_F(IniEngine, DefaultsLoseTrailingSpacesOnly) {
+    Put("[S]\r\nk=v\r\n");
+    EXPECT_EQ(Get("S", "missing", "default  ").ret, 7u);
+    EXPECT_EQ(Value("S", "missing", "   default \t "), "   default \t");
+    EXPECT_EQ(Value("nosuch", "k", "d"), "d");
+    Read nul = Get("S", "missing", std::nullopt, 8);
+    EXPECT_EQ(nul.ret, 0u);
+    EXPECT_EQ(nul.buf[0], '\0');
+    eng.Forget();
+    fs.Remove(kFile);
+    EXPECT_EQ(Value("S", "k", "gone "), "gone");
+}
+
+TEST_F(IniEngine, EnumerationBufferLimits) {
+    Put("[section1]\r\n[section2]\r\n");
+    Read whole = Get(std::nullopt, std::nullopt, std::nullopt, 19);
+    EXPECT_EQ(whole.ret, 18u);
+    EXPECT_EQ(whole.buf, "section1\0section2\0\0"s);
+    Read cut = Get(std::nullopt, std::nullopt, std::nullopt, 18);
+    EXPECT_EQ(cut.ret, 16u);
+    EXPECT_EQ(cut.buf, "section1\0section\0\0"s);
+    Read small = Get(std::nullopt, std::nullopt, std::nullopt, 16);
+    EXPECT_EQ(small.ret, 14u);
+    EXPECT_EQ(small.buf, "section1\0secti\0\0"s);
+    EXPECT_EQ(Get(std::nullopt, std::nullopt, std::nullopt, 2).buf, "\0\0"s);
+    fs.Remove(kFile);
+    Read missing = Get(std::nullopt, std::nullopt, std::nullopt, 8);
+    EXPECT_EQ(missing.ret, 0u);
+    EXPECT_EQ(missing.buf[0], '\0');
+}
+
+TEST_F(IniEngine, NewFilesSectionsAndKeysGoWhereThePlatformPutsThem) {
+    EXPECT_TRUE(eng.WriteString(kFile, "App1", "key1", "string1"));
+    EXPECT_EQ(Bytes(), "[App1]\r\nkey1=string1\r\n");
+    EXPECT_TRUE(eng.WriteString(kFile, " App1 ", " key2 ", " string2 "));
+    EXPECT_TRUE(eng.WriteString(kFile, "App2", "key4", "string4"));
+    EXPECT_EQ(Bytes(), "[App1]\r\nkey1=string1\r\nkey2= string2 \r\n[App2]\r\nkey4=string4\r\n");
+    Put("[S]\r\nb=value\r\na=value\r\n;note\r\n\r\n[T]\r\n");
+    for (const char* k : {"z", "b", "y", "a"})
+        eng.WriteString(kFile, "s", k, "");
+    EXPECT_EQ(Bytes(), "[S]\r\nb=\r\na=\r\nz=\r\ny=\r\n;note\r\n\r\n[T]\r\n");
+}
+
+TEST_F(IniEngine, UpdatesInPlaceKeepingSpellingAndOtherBytes) {
+    Put("; head\n\n[Sec]  \n  Key  =  old  \nk = v\nlast=1");
+    eng.WriteString(kFile, "SEC", "KEY", " new ");
+    EXPECT_EQ(Bytes(), "; head\n\n[Sec]  \nKey= new \nk = v\nlast=1");
+    eng.WriteString(kFile, "sec", "LAST", "2");
+    EXPECT_EQ(Bytes(), "; head\n\n[Sec]  \nKey= new \nk = v\nlast=2\r\n");
+}
+
+TEST_F(IniEngine, AppendingAfterAnUnterminatedLastLine) {
+    Put("junk before\r\n[A]\r\nk=v");
+    eng.WriteString(kFile, "B", "x", "1");
+    EXPECT_EQ(Bytes(), "junk before\r\n[A]\r\nk=v\r\n[B]\r\nx=1\r\n");
+    Put("[A]");
+    eng.WriteString(kFile, "a", "x", "1");
+    EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
+}
+
+TEST_F(IniEngine, DeletesKeysAndSections) {
+    Put("[App3]\r\nkey5=string5\r\n");
+    EXPECT_TRUE(eng.WriteString(kFile, "App3", "key5", std::nullopt));
+    EXPECT_EQ(Bytes(), "[App3]\r\n");
+    EXPECT_TRUE(eng.WriteString(kFile, "App3", "nokey", std::nullopt));
+    EXPECT_TRUE(eng.WriteString(kFile, "NoSection", std::nullopt, std::nullopt));
+    EXPECT_EQ(Bytes(), "[App3]\r\n");
+    Put("[A]\r\na=1\r\n;keep me\r\nnoequals\r\nb=2\r\n\r\n[B]\r\nc=3\r\n");
+    EXPECT_TRUE(eng.WriteString(kFile, "a", std::nullopt, std::nullopt));
+    EXPECT_EQ(Bytes(), ";keep me\r\n\r\n[B]\r\nc=3\r\n");
+    // Deleting from a missing file creates nothing.
+    EXPECT_TRUE(eng.WriteString("C:\\none.ini", "S", "k", std::nullopt));
+    EXPECT_TRUE(eng.WriteString("C:\\none.ini", "S", std::nullopt, std::nullopt));
+    EXPECT_FALSE(fs.Exists("C:\\none.ini"));
+    EXPECT_FALSE(eng.WriteString(kFile, std::nullopt, "k", "v"));
+}
+
+TEST_F(IniEngine, DeletingTheLastKeyThenAddingKeepsOrder) {
+    Put("[S]\r\na=1\r\n;c\r\nb=2\r\n[T]\r\n");
+    eng.WriteString(kFile, "S", "b", std::nullopt);
+    eng.WriteString(kFile, "S", "n", "3");
+    EXPECT_EQ(Bytes(), "[S]\r\na=1\r\nn=3\r\n;c\r\n[T]\r\n");
+    eng.WriteString(kFile, "S", "a", std::nullopt);
+    eng.WriteString(kFile, "S", "n", std::nullopt);
+    eng.WriteString(kFile, "S", "m", "4");
+    EXPECT_EQ(Bytes(), "[S]\r\nm=4\r\n;c\r\n[T]\r\n");
+}
+
+// Cases where Wine's kernel32 is known to differ from Windows: fixed expected bytes.
+TEST_F(IniEngine, WindowsBehaviourWhereWineDiffers) {
+    // Blank lines and "k = v" spacing of untouched lines survive an edit.
+    Put("[A]\r\n\r\nk = v\r\n\r\n[B]\r\n");
+    eng.WriteString(kFile, "B", "n", "  lead");
+    EXPECT_EQ(Bytes(), "[A]\r\n\r\nk = v\r\n\r\n[B]\r\nn=  lead\r\n");
+    EXPECT_EQ(Value("B", "n"), "lead");
+    // ";key" lines are comments: not found, not updated, not deleted.
+    Put("[A]\r\n;k=old\r\n");
+    EXPECT_EQ(Value("A", ";k"), "<default>");
+    eng.WriteString(kFile, "A", ";k", std::nullopt);
+    EXPECT_EQ(Bytes(), "[A]\r\n;k=old\r\n");
+    // The section name ends at the first ']'; none at all is tolerated.
+    Put("[a]b]\r\nk=1\r\n[c\r\nk=2\r\n");
+    EXPECT_EQ(List(std::nullopt), "a\0c\0"s);
+    // Byte-order marks other than UTF-16LE are plain bytes.
+    Put("\xEF\xBB\xBF[S]\r\nk=v\r\n");
+    EXPECT_EQ(Value("S", "k"), "<default>");
+    // Comments inside a deleted section stay.
+    Put("[A]\r\n;c\r\nk=v\r\n");
+    eng.WriteString(kFile, "A", std::nullopt, std::nullopt);
+    EXPECT_EQ(Bytes(), ";c\r\n");
+}
+
+TEST_F(IniEngine, ValuesWithLineBreaksBecomeLines) {
+    eng.WriteString(kFile, "S", "k", "one\r\nx=two");
+    EXPECT_EQ(Value("S", "k"), "one");
+    EXPECT_EQ(Value("S", "x"), "two");
+    eng.WriteString(kFile, "S", "y", "3");
+    EXPECT_EQ(Bytes(), "[S]\r\nk=one\r\nx=two\r\ny=3\r\n");
+}
+
+TEST_F(IniEngine, LongValuesReadWhole) {
+    const std::string v(65535, 'v');
+    eng.WriteString(kFile, "S", "k", v);
+    EXPECT_EQ(eng.Value(kFile, "S", "k"), v);
+    EXPECT_EQ(Get("S", "k", "", 999).ret, 998u);
+}
+
+TEST_F(IniEngine, CacheNoticesOtherWriters) {
+    Put("[S]\r\nk=1\r\n");
+    EXPECT_EQ(Value("S", "k"), "1");
+    Put("[S]\r\nk=2\r\n"); // same size, another process
+    EXPECT_EQ(Value("S", "k"), "2");
+    fs.Remove(kFile);
+    EXPECT_EQ(Value("S", "k"), "<default>");
+    EXPECT_EQ(List(std::nullopt), "");
+    Put("[T]\r\n");
+    EXPECT_EQ(List(std::nullopt), "T\0"s);
+}
+
+TEST_F(IniEngine, FailedWriteLeavesFileAndReadsUnchanged) {
+    Put("[S]\r\nk=1\r\n");
+    EXPECT_EQ(Value("S", "k"), "1");
+    fs.failWrites = err::kDiskFull;
+    EXPECT_FALSE(eng.WriteString(kFile, "S", "k", "2"));
+    EXPECT_EQ(Value("S", "k"), "1");
+    fs.failWrites = 0;
+    EXPECT_FALSE(eng.WriteString("C:\\no folder\\x.ini", "S", "k", "2"));
+    EXPECT_TRUE(eng.WriteString(kFile, "S", "j", "3"));
+    EXPECT_EQ(Bytes(), "[S]\r\nk=1\r\nj=3\r\n");
+}
+
+TEST_F(IniEngine, UnreadableFileIsNeverOverwritten) {
+    fs.MakeFolder("C:\\dir.ini");
+    EXPECT_EQ(eng.Value("C:\\dir.ini", "S", "k"), std::nullopt);
+    EXPECT_FALSE(eng.WriteString("C:\\dir.ini", "S", "k", "v"));
+    EXPECT_TRUE(fs.IsFolder("C:\\dir.ini"));
+}
+
+// A batch must leave exactly the bytes of the same calls made one by one.
+TEST_F(IniEngine, BatchEqualsSequentialWrites) {
+    const std::string start = "; list\r\n[Items]\r\n1=a\r\n\r\n[Index]\r\nCount=1\r\n";
+    std::mt19937 rng(7);
+    std::vector<std::string> sections = {"Items", "index", "New", " Other "};
+    fs.WriteAll("C:\\seq.ini", start);
+    fs.WriteAll("C:\\bat.ini", start);
+    Engine::Batch batch = eng.Begin("C:\\bat.ini");
+    for (int i = 0; i < 400; ++i) {
+        std::string s = sections[rng() % sections.size()];
+        std::string k = std::to_string(rng() % 30);
+        switch (rng() % 6) {
+        case 0:
+            eng.WriteString("C:\\seq.ini", s, k, std::nullopt);
+            batch.DeleteKey(s, k);
+            break;
+        case 1:
+            if (rng() % 8 == 0) {
+                eng.WriteString("C:\\seq.ini", s, std::nullopt, std::nullopt);
+                batch.DeleteSection(s);
+                break;
+            }
+            [[fallthrough]];
+        default:
+            eng.WriteString("C:\\seq.ini", s, k, "v" + std::to_string(i));
+            batch.Write(s, k, "v" + std::to_string(i));
+        }
+    }
+    int before = fs.writes;
+    batch.Commit();
+    EXPECT_EQ(fs.writes, before + 1);
+    EXPECT_EQ(batch.Pending(), 0u);
+    EXPECT_EQ(fs.ReadAll("C:\\bat.ini"), fs.ReadAll("C:\\seq.ini"));
+}
+
+TEST_F(IniEngine, BatchAppliesToTheFileAsItIsAtCommit) {
+    Put("[S]\r\na=1\r\n");
+    Engine::Batch batch = eng.Begin(kFile);
+    batch.Write("S", "b", "2");
+    EXPECT_EQ(Value("S", "b"), "<default>"); // not committed yet
+    Put("[S]\r\na=changed\r\n");
+    batch.Commit();
+    EXPECT_EQ(Bytes(), "[S]\r\na=changed\r\nb=2\r\n");
+    EXPECT_EQ(Value("S", "b"), "2");
+}
+
+TEST_F(IniEngine, FailedBatchCommitThrowsAndChangesNothing) {
+    Put("[S]\r\na=1\r\n");
+    Engine::Batch batch = eng.Begin(kFile);
+    batch.Write("S", "a", "2");
+    fs.failWrites = err::kDiskFull;
+    try {
+        batch.Commit();
+        FAIL() << "no error";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), err::kDiskFull);
+    }
+    EXPECT_EQ(Bytes(), "[S]\r\na=1\r\n");
+    EXPECT_EQ(Value("S", "a"), "1");
+    // Deletions only, on a missing file: nothing is created.
+    fs.failWrites = 0;
+    Engine::Batch none = eng.Begin("C:\\none.ini");
+    none.DeleteKey("S", "k");
+    none.Commit();
+    EXPECT_FALSE(fs.Exists("C:\\none.ini"));
+}
+
+} // namespace
+} // namespace tamber::ini
