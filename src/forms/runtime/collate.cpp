@@ -1,0 +1,102 @@
+#include "forms/runtime/collate.h"
+
+#include <array>
+#include <cstdint>
+
+namespace tamber::forms {
+namespace {
+
+struct Weights {
+    uint16_t primary;  // 0: ignored at first level (hyphen, apostrophe)
+    uint8_t secondary; // accent
+};
+
+unsigned char Lower(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
+    if (c == 0x8A || c == 0x8E) return static_cast<unsigned char>(c + 0x10); // S, Z caron
+    if (c == 0x9F) return 0xFF;                                              // Y diaeresis
+    return c;
+}
+
+// Base letter of the Latin-1 accented letters; accent tells them apart at the second level.
+char BaseLetter(unsigned char c, uint8_t& accent) {
+    static constexpr std::string_view kFrom =
+        "\xE0\xE1\xE2\xE3\xE4\xE5\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2\xF3\xF4\xF5\xF6\xF8"
+        "\xF9\xFA\xFB\xFC\xFD\xFF\x9A\x9E";
+    static constexpr std::string_view kTo = "aaaaaaceeeeiiiinoooooouuuuyysz";
+    static_assert(kFrom.size() == kTo.size());
+    auto at = kFrom.find(static_cast<char>(Lower(c)));
+    if (at == std::string_view::npos) return 0;
+    accent = static_cast<uint8_t>(1 + at);
+    return kTo[at];
+}
+
+Weights Weigh(unsigned char c) {
+    if (c == '-' || c == '\'') return {0, 0};
+    if (c >= '0' && c <= '9') return {static_cast<uint16_t>(0x200 + c), 0};
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+    if (c >= 'a' && c <= 'z') return {static_cast<uint16_t>(0x300 + c), 0};
+    uint8_t accent = 0;
+    if (char base = BaseLetter(c, accent)) return {static_cast<uint16_t>(0x300 + base), accent};
+    return {static_cast<uint16_t>(0x100 + c), 0}; // symbols and controls, in code order
+}
+
+} // namespace
+
+int CompareListText(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    // First level: skip ignorable characters, compare base weights.
+    for (;;) {
+        while (i < a.size() && Weigh(a[i]).primary == 0)
+            ++i;
+        while (j < b.size() && Weigh(b[j]).primary == 0)
+            ++j;
+        if (i == a.size() || j == b.size()) break;
+        int d = int(Weigh(a[i]).primary) - int(Weigh(b[j]).primary);
+        if (d) return d;
+        ++i, ++j;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    // Second level: accents, position by position over the significant characters.
+    i = j = 0;
+    for (;;) {
+        while (i < a.size() && Weigh(a[i]).primary == 0)
+            ++i;
+        while (j < b.size() && Weigh(b[j]).primary == 0)
+            ++j;
+        if (i == a.size() || j == b.size()) break;
+        int d = int(Weigh(a[i]).secondary) - int(Weigh(b[j]).secondary);
+        if (d) return d;
+        ++i, ++j;
+    }
+    // Last level: fewer ignorable characters first, then the characters themselves.
+    auto ignorable = [](std::string_view s) {
+        size_t k = 0;
+        for (char c : s)
+            k += Weigh(c).primary == 0;
+        return k;
+    };
+    if (size_t x = ignorable(a), y = ignorable(b); x != y) return x < y ? -1 : 1;
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t k = 0; k < n; ++k) {
+        int d = int(Lower(a[k])) - int(Lower(b[k]));
+        if (d) return d;
+    }
+    return int(a.size()) - int(b.size());
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (prefix.size() > text.size()) return false;
+    return EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (Lower(a[k]) != Lower(b[k])) return false;
+    return true;
+}
+
+} // namespace tamber::forms

@@ -1,0 +1,42 @@
+#include "forms/runtime/collate.h"
+
+#include <gtest/gtest.h>
+
+namespace tamber::forms {
+namespace {
+
+TEST(Collate, IgnoresCaseButNotOtherDifferences) {
+    EXPECT_EQ(CompareListText("Smith", "SMITH"), 0);
+    EXPECT_LT(CompareListText("Smith", "Smithe"), 0);
+    EXPECT_GT(CompareListText("b", "A"), 0);
+}
+
+TEST(Collate, SymbolsBeforeDigitsBeforeLetters) {
+    EXPECT_LT(CompareListText("~tilde", "0"), 0);
+    EXPECT_LT(CompareListText("_x", "1"), 0);
+    EXPECT_LT(CompareListText("9", "a"), 0);
+    EXPECT_LT(CompareListText("{", "A"), 0);
+}
+
+TEST(Collate, AccentedLettersSortWithTheirBaseLetter) {
+    EXPECT_LT(CompareListText("\xE9t\xE9", "f"), 0); // "été" before "f"
+    EXPECT_GT(CompareListText("\xE9t\xE9", "d"), 0);
+    EXPECT_GT(CompareListText("\xE9t\xE9", "ete"), 0); // accent breaks the tie
+    EXPECT_EQ(CompareListText("\xC9T\xC9", "\xE9t\xE9"), 0);
+}
+
+TEST(Collate, HyphenAndApostropheCountOnlyAsATieBreak) {
+    EXPECT_LT(CompareListText("co-op", "cop"), 0);
+    EXPECT_GT(CompareListText("co-op", "coop"), 0);
+    EXPECT_LT(CompareListText("O'Neil", "Onf"), 0);
+    EXPECT_GT(CompareListText("O'Neil", "Ona"), 0);
+}
+
+TEST(Collate, PrefixAndEqualityIgnoreCase) {
+    EXPECT_TRUE(StartsWithNoCase("Banana", "bAN"));
+    EXPECT_FALSE(StartsWithNoCase("Ban", "bank"));
+    EXPECT_TRUE(EqualsNoCase("\xC9t\xE9", "\xE9T\xC9"));
+}
+
+} // namespace
+} // namespace tamber::forms
