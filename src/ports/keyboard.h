@@ -13,7 +13,7 @@ class Keyboard {
     virtual std::int16_t KeyForChar(unsigned char ansi) = 0;
 
     // The character converted from the ANSI to the OEM code page.
-    virtual unsigned char AnsiToOem(unsigned char ansi) = 0;
+    virtual unsigned char OemChar(unsigned char ansi) = 0;
 
     // Scan code (low word) and shift state (high word) of an OEM character; 0xFFFFFFFF when
     // no key produces it.
