@@ -1,0 +1,99 @@
+#include "listbuild/listnames/list_names.h"
+
+#include <gtest/gtest.h>
+
+#include "common/scripted_dialogs.h"
+#include "ini/ini_engine.h"
+#include "ports/platform.h"
+#include "startup/inilib/inilib.h"
+#include "startup/module1/module1.h"
+#include "startup/settings/memory_file_system.h"
+
+namespace tamber {
+namespace {
+
+class ListNamesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetModule1();
+        fs.MakeFolders("C:\\Data");
+        saved = Sys().files;
+        Sys().files = &fs;
+        ini::Profiles().Forget();
+        M().ListsIniFile = "C:\\Data\\Contacts_lists.ini";
+    }
+    void TearDown() override {
+        ini::Profiles().Forget();
+        Sys().files = saved;
+    }
+    std::string Index() { return fs.ReadAll(M().ListsIniFile).value_or("<missing>"); }
+
+    MemoryFileSystem fs;
+    ScriptedDialogs dialogs;
+    ScopedDialogs scoped{dialogs};
+    FileSystem* saved = nullptr;
+};
+
+// Group identifiers as ACT! gives them: twelve characters, the last a blank.
+const std::string kSales = "AB12CD34EF5 ";
+const std::string kStaff = "ZZ99YY88XX7 ";
+
+TEST_F(ListNamesTest, AllGroupsListHasAFixedNameAndTouchesNoFile) {
+    EXPECT_EQ(Get_List_Name(0, kSales, true), "000001");
+    EXPECT_FALSE(fs.Exists(M().ListsIniFile));
+}
+
+TEST_F(ListNamesTest, ListsOfOneGroupShareItsNumber) {
+    EXPECT_EQ(Get_List_Name(1, kStaff, false), "100001");
+    EXPECT_EQ(Get_List_Name(1, kSales, false), "100002");
+    EXPECT_EQ(Get_List_Name(2, kSales, false), "200002_N");
+    EXPECT_EQ(Get_List_Name(2, kSales, true), "200002_C");
+    EXPECT_EQ(Get_List_Name(1, kStaff, true), "100001");
+    // The index file records each group once, in the order first seen.
+    EXPECT_EQ(IniLib::GetKeyValue("Index", "Count", "", "", "", M().ListsIniFile), "2");
+    EXPECT_EQ(IniLib::GetKeyValue("Items", "1", "", "", "", M().ListsIniFile), "ZZ99YY88XX7");
+    EXPECT_EQ(IniLib::GetKeyValue("Items", "2", "", "", "", M().ListsIniFile), "AB12CD34EF5");
+}
+
+TEST_F(ListNamesTest, ThirdGroupNamesMatchTheDocumentedExamples) {
+    Get_List_Name(1, "G1         X ", false);
+    Get_List_Name(1, "G2         X ", false);
+    const std::string third = "G3         X ";
+    EXPECT_EQ(Get_List_Name(1, third, false), "100003");
+    EXPECT_EQ(Get_List_Name(2, third, false), "200003_N");
+    EXPECT_EQ(Get_List_Name(2, third, true), "200003_C");
+    EXPECT_EQ(Index(), "[Items]\r\n1=G1         X \r\n2=G2         X \r\n3=G3         X \r\n"
+                       "[Index]\r\nCount=3\r\n");
+}
+
+TEST_F(ListNamesTest, IdentifierWithOrWithoutItsTrailingBlankIsTheSameGroup) {
+    // The list window hands identifiers over with their blank, value settings without it.
+    EXPECT_EQ(Get_List_Name(2, "AB12CD34EF5", false), "200001_N");
+    EXPECT_EQ(Get_List_Name(2, kSales, false), "200001_N");
+    EXPECT_EQ(Get_List_Name(1, "AB12CD34EF5", false), "100001");
+    EXPECT_EQ(IniLib::GetKeyValue("Index", "Count", "", "", "", M().ListsIniFile), "1");
+}
+
+TEST_F(ListNamesTest, IdentifiersAreOtherwiseComparedExactly) {
+    EXPECT_EQ(Get_List_Name(1, "abc", false), "100001");
+    EXPECT_EQ(Get_List_Name(1, "ABC", false), "100002");
+    EXPECT_EQ(Get_List_Name(1, " abc", false), "100001"); // the file keeps no leading blank
+    EXPECT_EQ(Get_List_Name(1, "abc d", false), "100003");
+}
+
+TEST_F(ListNamesTest, NumbersAreNeverReusedAndGapsAreSkipped) {
+    fs.WriteAll(M().ListsIniFile, "[Index]\r\nCount=5\r\n[Items]\r\n1=one\r\n5=five\r\n");
+    EXPECT_EQ(Get_List_Name(1, "five", false), "100005");
+    EXPECT_EQ(Get_List_Name(1, "new", false), "100006");
+    EXPECT_EQ(Get_List_Name(3, "one", false), "300001");
+}
+
+TEST_F(ListNamesTest, UnreadableCountIsReportedAndGivesNoName) {
+    fs.WriteAll(M().ListsIniFile, "[Index]\r\nCount=lots\r\n");
+    EXPECT_EQ(Get_List_Name(1, kSales, false), "");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("Module1: Function Get_List_Name"), std::string::npos);
+}
+
+} // namespace
+} // namespace tamber

@@ -1,0 +1,60 @@
+#include "staticlists/listfiles/list_file.h"
+
+#include "staticlists/listfiles/ansi_case.h"
+#include "vb/vb_convert.h"
+
+namespace tamber::listfile {
+
+std::string IndexLetter(std::string_view entry) {
+    if (entry.empty()) return {};
+    return std::string(1, ansi::Lower(entry.front()));
+}
+
+std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
+    std::vector<RunStart> runs;
+    std::string previous;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::string letter = IndexLetter(entries[i]);
+        if (letter.empty() || letter == previous) continue;
+        runs.push_back({letter, static_cast<std::int32_t>(i + 1)});
+        previous = std::move(letter);
+    }
+    return runs;
+}
+
+void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].empty()) out.Write(kItems, std::to_string(i + 1), entries[i]);
+    out.Write(kIndex, kCount, std::to_string(entries.size()));
+    for (const RunStart& run : RunStarts(entries))
+        out.Write(kIndex, run.letter, std::to_string(run.number));
+}
+
+std::int32_t Count(const std::string& file) {
+    std::string count = IniLib::GetKeyValue(kIndex, kCount, "", "", "", file);
+    return count.empty() ? 0 : vb::CLng(count);
+}
+
+std::string Entry(const std::string& file, std::int32_t n) {
+    return IniLib::GetKeyValue(kItems, std::to_string(n), "", "", "", file);
+}
+
+std::optional<std::int32_t> RunStartOf(const std::string& file, char ch) {
+    std::string start =
+        IniLib::GetKeyValue(kIndex, std::string(1, ansi::Lower(ch)), "", "", "", file);
+    if (start.empty() || !vb::IsNumeric(start)) return std::nullopt;
+    return vb::CLng(start);
+}
+
+std::vector<std::string> ReadByLastKey(const std::string& file) {
+    std::vector<std::string> entries;
+    auto keys = IniLib::Extract_Keys(kItems, file);
+    if (!keys || keys->empty()) return entries;
+    std::int32_t last = vb::CLng(keys->back());
+    entries.reserve(last > 0 ? static_cast<std::size_t>(last) : 0);
+    for (std::int32_t i = 1; i <= last; ++i)
+        entries.push_back(Entry(file, i));
+    return entries;
+}
+
+} // namespace tamber::listfile

@@ -1,0 +1,50 @@
+#pragma once
+// The list file layout shared by static list files and cache files: an INI file whose
+// [Items] section holds entry i under key "i" (1-based; an empty entry has no key) and whose
+// [Index] section holds "Count" (the number of entries) and, for every run of entries with
+// the same lower-cased first character, that character as key and the number of the run's
+// first entry as value. A character that begins two runs keeps the later run's number.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "staticlists/listfiles/profile_writer.h"
+
+namespace tamber::listfile {
+
+inline constexpr char kItems[] = "Items";
+inline constexpr char kIndex[] = "Index";
+inline constexpr char kCount[] = "Count";
+
+// The [Index] key of an entry: its first character in lower case; "" for an empty entry.
+std::string IndexLetter(std::string_view entry);
+
+struct RunStart {
+    std::string letter;
+    std::int32_t number = 0; // 1-based entry number
+};
+
+// The runs of entries, in order. Empty entries neither begin nor interrupt a run.
+std::vector<RunStart> RunStarts(const std::vector<std::string>& entries);
+
+// Queues the writes that store entries in the layout: [Items] keys for the non-empty entries,
+// [Index] "Count", then one [Index] key per run start, in order. Clears nothing first.
+void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries);
+
+// Readers of a stored list.
+// [Index] "Count"; 0 when missing. A count that is not a number is VbError 13.
+std::int32_t Count(const std::string& file);
+// [Items] key n; "" when missing.
+std::string Entry(const std::string& file, std::int32_t n);
+// The number stored under the [Index] key of ch (looked up without regard to case); nullopt
+// when there is none or it is not a number.
+std::optional<std::int32_t> RunStartOf(const std::string& file, char ch);
+
+// Every entry, counting to the numeric value of the last [Items] key; keys missing below it
+// read as empty entries. An empty or missing [Items] section gives no entries. A last key
+// that is not a number is VbError 13.
+std::vector<std::string> ReadByLastKey(const std::string& file);
+
+} // namespace tamber::listfile

@@ -1,0 +1,81 @@
+#include "staticlists/listfiles/list_file.h"
+
+#include "common/vb_error.h"
+#include "staticlists/listfiles/list_test_env.h"
+
+namespace tamber::listfile {
+namespace {
+
+class ListFileTest : public ListFolderTest {
+  protected:
+    // Stores entries as a cache refresh does: both sections emptied, then the layout.
+    void Store(const std::vector<std::string>& entries) {
+        IniLib::Batch batch(file);
+        BatchWriter out(batch);
+        StageEntries(out, entries);
+        ASSERT_TRUE(batch.Commit());
+    }
+    const std::string file = "C:\\Data\\Contacts_000001.dat";
+};
+
+TEST(RunStarts, EmptyEntriesNeitherBeginNorBreakRuns) {
+    std::vector<std::string> entries = {"", "alpha", "", "Avocado", "beta", "", "apple"};
+    std::vector<RunStart> runs = RunStarts(entries);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].letter, "a");
+    EXPECT_EQ(runs[0].number, 2);
+    EXPECT_EQ(runs[1].letter, "b");
+    EXPECT_EQ(runs[1].number, 5);
+    EXPECT_EQ(runs[2].letter, "a");
+    EXPECT_EQ(runs[2].number, 7);
+}
+
+TEST(IndexLetter, LowerCasesAccentedLettersOfTheCodePage) {
+    EXPECT_EQ(IndexLetter("\xC9t\xE9"), "\xE9");
+    EXPECT_EQ(IndexLetter("\x8A"), "\x9A");
+    EXPECT_EQ(IndexLetter("\x9F"), "\xFF");
+    EXPECT_EQ(IndexLetter("\xD7"), "\xD7"); // the multiplication sign has no case
+    EXPECT_EQ(IndexLetter("1a"), "1");
+    EXPECT_EQ(IndexLetter(""), "");
+}
+
+TEST_F(ListFileTest, EmptyEntriesKeepTheirNumberWithoutAKey) {
+    Store({"", "apple", "Avocado", "banana"});
+    EXPECT_EQ(Bytes(file), "[Items]\r\n2=apple\r\n3=Avocado\r\n4=banana\r\n"
+                           "[Index]\r\nCount=4\r\na=2\r\nb=4\r\n");
+    EXPECT_EQ(Count(file), 4);
+    EXPECT_EQ(Entry(file, 1), "");
+    EXPECT_EQ(Entry(file, 3), "Avocado");
+    EXPECT_EQ(Entry(file, 5), "");
+}
+
+TEST_F(ListFileTest, LetterLookupIgnoresCaseAndToleratesMissingOrBadKeys) {
+    fs.WriteAll(file, "[Index]\r\nCount=3\r\na=1\r\n\xE9=3\r\nz=oops\r\n"
+                      "[Items]\r\n1=Apple\r\n2=b\r\n3=\xC9t\xE9\r\n");
+    EXPECT_EQ(RunStartOf(file, 'A'), 1);
+    EXPECT_EQ(RunStartOf(file, 'a'), 1);
+    EXPECT_EQ(RunStartOf(file, '\xC9'), 3);
+    EXPECT_EQ(RunStartOf(file, 'b'), std::nullopt);
+    EXPECT_EQ(RunStartOf(file, 'z'), std::nullopt);
+}
+
+TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadCountIsAnError) {
+    EXPECT_EQ(Count(file), 0);
+    EXPECT_EQ(Entry(file, 1), "");
+    EXPECT_TRUE(ReadByLastKey(file).empty());
+    fs.WriteAll(file, "[Index]\r\nCount=many\r\n[Items]\r\n1=a\r\nlast=b\r\n");
+    EXPECT_THROW(Count(file), VbError);
+    EXPECT_THROW(ReadByLastKey(file), VbError);
+}
+
+TEST_F(ListFileTest, ReadByLastKeyAndCountAgreeForStoredLists) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < 1500; ++i)
+        entries.push_back("entry " + std::to_string(i));
+    Store(entries);
+    EXPECT_EQ(Count(file), 1500);
+    EXPECT_EQ(ReadByLastKey(file), entries);
+}
+
+} // namespace
+} // namespace tamber::listfile

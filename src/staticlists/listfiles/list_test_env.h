@@ -1,0 +1,40 @@
+#pragma once
+// A settings folder in memory with the profile engine over it, and scripted message boxes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/scripted_dialogs.h"
+#include "ini/ini_engine.h"
+#include "ports/platform.h"
+#include "startup/module1/module1.h"
+#include "startup/settings/memory_file_system.h"
+
+namespace tamber {
+
+class ListFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetModule1();
+        fs.MakeFolders("C:\\Data");
+        saved = Sys().files;
+        Sys().files = &fs;
+        ini::Profiles().Forget();
+        M().SettingsDir = "C:\\Data\\";
+        M().DbName = "Contacts";
+        M().IniFile = "C:\\Data\\Contacts.ini";
+        M().ListsIniFile = "C:\\Data\\Contacts_lists.ini";
+    }
+    void TearDown() override {
+        ini::Profiles().Forget();
+        Sys().files = saved;
+    }
+    std::string Bytes(const std::string& path) { return fs.ReadAll(path).value_or("<missing>"); }
+
+    MemoryFileSystem fs;
+    ScriptedDialogs dialogs;
+    ScopedDialogs scoped{dialogs};
+    FileSystem* saved = nullptr;
+};
+
+} // namespace tamber

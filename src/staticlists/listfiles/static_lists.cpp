@@ -1,0 +1,240 @@
+#include "staticlists/listfiles/static_lists.h"
+
+#include <algorithm>
+#include <array>
+
+#include "common/error_report.h"
+#include "common/vb_error.h"
+#include "ports/dialogs.h"
+#include "ports/file_system.h"
+#include "ports/platform.h"
+#include "startup/module1/module1.h"
+#include "staticlists/listfiles/ansi_case.h"
+#include "staticlists/listfiles/list_file.h"
+
+namespace tamber::staticlists {
+
+namespace {
+
+BeepHook g_beep = nullptr;
+
+constexpr std::string_view kExtension = ".lst";
+
+FileSystem& Files() {
+    if (!Sys().files) throw VbError(err::kObjectRequired, "Object required");
+    return *Sys().files;
+}
+
+std::vector<std::string> ListNames() {
+    std::vector<std::string> names;
+    for (const std::string& file : Files().ListFiles(M().SettingsDir, "*.lst"))
+        names.push_back(file.size() >= 4 ? file.substr(0, file.size() - 4) : std::string());
+    return names;
+}
+
+} // namespace
+
+std::string ListPath(const std::string& name) {
+    return M().SettingsDir + name + std::string(kExtension);
+}
+
+ExistingLists Get_Existing_Lists() {
+    int line = 0;
+    try {
+        line = 1;
+        std::vector<std::string> names = ListNames();
+        line = 2;
+        if (names.empty()) return std::string(kNoListMarker);
+        return names;
+    } catch (...) {
+        ReportError("Module1", "Function", "Get_Existing_Lists", line);
+        return std::vector<std::string>{};
+    }
+}
+
+bool IsNoListMarker(const ExistingLists& lists) {
+    const auto* text = std::get_if<std::string>(&lists);
+    return text && *text == kNoListMarker;
+}
+
+std::string Get_List_string() {
+    int line = 0;
+    try {
+        line = 1;
+        std::string all;
+        for (const std::string& name : ListNames())
+            all += name + "|";
+        return all;
+    } catch (...) {
+        ReportError("frmNew", "Function", "Get_List_string", line);
+        return {};
+    }
+}
+
+bool Name_Taken(const std::string& typed, const std::string& currentName) {
+    int line = 0;
+    try {
+        line = 1;
+        // A list may take another capitalisation of its own name.
+        if (!currentName.empty() && ansi::EqualNoCase(typed, currentName)) return false;
+        line = 2;
+        for (const std::string& name : ListNames())
+            if (ansi::EqualNoCase(name, typed)) return true;
+        return false;
+    } catch (...) {
+        ReportError("frmNew", "Function", "Name_Taken", line);
+        return false;
+    }
+}
+
+std::int16_t ValidateText(std::int16_t KeyAscii, const std::string& Allowed, bool AllowBackspace) {
+    int line = 0;
+    try {
+        line = 1;
+        std::string allowed = ansi::Upper(Allowed);
+        line = 2;
+        if (AllowBackspace) allowed += '\b';
+        line = 3;
+        if (KeyAscii < 0 || KeyAscii > 255)
+            throw VbError(err::kInvalidProcedureCall, "Invalid procedure call or argument");
+        char typed = ansi::Upper(static_cast<char>(KeyAscii));
+        line = 4;
+        if (allowed.find(typed) != std::string::npos) return KeyAscii;
+        line = 5;
+        if (g_beep) g_beep();
+        return 0;
+    } catch (...) {
+        ReportError("modDataValidation", "Function", "ValidateText", line);
+        return 0;
+    }
+}
+
+void SetBeepHook(BeepHook hook) {
+    g_beep = hook;
+}
+
+void BubbleSort(std::vector<std::string>& items, std::optional<std::int32_t> LastIndex,
+                bool Descending) {
+    std::int32_t last = LastIndex ? *LastIndex : static_cast<std::int32_t>(items.size()) - 1;
+    if (last >= static_cast<std::int32_t>(items.size()))
+        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    const std::int32_t first = 0;
+    std::int32_t bound = last - 1;
+    for (;;) {
+        std::int32_t lastExchange = 0;
+        for (std::int32_t i = first; i <= bound; ++i) {
+            if ((items[i] > items[i + 1]) != Descending) {
+                std::swap(items[i], items[i + 1]);
+                lastExchange = i;
+            }
+        }
+        if (lastExchange == 0) break;
+        bound = lastExchange - 1;
+    }
+}
+
+std::string ListNameProblem(const std::string& name) {
+    if (name.empty()) return "Please type a name for the list.";
+    for (char c : name) {
+        if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+            return std::string("A list name cannot contain the character ") + c +
+                   " (none of \\ / : * ? \" < > | can be used in a file name).";
+        if (static_cast<unsigned char>(c) < 32)
+            return "A list name cannot contain tabs, line breaks or other control characters.";
+    }
+    if (name.back() == ' ' || name.back() == '.')
+        return "A list name cannot end with a space or a period.";
+    // Device names stay reserved whatever extension follows them ("CON.txt").
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    stem = ansi::Upper(stem);
+    static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+    bool reserved = std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end();
+    if (stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+        stem[3] >= '1' && stem[3] <= '9')
+        reserved = true;
+    if (reserved)
+        return "\"" + name.substr(0, stem.size()) +
+               "\" is a device name reserved by Windows and cannot be used as a list name.";
+    return {};
+}
+
+bool CheckListName(const std::string& name) {
+    std::string problem = ListNameProblem(name);
+    if (problem.empty()) return true;
+    AppDialogs().MsgBox(problem, mb::kExclamation, AppTitle());
+    return false;
+}
+
+std::vector<std::string> ReadList(const std::string& file) {
+    return listfile::ReadByLastKey(file);
+}
+
+std::string ReadListText(const std::string& file) {
+    std::string text;
+    for (const std::string& item : ReadList(file))
+        text += item + "\r\n";
+    return text;
+}
+
+std::vector<std::string> SortedItems(std::string_view text) {
+    std::vector<std::string> items;
+    // Every kind of line break ends a line: a lone CR or LF kept inside an item would
+    // break its line in the file and lose the rest of the item.
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        if (end > start) items.emplace_back(text.substr(start, end - start));
+        if (end == text.size()) break;
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    }
+    // Equal items are indistinguishable, so any sort by character code orders them exactly
+    // as the bubble sort does, without its quadratic time on long lists.
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items) {
+    out.DeleteSection(listfile::kItems);
+    listfile::StageEntries(out, items);
+}
+
+bool SaveList(const std::string& file, std::string_view text) {
+    std::vector<std::string> items = SortedItems(text);
+    if (items.size() > static_cast<std::size_t>(kMaxItems)) {
+        AppDialogs().MsgBox("This list has " + std::to_string(items.size()) +
+                                " items, but a list can hold at most 32,767 items. "
+                                "Remove some items and save again; nothing was saved.",
+                            mb::kExclamation, AppTitle());
+        return false;
+    }
+    IniLib::Batch batch(file);
+    listfile::BatchWriter out(batch);
+    StageSave(out, items);
+    return batch.Commit();
+}
+
+void RenameList(const std::string& oldName, const std::string& newName) {
+    if (oldName == newName) return;
+    std::string from = ListPath(oldName), to = ListPath(newName);
+    FileSystem& files = Files();
+    if (ansi::EqualNoCase(oldName, newName)) {
+        // Same file under another capitalisation: copying onto itself and deleting the
+        // "old" one would delete the list.
+        files.Rename(from, to, true);
+        return;
+    }
+    std::optional<std::string> bytes = files.ReadAll(from);
+    if (!bytes) throw VbError(err::kFileNotFound, "File not found");
+    files.WriteAll(to, *bytes);
+    files.Remove(from);
+}
+
+void DeleteList(const std::string& name) {
+    Files().Remove(ListPath(name));
+}
+
+} // namespace tamber::staticlists
