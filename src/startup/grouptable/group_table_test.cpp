@@ -1,49 +1,14 @@
 #include <functional>
-#include <map>
-#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "common/vb_error.h"
-#include "ports/file_system.h"
 #include "startup/grouptable/dbf_group_tables.h"
 #include "startup/grouptable/dbf_writer.h"
+#include "startup/settings/memory_file_system.h"
 
 namespace tamber {
 namespace {
-
-// Just enough of a file system for the reader: one folder of files.
-class OneFolder : public FileSystem {
-  public:
-    std::string folder = "C:\\ACT";
-    std::map<std::string, std::string> files; // by full path
-    int reads = 0;
-
-    std::optional<std::string> ReadAll(const std::string& path) override {
-        ++reads;
-        auto it = files.find(path);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
-    }
-    bool IsFolder(const std::string& path) override {
-        return path == folder || path == folder + "\\";
-    }
-    bool Exists(const std::string& path) override {
-        return IsFolder(path) || files.count(path) != 0;
-    }
-    void WriteAll(const std::string&, std::string_view) override { Unused(); }
-    FileStamp Stamp(const std::string&) override { Unused(); }
-    void Remove(const std::string&) override { Unused(); }
-    void Rename(const std::string&, const std::string&, bool) override { Unused(); }
-    void MakeFolder(const std::string&) override { Unused(); }
-    std::vector<std::string> ListFiles(const std::string&, const std::string&) override {
-        Unused();
-    }
-    std::uint64_t LastWriteTime(const std::string&) override { Unused(); }
-
-  private:
-    [[noreturn]] static void Unused() { throw std::logic_error("not used by the reader"); }
-};
 
 const char kConnect[] = "Provider=CodeBase;Location=C:\\ACT;Extended Properties=";
 
@@ -59,15 +24,16 @@ long ErrorNumber(const std::function<void()>& f) {
 class GroupTableTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs.files["C:\\ACT\\Sales.gdb"] = WriteGroupTable({
-            {"G1", "", "Customers"},
-            {"G2", "G1", "Key accounts"},
-            {"G3", "", "Suppliers"},
-            {"G4", "G1", "Prospects"},
-            {"G5", "O'Neil", "Quoted parent"},
-            {"G6", " G1", "Leading blank"},
-            {"G7", "g1", "Lower case"},
-        });
+        fs.MakeFolders("C:\\ACT");
+        Put("Sales.gdb", WriteGroupTable({
+                             {"G1", "", "Customers"},
+                             {"G2", "G1", "Key accounts"},
+                             {"G3", "", "Suppliers"},
+                             {"G4", "G1", "Prospects"},
+                             {"G5", "O'Neil", "Quoted parent"},
+                             {"G6", " G1", "Leading blank"},
+                             {"G7", "g1", "Lower case"},
+                         }));
     }
 
     std::unique_ptr<GroupRecordset> Table() {
@@ -81,7 +47,11 @@ class GroupTableTest : public ::testing::Test {
         return names;
     }
 
-    OneFolder fs;
+    void Put(const std::string& name, const std::string& bytes) {
+        fs.WriteAll("C:\\ACT\\" + name, bytes);
+    }
+
+    MemoryFileSystem fs;
     std::unique_ptr<GroupTables> tables = MakeDbfGroupTables(fs);
 };
 
@@ -92,17 +62,17 @@ TEST_F(GroupTableTest, OpenRefusesWhatCannotBeRead) {
     EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "Other.gdb"); }),
               err::kFileNotFound);
 
-    fs.files["C:\\ACT\\Bad.gdb"] = "not a table";
+    Put("Bad.gdb", "not a table");
     EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "Bad.gdb"); }),
               ado::kProviderError);
 
     DbfWriter noParent({{"GRP_ID", 'C', 12}, {"GRP_NAME", 'C', 40}});
-    fs.files["C:\\ACT\\NoParent.gdb"] = noParent.Bytes();
+    Put("NoParent.gdb", noParent.Bytes());
     EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "NoParent.gdb"); }),
               ado::kProviderError);
 
     DbfWriter numericName({{"PERANTID", 'C', 12}, {"GRP_NAME", 'N', 10}});
-    fs.files["C:\\ACT\\Numeric.gdb"] = numericName.Bytes();
+    Put("Numeric.gdb", numericName.Bytes());
     EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "Numeric.gdb"); }),
               ado::kProviderError);
 
@@ -165,7 +135,7 @@ TEST_F(GroupTableTest, FilterRefusesWhatItCannotEvaluate) {
 TEST_F(GroupTableTest, FilterOnANonCharacterColumnIsAnError) {
     DbfWriter w({{"PERANTID", 'C', 12}, {"GRP_NAME", 'C', 20}, {"LEVEL", 'N', 3}});
     w.AddRow({"", "Top", "1"});
-    fs.files["C:\\ACT\\Typed.gdb"] = w.Bytes();
+    Put("Typed.gdb", w.Bytes());
     auto rs = tables->Open(kConnect, "C:\\ACT", "Typed.gdb")->OpenTable("Typed.gdb");
     EXPECT_EQ(ErrorNumber([&] { rs->SetFilter("LEVEL='1'"); }), ado::kProviderError);
     EXPECT_EQ(ErrorNumber([&] { rs->Field("LEVEL"); }), ado::kProviderError);
@@ -174,12 +144,12 @@ TEST_F(GroupTableTest, FilterOnANonCharacterColumnIsAnError) {
 TEST_F(GroupTableTest, RecordSetsSnapshotTheFileWhenOpened) {
     auto connection = tables->Open(kConnect, "C:\\ACT", "Sales.gdb");
     auto before = connection->OpenTable("Sales.gdb");
-    fs.files["C:\\ACT\\Sales.gdb"] = WriteGroupTable({{"N1", "", "New"}});
+    Put("Sales.gdb", WriteGroupTable({{"N1", "", "New"}}));
     auto after = connection->OpenTable("Sales.gdb");
     EXPECT_EQ(before->RecordCount(), 7);
     EXPECT_EQ(Rows(*after), std::vector<std::string>{"New"});
 
-    fs.files.erase("C:\\ACT\\Sales.gdb");
+    fs.Remove("C:\\ACT\\Sales.gdb");
     EXPECT_EQ(ErrorNumber([&] { connection->OpenTable("Sales.gdb"); }), err::kFileNotFound);
 }
 
@@ -187,7 +157,7 @@ TEST_F(GroupTableTest, DeletedGroupsAreNotListed) {
     DbfWriter w({{"PERANTID", 'C', 12}, {"GRP_NAME", 'C', 20}});
     w.AddRow({"", "Kept"});
     w.AddRow({"", "Removed"}, true);
-    fs.files["C:\\ACT\\Del.gdb"] = w.Bytes();
+    Put("Del.gdb", w.Bytes());
     auto rs = tables->Open(kConnect, "C:\\ACT", "Del.gdb")->OpenTable("Del.gdb");
     EXPECT_EQ(rs->RecordCount(), 1);
     EXPECT_EQ(Rows(*rs), std::vector<std::string>{"Kept"});
