@@ -35,17 +35,13 @@ inline constexpr int32_t kDispidCannotCommunicate = 3; // () -> Boolean
 inline constexpr int32_t kDispidOnDatabaseClosing = 1; // notification
 inline constexpr int32_t kDispidOnAppClosing = 2;      // notification
 
-// Error numbers ACT! raises (HRESULTs of the interface facility, as VB shows them: signed).
-// A server raises them through EXCEPINFO.scode with the description given here.
-inline constexpr long kErrNoDatabase = static_cast<int32_t>(0x80040201u); // "No database is open"
-inline constexpr long kErrNotAttached =
-    static_cast<int32_t>(0x80040202u); // "The database object is not attached"
-inline constexpr long kErrNoCurrentRecord =
-    static_cast<int32_t>(0x80040203u);                                     // "No current record"
-inline constexpr long kErrNoSuchField = static_cast<int32_t>(0x80040204u); // "No such field"
-inline constexpr long kErrBadArgument = static_cast<int32_t>(0x80040205u); // "Invalid argument"
-inline constexpr long kErrNoSuchView = static_cast<int32_t>(0x80040206u);  // "No such view"
-inline constexpr long kErrNotFound = static_cast<int32_t>(0x80040207u);    // "Record not found"
+// Error numbers ACT! raises (HRESULTs as VB shows them: signed), through EXCEPINFO.scode.
+// Non-numeric text where ACT! wants a number is a type mismatch (err::kTypeMismatch).
+inline constexpr long kErrNoDatabase = static_cast<int32_t>(0x80040201u);      // none open
+inline constexpr long kErrNotAttached = static_cast<int32_t>(0x80040202u);     // OpenEx first
+inline constexpr long kErrNoCurrentRecord = static_cast<int32_t>(0x80040203u); // cursor at EOF
+inline constexpr long kErrNotFound = static_cast<int32_t>(0x80040204u); // field, view, command
+inline constexpr long kErrInvalidArgument = static_cast<int32_t>(0x80070057u); // E_INVALIDARG
 
 class Views;
 class View;
@@ -63,14 +59,15 @@ class App {
     virtual std::shared_ptr<act::Views> Views() = 0;
     // Full path of the open database file ("" when none is open).
     virtual std::string GetOpenDBName() = 0;
-    // Runs an ACT! menu command by number (150 closes the open database).
+    // Runs an ACT! menu command by number: 150 closes the open database; others kErrNotFound.
     virtual void Command(int16_t command) = 0;
 };
 
 class Views {
   public:
     virtual ~Views() = default;
-    // Create(1, "CV") gives the contact view; fails (kErrNoDatabase) without an open database.
+    // Create(1, "CV") gives the contact view; fails (kErrNoDatabase) without an open database,
+    // kErrNotFound for any other view.
     virtual std::shared_ptr<View> Create(int16_t kind, const std::string& name) = 0;
 };
 
@@ -92,16 +89,22 @@ class View {
 class Database {
   public:
     virtual ~Database() = default;
-    // OpenEx("") attaches to the database ACT! has open.
+    // OpenEx("") attaches to the database ACT! has open (so does its exact path; another path
+    // raises kErrNotFound). Contact and Group raise kErrNotAttached until then and after Close;
+    // objects they gave out stay usable while ACT! keeps the database open.
     virtual void OpenEx(const std::string& path) = 0;
     virtual void Close() = 0;
     virtual std::shared_ptr<act::Contact> Contact() = 0;
     virtual std::shared_ptr<act::Group> Group() = 0;
 };
 
+// Objects reached from a Database (and the contact view) belong to the database ACT! had open
+// when they were made: once ACT! closes it they raise kErrNoDatabase.
+
 // A cursor over all groups in ACT!'s order. Identifiers come back with one trailing blank;
 // GoTo and comparisons ignore trailing blanks. GoTo to an unknown identifier leaves the cursor
-// without a current record (isEOF True); reading data there raises kErrNoCurrentRecord.
+// without a current record (isEOF True); reading data there raises kErrNoCurrentRecord, and so
+// does MoveNext past the end.
 class Group {
   public:
     virtual ~Group() = default;
@@ -119,7 +122,7 @@ class Group {
     virtual std::shared_ptr<MemberCursor> Members() = 0;
 };
 
-// The members of one group.
+// The members of one group. MoveFirst on a group without members raises kErrNoCurrentRecord.
 class MemberCursor {
   public:
     virtual ~MemberCursor() = default;
@@ -127,22 +130,23 @@ class MemberCursor {
     virtual void MoveNext() = 0;
     virtual bool isEOF() = 0;
     virtual int32_t RecordCount() = 0;
-    // 1: the member's contact identifier.
+    // 1: the member's contact identifier, with one trailing blank.
     virtual std::string Data(int16_t field) = 0;
 };
 
 class Contact {
   public:
     virtual ~Contact() = default;
-    // Makes the contact current; an unknown identifier raises kErrNotFound.
+    // Makes the contact current; an unknown identifier leaves no current contact.
     virtual void GoTo(const std::string& contactId) = 0;
     // Field value of the current contact by field identifier (25, 78, 79, ...).
     virtual std::string Data(int16_t field) = 0;
     virtual std::shared_ptr<act::Fields> Fields() = 0;
 };
 
-// The contact fields. Numbers passed to ID and Label are field identifiers: ID(n) gives n
-// when a field with that identifier exists, else -1; text arguments are identifiers as text.
+// The contact fields. A number passed to ID or Label is a position in ACT!'s field numbering
+// (0 .. Count-1): ID(n) gives the identifier of the field at n, -1 when there is none. Text
+// arguments are field identifiers as text. An unknown field raises kErrNotFound.
 class Fields {
   public:
     virtual ~Fields() = default;
@@ -162,12 +166,17 @@ class PopupInfo {
   public:
     virtual ~PopupInfo() = default;
     virtual int16_t PopupCount() = 0;
-    // Index from 0; out of range raises kErrBadArgument.
+    // Index from 0; out of range raises kErrInvalidArgument.
     virtual std::string value(int16_t index) = 0;
 };
 
 // ACTOLE.AUXCMDS: the add-on's command, toolbar buttons and Tools-menu entries per view
-// (views 1-6). Results: 0 success, anything else failure; the Exists members give 1 or 0.
+// (views 1-6); names compare without regard to case. Results: 0 success, otherwise one of
+// kAux...; the Exists members give 1 or 0.
+inline constexpr int32_t kAuxBadArgument = 1;    // empty name or program, "[]=" in the name
+inline constexpr int32_t kAuxUnknownCommand = 2; // the name is not registered
+inline constexpr int32_t kAuxBadView = 3;        // view outside 1..6
+inline constexpr int32_t kAuxNotPresent = 4;     // removing what is not there
 class AuxCommands {
   public:
     virtual ~AuxCommands() = default;
@@ -190,7 +199,7 @@ enum class Notification { DatabaseClosing, AppClosing };
 class EventControl {
   public:
     virtual ~EventControl() = default;
-    // Member 1 (argument 0): 1 or more when ACT! can be reached with a database open.
+    // Member 1 (argument 0): 1 or more when ACT! can be reached with a database open, else 0.
     virtual int32_t DatabaseOpen(int32_t reserved) = 0;
     // Member 2: releases the event connection.
     virtual void Disconnect() = 0;
