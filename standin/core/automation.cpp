@@ -531,7 +531,7 @@ std::shared_ptr<AutoObject> Standin::CreateDatabase() {
 std::shared_ptr<AutoObject> Standin::CreateAuxCmds() {
     return std::make_shared<AuxCmds>(aux_);
 }
-std::shared_ptr<AutoObject> Standin::CreateEvent() {
+std::shared_ptr<AutoObject> Standin::CreateEventControl() {
     return std::make_shared<Event>(*this);
 }
 

@@ -89,7 +89,7 @@ class Standin {
     std::shared_ptr<AutoObject> CreateApp();
     std::shared_ptr<AutoObject> CreateDatabase();
     std::shared_ptr<AutoObject> CreateAuxCmds();
-    std::shared_ptr<AutoObject> CreateEvent();
+    std::shared_ptr<AutoObject> CreateEventControl();
 
     // One automation call as a client makes it: runs the member and journals it.
     Value Invoke(AutoObject& object, long dispId, const Args& args);

@@ -216,7 +216,7 @@ TEST_F(AutomationTest, FieldsAnswerByNumberOrByIdentifierText) {
 }
 
 TEST_F(AutomationTest, EventControlReportsStateAndCommunicationMode) {
-    Obj ev = app.CreateEvent();
+    Obj ev = app.CreateEventControl();
     EXPECT_EQ(std::get<long>(app.Invoke(*ev, 1, {0L})), 0);
     EXPECT_FALSE(std::get<bool>(app.Invoke(*ev, 3, {})));
     app.Adopt("mem", Sample());

@@ -1,1 +1,9 @@
+# Windows programs of the stand-in (included from standin/CMakeLists.txt when WIN32).
+add_executable(actstandin WIN32 win32/actstandin_main.cpp win32/com_server.cpp
+               win32/record_window.cpp win32/control.cpp)
+target_link_libraries(actstandin PRIVATE standin_core ole32 oleaut32 uuid comctl32 comdlg32)
+tamber_warnings(actstandin)
 
+add_executable(actctl win32/actctl.cpp)
+target_include_directories(actctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+tamber_warnings(actctl)
