@@ -23,6 +23,13 @@ constexpr std::array<unsigned char, 256> MakeFold() {
 }
 constexpr auto kFold = MakeFold();
 
+std::string Join(std::string_view a, std::string_view b, std::string_view c) {
+    std::string out;
+    out.reserve(a.size() + b.size() + c.size());
+    out.append(a).append(b).append(c);
+    return out;
+}
+
 bool IsFileBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
 }
@@ -184,7 +191,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
     Section* s = Find(section);
     if (!s) {
         if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
-        lines_.push_back(Parse("[" + std::string(section) + "]", "\r\n"));
+        lines_.push_back(Parse(Join("[", section, "]"), "\r\n"));
         auto header = std::prev(lines_.end());
         sections_.push_back(Section{header->name, header, header, {}, true});
         auto sit = std::prev(sections_.end());
@@ -196,9 +203,9 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         // In place, keeping the key's spelling and the line's end.
         Line& line = *found->second.front();
         std::string eol = line.eol.empty() ? "\r\n" : line.eol;
-        line = Parse(line.name + "=" + std::string(value), eol);
+        line = Parse(Join(line.name, "=", value), eol);
     } else {
-        Line line = Parse(std::string(key) + "=" + std::string(value), "\r\n");
+        Line line = Parse(Join(key, "=", value), "\r\n");
         if (line.kind == Kind::Key) {
             std::string folded = FoldName(line.name);
             s->lastKey = InsertAfter(s->lastKey, std::move(line));

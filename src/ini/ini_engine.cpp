@@ -38,7 +38,8 @@ std::uint32_t CopyList(const std::vector<std::string>& names, char* buffer, std:
         list += '\0';
     }
     if (size == 0) return 0;
-    if (list.size() < size) {
+    // The list fits when its closing NUL does too.
+    if (list.size() + 1 < size) {
         std::memcpy(buffer, list.data(), list.size());
         buffer[list.size()] = '\0';
         return static_cast<std::uint32_t>(list.size());
@@ -112,9 +113,14 @@ std::vector<std::string> Engine::Keys(const std::string& file, std::string_view 
 std::uint32_t Engine::GetString(const std::string& file, Name section, Name key, Name def,
                                 char* buffer, std::uint32_t size) {
     if (!section) return CopyList(Sections(file), buffer, size);
-    if (!key) return CopyList(Keys(file, *section), buffer, size);
-    if (std::optional<std::string> value = Value(file, *section, *key))
+    if (!key) {
+        const Document& doc = Load(file);
+        std::string_view s = TrimSpaces(*section);
+        if (doc.HasSection(s)) return CopyList(doc.KeyNames(s), buffer, size);
+        // A missing section's key list is the default, as a missing value is.
+    } else if (std::optional<std::string> value = Value(file, *section, *key)) {
         return CopyValue(*value, buffer, size);
+    }
     std::string_view d = def ? *def : std::string_view();
     while (!d.empty() && d.back() == ' ')
         d.remove_suffix(1);

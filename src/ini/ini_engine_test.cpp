@@ -156,9 +156,17 @@ TEST_F(IniEngine, DefaultsLoseTrailingSpacesOnly) {
 
 TEST_F(IniEngine, EnumerationBufferLimits) {
     Put("[section1]\r\n[section2]\r\n");
-    Read whole = Get(std::nullopt, std::nullopt, std::nullopt, 19);
+    Read whole = Get(std::nullopt, std::nullopt, std::nullopt, 20);
     EXPECT_EQ(whole.ret, 18u);
-    EXPECT_EQ(whole.buf, "section1\0section2\0\0"s);
+    EXPECT_EQ(whole.buf, "section1\0section2\0\0#"s);
+    // One byte short of the closing NUL: cut.
+    Read tight = Get(std::nullopt, std::nullopt, std::nullopt, 19);
+    EXPECT_EQ(tight.ret, 17u);
+    EXPECT_EQ(tight.buf, "section1\0section2\0\0"s);
+    // A missing section's key list is the default; an existing empty one is empty.
+    EXPECT_EQ(Get("nosuch", std::nullopt, "dflt  ", 8).buf, "dflt\0###"s.substr(0, 8));
+    EXPECT_EQ(Get("nosuch", std::nullopt, "dflt", 8).ret, 4u);
+    EXPECT_EQ(Get("section1", std::nullopt, "dflt", 8).ret, 0u);
     Read cut = Get(std::nullopt, std::nullopt, std::nullopt, 18);
     EXPECT_EQ(cut.ret, 16u);
     EXPECT_EQ(cut.buf, "section1\0section\0\0"s);
