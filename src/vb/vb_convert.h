@@ -10,8 +10,8 @@
 
 namespace tamber::vb {
 
-// True when text converts to a number: "12", " -1.5e3 ", "&HFF", "1,000" (thousands
-// separators), "$5" is not. Empty text, "True" and "False" are not numeric.
+// True when text converts to a number in the US English locale: "12", " -1.5e3 ", "1D2",
+// "&HFF", "&O17", "1,000", "$5", "5-", "(5)". Empty text, "True" and "False" are not.
 bool IsNumeric(std::string_view text);
 
 // The number text converts to, or nullopt when it is not numeric.
@@ -29,7 +29,8 @@ std::string CStr(std::int64_t value);
 std::string CStr(double value);
 
 // Val: the number at the start of text (blanks, tabs and line feeds inside are skipped;
-// stops at the first character that cannot continue it); 0 when there is none. Never fails.
+// stops at the first character that cannot continue it); 0 when there is none. A number
+// beyond the double range is VbError 6.
 double Val(std::string_view text);
 
 } // namespace tamber::vb
