@@ -30,6 +30,15 @@ void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
         out.Write(kIndex, run.letter, std::to_string(run.number));
 }
 
+void StageReplacement(ProfileWriter& out, const std::string& file,
+                      const std::vector<std::string>& entries) {
+    for (const char* section : {kItems, kIndex})
+        if (auto keys = IniLib::Extract_Keys(section, file))
+            for (const std::string& key : *keys)
+                out.DeleteKey(section, key);
+    StageEntries(out, entries);
+}
+
 std::int32_t Count(const std::string& file) {
     std::string count = IniLib::GetKeyValue(kIndex, kCount, "", "", "", file);
     return count.empty() ? 0 : vb::CLng(count);

@@ -33,6 +33,11 @@ std::vector<RunStart> RunStarts(const std::vector<std::string>& entries);
 // [Index] "Count", then one [Index] key per run start, in order. Clears nothing first.
 void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries);
 
+// As StageEntries, after removing every key of [Items] and [Index] from file (the section
+// headers stay): the save of a rebuilt cache file.
+void StageReplacement(ProfileWriter& out, const std::string& file,
+                      const std::vector<std::string>& entries);
+
 // Readers of a stored list.
 // [Index] "Count"; 0 when missing. A count that is not a number is VbError 13.
 std::int32_t Count(const std::string& file);

@@ -49,6 +49,15 @@ TEST_F(ListFileTest, EmptyEntriesKeepTheirNumberWithoutAKey) {
     EXPECT_EQ(Entry(file, 5), "");
 }
 
+TEST_F(ListFileTest, ReplacementClearsBothSectionsButKeepsTheirHeaders) {
+    Store({"a", "b", "c"});
+    IniLib::Batch batch(file);
+    BatchWriter out(batch);
+    StageReplacement(out, file, {"", "zed"});
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(Bytes(file), "[Items]\r\n2=zed\r\n[Index]\r\nCount=2\r\nz=2\r\n");
+}
+
 TEST_F(ListFileTest, LetterLookupIgnoresCaseAndToleratesMissingOrBadKeys) {
     fs.WriteAll(file, "[Index]\r\nCount=3\r\na=1\r\n\xE9=3\r\nz=oops\r\n"
                       "[Items]\r\n1=Apple\r\n2=b\r\n3=\xC9t\xE9\r\n");

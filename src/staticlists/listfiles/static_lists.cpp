@@ -179,22 +179,20 @@ std::string ReadListText(const std::string& file) {
 }
 
 std::vector<std::string> SortedItems(std::string_view text) {
-    std::vector<std::string> items;
+    std::vector<std::string_view> lines;
     // Every kind of line break ends a line: a lone CR or LF kept inside an item would
     // break its line in the file and lose the rest of the item.
     std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) items.emplace_back(text.substr(start, end - start));
+    while (start < text.size()) {
+        std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        if (end > start) lines.push_back(text.substr(start, end - start));
         if (end == text.size()) break;
-        start =
-            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     // Equal items are indistinguishable, so any sort by character code orders them exactly
     // as the bubble sort does, without its quadratic time on long lists.
-    std::sort(items.begin(), items.end());
-    return items;
+    std::sort(lines.begin(), lines.end());
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items) {
@@ -206,7 +204,8 @@ bool SaveList(const std::string& file, std::string_view text) {
     std::vector<std::string> items = SortedItems(text);
     if (items.size() > static_cast<std::size_t>(kMaxItems)) {
         AppDialogs().MsgBox("This list has " + std::to_string(items.size()) +
-                                " items, but a list can hold at most 32,767 items. "
+                                " items, but a list can hold at most " + std::to_string(kMaxItems) +
+                                " items. "
                                 "Remove some items and save again; nothing was saved.",
                             mb::kExclamation, AppTitle());
         return false;

@@ -89,8 +89,10 @@ TEST_F(Kernel32SaveTest, DocumentedListsGiveTheSameBytes) {
               "[Index]\r\nCount=3\r\na=3\r\nb=2\r\n[Items]\r\n1=Apple\r\n2=Banana\r\n3=apple\r\n");
 }
 
+// Left out where Wine's profile functions differ from Windows (items ending in a blank, keys
+// ";" and "["); the native tests check those cases against fixed bytes.
 TEST_F(Kernel32SaveTest, RandomListsAndResavesGiveTheSameBytes) {
-    const std::string firsts = "AaBbZz09_-()&!.,+@~{}'\xC9\xE9\xC0\xE0\x8A\x9A;[=";
+    const std::string firsts = "AaBbZz09_-()&!.,+@~{}'\xC9\xE9\xC0\xE0\x8A\x9A=";
     const std::string rest = "abcXYZ \xE9\xFC-.,;:=[]|!?0123456789\"'";
     std::mt19937 rng(99);
     for (int size : {3, 40, 400, 2500}) {
@@ -104,6 +106,8 @@ TEST_F(Kernel32SaveTest, RandomListsAndResavesGiveTheSameBytes) {
             std::string line(1, firsts[rng() % firsts.size()]);
             for (int n = rng() % 10; n > 0; --n)
                 line += rest[rng() % rest.size()];
+            while (line.back() == ' ')
+                line.pop_back();
             text += line + "\r\n";
         }
         SaveBoth(text);
