@@ -7,3 +7,12 @@ tamber_warnings(actstandin)
 add_executable(actctl win32/actctl.cpp)
 target_include_directories(actctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 tamber_warnings(actctl)
+
+add_executable(standin_probe WIN32 win32/probe_main.cpp)
+tamber_warnings(standin_probe)
+
+tamber_wine_test(standin_wine_test SOURCES win32/standin_wine_test.cpp
+                 DEPS tamber_actdb tamber_dbf ole32 oleaut32 uuid shell32)
+if(TARGET standin_wine_test)
+  add_dependencies(standin_wine_test actstandin actctl standin_probe)
+endif()
