@@ -4,6 +4,7 @@
 
 #include "common/vb_error.h"
 #include "ini/ini_engine.h"
+#include "ports/platform.h"
 #include "startup/settings/memory_file_system.h"
 
 namespace tamber::ini {
@@ -372,6 +373,19 @@ TEST_F(IniEngine, FailedBatchCommitThrowsAndChangesNothing) {
     none.DeleteKey("S", "k");
     none.Commit();
     EXPECT_FALSE(fs.Exists("C:\\none.ini"));
+}
+
+TEST(Profiles, FollowsTheInstalledFileSystemEvenAtTheSameAddress) {
+    std::optional<MemoryFileSystem> slot;
+    slot.emplace();
+    Sys().files = &*slot;
+    slot->WriteAll("C:\\a.ini", "[S]\r\nk=1\r\n");
+    EXPECT_EQ(Profiles().Value("C:\\a.ini", "S", "k"), "1");
+    slot.emplace(); // a new file system where the old one lived
+    slot->WriteAll("C:\\a.ini", "[S]\r\nk=2\r\n");
+    EXPECT_EQ(Profiles().Value("C:\\a.ini", "S", "k"), "2");
+    Sys().files = nullptr;
+    EXPECT_THROW(Profiles(), VbError);
 }
 
 } // namespace

@@ -26,6 +26,8 @@ namespace {
 
 } // namespace
 
+std::uint64_t MemoryFileSystem::clock_ = 132000000000000000ull; // a file time in 2019
+
 MemoryFileSystem::MemoryFileSystem() {
     folders_.insert("c:");
 }

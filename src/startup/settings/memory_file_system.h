@@ -49,7 +49,9 @@ class MemoryFileSystem : public FileSystem {
     File* Find(const std::string& path);
     std::map<std::string, File> files_;
     std::set<std::string> folders_;
-    std::uint64_t clock_ = 132000000000000000ull; // a file time in 2019
+    // One clock for every instance: a file system created where an earlier one lived never
+    // repeats its stamps, so caches keyed by stamp cannot confuse the two.
+    static std::uint64_t clock_;
 };
 
 } // namespace tamber

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/vb_error.h"
+#include "ports/platform.h"
 #include "startup/settings/win32/win32_ports.h"
 
 namespace tamber {
@@ -167,6 +168,11 @@ std::uint64_t Win32FileSystem::LastWriteTime(const std::string& path) {
 Win32FileSystem& Win32Files() {
     static Win32FileSystem files;
     return files;
+}
+
+void UseWin32Storage() {
+    Sys().files = &Win32Files();
+    Sys().settings = &Win32Settings();
 }
 
 } // namespace tamber

@@ -31,8 +31,9 @@ class Win32FileSystem : public FileSystem {
     std::uint64_t LastWriteTime(const std::string& path) override;
 };
 
-// The process-wide instances a program installs into Sys().
+// The process-wide instances; UseWin32Storage puts them into Sys().settings and Sys().files.
 RegistrySettingsStore& Win32Settings();
 Win32FileSystem& Win32Files();
+void UseWin32Storage();
 
 } // namespace tamber
