@@ -154,7 +154,7 @@ std::string NewId(Rng& rng, std::unordered_set<std::string>& used, char first) {
 std::string Numbered(const std::vector<std::string>& names, int i) {
     const std::string& base = names[static_cast<std::size_t>(i) % names.size()];
     int round = i / static_cast<int>(names.size());
-    return round == 0 ? base : base + " " + std::to_string(round + 1);
+    return round == 0 ? base : base + ' ' + std::to_string(round + 1);
 }
 
 std::string Upper(std::string s) {
@@ -217,7 +217,7 @@ Database Generate(const GenerateOptions& o) {
         std::string name = kCompanyFirst[static_cast<std::size_t>(i) % kCompanyFirst.size()] + " " +
                            rng.Pick(kCompanySecond);
         int round = i / static_cast<int>(kCompanyFirst.size());
-        if (round > 0) name += " " + std::to_string(round + 1);
+        if (round > 0) name += ' ' + std::to_string(round + 1);
         companyNames.push_back(name);
     }
 
@@ -235,29 +235,38 @@ Database Generate(const GenerateOptions& o) {
             else if (variant < 8)
                 company = Lower(company);
         }
+        // One random draw per statement where the result is text: the operands of an
+        // expression are evaluated in an unspecified order, which would differ by compiler.
         std::string region = rng.Pick(kRegions);
         c.SetValue(25, company);
         c.SetValue(26, first + " " + last);
         c.SetValue(27, rng.Pick(kTitles));
-        c.SetValue(28,
-                   std::to_string(1 + rng.Below(999)) + " " + rng.Pick(kCompanyFirst) + " Street");
+        int number = 1 + rng.Below(999);
+        c.SetValue(28, std::to_string(number) + " " + rng.Pick(kCompanyFirst) + " Street");
         c.SetValue(29, rng.Chance(90) ? rng.Pick(kCities) : "Saint-\xc9tienne");
         c.SetValue(30, rng.Pick(kStates));
         c.SetValue(31, std::to_string(10000 + rng.Below(89999)));
         c.SetValue(32, rng.Pick(kCountries));
-        c.SetValue(33, "(" + std::to_string(200 + rng.Below(700)) + ") 555-" +
-                           std::to_string(1000 + rng.Below(9000)));
+        int area = 200 + rng.Below(700);
+        int line = 1000 + rng.Below(9000);
+        c.SetValue(33, '(' + std::to_string(area) + ") 555-" + std::to_string(line));
         c.SetValue(40, rng.Pick(kDepartments));
         c.SetValue(41, Lower(first.substr(0, 1)) + "." + Lower(last) + "@example.com");
         if (rng.Chance(70)) c.SetValue(42, rng.Pick(kResults));
         c.SetValue(50, region);
         c.SetValue(51, region + "-" + std::to_string(1 + rng.Below(3)));
         c.SetValue(52, rng.Pick(kProducts));
-        if (rng.Chance(30))
-            c.SetValue(60, "Met at the " + rng.Pick(kCities) + " fair.\r\nCall in " +
-                               std::to_string(1 + rng.Below(11)) + " weeks.");
-        c.SetValue(61, std::to_string(1 + rng.Below(12)) + "/" + std::to_string(1 + rng.Below(28)) +
-                           "/19" + std::to_string(50 + rng.Below(50)));
+        if (rng.Chance(30)) {
+            std::string city = rng.Pick(kCities);
+            int weeks = 1 + rng.Below(11);
+            c.SetValue(60, "Met at the " + city + " fair.\r\nCall in " + std::to_string(weeks) +
+                               " weeks.");
+        }
+        int month = 1 + rng.Below(12);
+        int day = 1 + rng.Below(28);
+        int year = 50 + rng.Below(50);
+        c.SetValue(61, std::to_string(month) + '/' + std::to_string(day) + "/19" +
+                           std::to_string(year));
         c.SetValue(62, std::to_string(rng.Below(500)) + "000.00");
         c.SetValue(78, first);
         c.SetValue(79, last);
@@ -274,8 +283,11 @@ Database Generate(const GenerateOptions& o) {
     for (int i = 0; i < top; ++i) {
         // One identifier holds an apostrophe, as ACT!'s identifiers may.
         std::string id = NewId(rng, used, 'G');
-        while (i == 2 && !used.insert(id.replace(5, 1, "'")).second)
+        while (i == 2) {
+            id[5] = '\'';
+            if (used.insert(id).second) break;
             id = NewId(rng, used, 'G');
+        }
         tops.push_back(Group{id, Numbered(kGroupNames, i), "", {}});
     }
     std::vector<std::vector<Group>> children(static_cast<std::size_t>(top));
