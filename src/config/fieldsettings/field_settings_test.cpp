@@ -2,37 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scripted_dialogs.h"
 #include "common/vb_error.h"
-#include "ini/ini_engine.h"
-#include "ports/platform.h"
-#include "startup/module1/module1.h"
-#include "startup/settings/memory_file_system.h"
+#include "staticlists/listfiles/list_test_env.h"
 
 namespace tamber::fieldsettings {
 namespace {
 
-class FieldSettingsTest : public ::testing::Test {
+class FieldSettingsTest : public ListFolderTest {
   protected:
-    void SetUp() override {
-        ResetModule1();
-        fs.MakeFolders("C:\\Data");
-        saved = Sys().files;
-        Sys().files = &fs;
-        ini::Profiles().Forget();
-        M().IniFile = "C:\\Data\\Contacts.ini";
-    }
-    void TearDown() override {
-        ini::Profiles().Forget();
-        Sys().files = saved;
-    }
-    std::string Bytes() { return fs.ReadAll(M().IniFile).value_or("<missing>"); }
+    std::string Bytes() { return ListFolderTest::Bytes(M().IniFile); }
     void Put(const std::string& bytes) { fs.WriteAll(M().IniFile, bytes); }
-
-    MemoryFileSystem fs;
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
-    FileSystem* saved = nullptr;
 };
 
 const std::vector<ReferenceRow> kSizesRows = {{"_If No List Specified", "0|n/a|1|0"},

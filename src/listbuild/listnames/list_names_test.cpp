@@ -2,36 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scripted_dialogs.h"
-#include "ini/ini_engine.h"
-#include "ports/platform.h"
 #include "startup/inilib/inilib.h"
-#include "startup/module1/module1.h"
-#include "startup/settings/memory_file_system.h"
+#include "staticlists/listfiles/list_test_env.h"
 
 namespace tamber {
 namespace {
 
-class ListNamesTest : public ::testing::Test {
+class ListNamesTest : public ListFolderTest {
   protected:
-    void SetUp() override {
-        ResetModule1();
-        fs.MakeFolders("C:\\Data");
-        saved = Sys().files;
-        Sys().files = &fs;
-        ini::Profiles().Forget();
-        M().ListsIniFile = "C:\\Data\\Contacts_lists.ini";
-    }
-    void TearDown() override {
-        ini::Profiles().Forget();
-        Sys().files = saved;
-    }
-    std::string Index() { return fs.ReadAll(M().ListsIniFile).value_or("<missing>"); }
-
-    MemoryFileSystem fs;
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
-    FileSystem* saved = nullptr;
+    std::string Index() { return Bytes(M().ListsIniFile); }
 };
 
 // Group identifiers as ACT! gives them: twelve characters, the last a blank.

@@ -77,14 +77,5 @@ TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadCountIsAnError) {
     EXPECT_THROW(ReadByLastKey(file), VbError);
 }
 
-TEST_F(ListFileTest, ReadByLastKeyAndCountAgreeForStoredLists) {
-    std::vector<std::string> entries;
-    for (int i = 0; i < 1500; ++i)
-        entries.push_back("entry " + std::to_string(i));
-    Store(entries);
-    EXPECT_EQ(Count(file), 1500);
-    EXPECT_EQ(ReadByLastKey(file), entries);
-}
-
 } // namespace
 } // namespace tamber::listfile

@@ -135,14 +135,6 @@ TEST_F(StaticListTest, QuotedItemComesBackWithoutItsQuotes) {
     EXPECT_EQ(ReadList(file), std::vector<std::string>{"quoted"});
 }
 
-TEST_F(StaticListTest, ListsLongerThanTheOldKeyBufferAreReadWhole) {
-    std::string text;
-    for (int i = 0; i < 2000; ++i)
-        text += "entry" + std::to_string(10000 + i) + "\r\n";
-    ASSERT_TRUE(SaveList(file, text));
-    EXPECT_EQ(ReadList(file).size(), 2000u);
-}
-
 // --- Round trip on random lists ------------------------------------------------------------
 
 // First characters: ASCII and accented letters of both cases, digits and punctuation.
