@@ -63,7 +63,7 @@ class StartupTest : public ::testing::Test {
         SetAppTitle("Tamberlist");
         Sys() = Platform{&settings, &files, &desktop, nullptr, &processes, groupTables.get(),
                          &act.automation()};
-        files.MakeFolders(kData);
+        files.MakeFolders(HasDataFolder() ? kData : "C:\\Program Files\\Tamberlist");
         files.MakeFolders("C:\\ACT");
         files.WriteAll("C:\\ACT\\Contacts.gdb",
                        WriteGroupTable({{"G00000000001", "", "Customers"}}));
@@ -74,6 +74,7 @@ class StartupTest : public ::testing::Test {
         act.SetCurrentField(12);
     }
     void TearDown() override { Sys() = Platform{}; }
+    virtual bool HasDataFolder() const { return true; }
 
     void Configure(const std::string& section) {
         IniLib::WriteKeyValue(section, "Type", "0", std::string(kData) + "\\Contacts.ini");
@@ -116,7 +117,7 @@ TEST_F(StartupTest, ConfiguredFieldOpensListWindowWithStateSet) {
     EXPECT_TRUE(m.GroupConnection);
     EXPECT_FALSE(m.UseActDatabase);
     EXPECT_FALSE(m.ActDatabase) << "Ado missing means the group table is read directly";
-    EXPECT_TRUE(Called("EventControl.Disconnect")) << "unload releases the event control";
+    EXPECT_TRUE(Called("Event.Disconnect")) << "unload releases the event control";
 }
 
 TEST_F(StartupTest, SectionNamesMatchWholeNamesOnly) {
@@ -212,8 +213,11 @@ TEST_F(StartupTest, UnreadableGroupTableFallsBackToTheAutomationObjects) {
     EXPECT_TRUE(dialogs.shown.empty()) << "the fallback is silent";
 }
 
-TEST_F(StartupTest, MissingDataFolderEndsTheProgramWithItsMessage) {
-    files.Remove(kData);
+class StartupWithoutDataFolderTest : public StartupTest {
+    bool HasDataFolder() const override { return false; }
+};
+
+TEST_F(StartupWithoutDataFolderTest, EndsTheProgramWithItsMessage) {
     EXPECT_THROW(Run(), ProgramEnded);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].prompt, "You need to create a sub-folder named 'Data' in the "
