@@ -505,6 +505,12 @@ void ListView::SetColumnWidth(int i, long width) {
     Changed(Prop::Columns);
 }
 
+void ListView::SyncColumnWidth(int i, long width) {
+    if (i < 0 || i >= static_cast<int>(columns_.size()) || width < 0) return;
+    columns_[i].width = width;
+    Relayout();
+}
+
 int ListView::ColumnByKey(const std::string& key) const {
     for (size_t i = 0; i < columns_.size(); ++i)
         if (columns_[i].key == key) return static_cast<int>(i);

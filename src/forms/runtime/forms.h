@@ -419,6 +419,7 @@ class ListView : public Control {
     void ClearColumns();
     const std::vector<ColumnHeader>& Columns() const { return columns_; }
     void SetColumnWidth(int i, long width);
+    void SyncColumnWidth(int i, long width); // the user dragged a divider
     // Index of the column with the key, -1 when none.
     int ColumnByKey(const std::string& key) const;
 

@@ -1,0 +1,299 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/scripted_dialogs.h"
+#include "forms/win32/test_support.h"
+#include "forms/win32/win32_host.h"
+
+namespace tamber::forms::win32 {
+namespace {
+
+using namespace testing;
+
+// One control of every kind.
+struct AllKinds : Form {
+    Label lbl{*this, "lbl"};
+    CommandButton cmdOk{*this, "cmdOk"};
+    CommandButton cmdCancel{*this, "cmdCancel"};
+    CheckBox chk{*this, "chk"};
+    TextBox txt{*this, "txt"};
+    ComboBox cbo{*this, "cbo"};
+    ListBox lst{*this, "lst"};
+    ListView lvw{*this, "lvw"};
+    RichTextBox rtf{*this, "rtf"};
+    ProgressBar prg{*this, "prg"};
+    Frame fra{*this, "fra"};
+    CheckBox chkInFrame{*this, "chkInFrame"};
+    Line lin{*this, "lin"};
+    Timer tmr{*this, "tmr"};
+    Menu mnuFile{*this, "mnuFile", "&File"};
+    Menu mnuOpen{*this, "mnuOpen", "&Open", &mnuFile};
+    Menu mnuSep{*this, "mnuSep", "-", &mnuFile};
+    Menu mnuExit{*this, "mnuExit", "E&xit", &mnuFile};
+    int okClicks = 0, cancelClicks = 0, ticks = 0, chkClicks = 0;
+
+    AllKinds() : Form("AllKinds") {
+        SetCaption("All kinds");
+        SetBorderStyle(vb::kFixedSingle);
+        Move(1500, 1500, 9000, 6000);
+        lbl.Move(120, 120, 2400, 255);
+        lbl.SetCaption("A label");
+        cmdOk.Move(6000, 120, 1215, 375);
+        cmdOk.SetCaption("&OK");
+        cmdOk.SetDefault(true);
+        cmdCancel.Move(6000, 600, 1215, 375);
+        cmdCancel.SetCaption("Cancel");
+        cmdCancel.SetCancel(true);
+        chk.Move(120, 480, 2400, 255);
+        chk.SetCaption("Check me");
+        txt.Move(120, 840, 2400, 315);
+        txt.SetTabIndex(0);
+        cbo.Move(120, 1260, 2400, 315);
+        cbo.SetStyle(vb::kComboDropDownList);
+        for (const char* s : {"One", "Two", "Three"})
+            cbo.AddItem(s);
+        lst.Move(120, 1700, 2400, 1200);
+        lst.SetSorted(true);
+        for (const char* s : {"pear", "Apple", "fig"})
+            lst.AddItem(s);
+        lvw.Move(2700, 1100, 3900, 1800);
+        lvw.AddColumn("", "Values", 1500);
+        lvw.AddColumn("Type", "List Type", 1400);
+        lvw.SetItemBold(lvw.AddItem("_If No List Specified"), true);
+        lvw.SetSubItem(lvw.AddItem("Red"), 1, "Static LIST");
+        rtf.Move(120, 3000, 2400, 900);
+        rtf.SetText("rich\r\ntext");
+        prg.Move(2700, 3000, 3900, 255);
+        prg.SetValue(40);
+        fra.Move(2700, 3400, 3900, 1000);
+        fra.SetCaption("Options");
+        chkInFrame.SetContainer(&fra);
+        chkInFrame.Move(240, 360, 2000, 255);
+        chkInFrame.SetCaption("Inside");
+        lin.SetPoints(120, 4500, 6600, 4500);
+        tmr.SetInterval(50);
+        cmdOk.onClick = [this] { ++okClicks; };
+        cmdCancel.onClick = [this] { ++cancelClicks; };
+        chk.onClick = [this] { ++chkClicks; };
+        tmr.onTimer = [this] { ++ticks; };
+    }
+};
+
+class RendererTest : public ::testing::Test {
+  protected:
+    Win32Host host;
+    ScriptedDialogs dialogs;
+    void SetUp() override { SetAppDialogs(&dialogs); }
+    void Pump(int ms) {
+        host.PumpUntil([] { return false; }, ms);
+    }
+    // Child rectangle in its parent's client area.
+    static RECT ClientRectOf(HWND child) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    static std::string TextOf(HWND h) {
+        char buf[256] = {};
+        GetWindowTextA(h, buf, sizeof buf);
+        return buf;
+    }
+};
+
+TEST_F(RendererTest, TwipsPerPixelComesFromTheDisplayDpi) {
+    HDC dc = GetDC(nullptr);
+    EXPECT_DOUBLE_EQ(screen::TwipsPerPixelX(), 1440.0 / GetDeviceCaps(dc, LOGPIXELSX));
+    EXPECT_DOUBLE_EQ(screen::TwipsPerPixelY(), 1440.0 / GetDeviceCaps(dc, LOGPIXELSY));
+    ReleaseDC(nullptr, dc);
+}
+
+TEST_F(RendererTest, EveryControlShowsWithItsPropertiesInPixels) {
+    AllKinds f;
+    f.Show();
+    Pump(200);
+    const double tx = screen::TwipsPerPixelX(), ty = screen::TwipsPerPixelY();
+    auto px = [](long twips, double tpp) { return static_cast<long>(std::lround(twips / tpp)); };
+    for (Control* c : f.Controls()) {
+        HWND h = Win32Host::WindowOf(*c);
+        if (c->Kind() == std::string("Line") || c->Kind() == std::string("Timer")) {
+            EXPECT_EQ(h, nullptr) << c->Name();
+            continue;
+        }
+        ASSERT_NE(h, nullptr) << c->Name();
+        long left = c->Left(), top = c->Top();
+        for (Control* k = c->Container(); k; k = k->Container())
+            left += k->Left(), top += k->Top();
+        RECT r = ClientRectOf(h);
+        EXPECT_EQ(r.left, px(left, tx)) << c->Name();
+        EXPECT_EQ(r.top, px(top, ty)) << c->Name();
+        EXPECT_EQ(r.right - r.left, px(c->Width(), tx)) << c->Name();
+        if (c->Kind() != std::string("ComboBox")) { // its window includes the drop-down
+            EXPECT_EQ(r.bottom - r.top, px(c->Height(), ty)) << c->Name();
+        }
+        EXPECT_TRUE(IsWindowVisible(h)) << c->Name();
+    }
+    RECT client;
+    GetClientRect(Win32Host::WindowOf(f), &client);
+    EXPECT_EQ(client.right, px(f.ScaleWidth(), tx));
+    EXPECT_EQ(client.bottom, px(f.ScaleHeight(), ty));
+
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f)), "All kinds");
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f.lbl)), "A label");
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f.cmdOk)), "&OK");
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f.fra)), "Options");
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f.rtf)), "rich\r\ntext");
+    HWND lst = Win32Host::WindowOf(f.lst);
+    ASSERT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 3);
+    char item[32] = {};
+    SendMessageA(lst, LB_GETTEXT, 0, (LPARAM)item);
+    EXPECT_STREQ(item, "Apple"); // the model's sorted order
+    EXPECT_EQ(SendMessageA(Win32Host::WindowOf(f.cbo), CB_GETCOUNT, 0, 0), 3);
+    HWND lvw = Win32Host::WindowOf(f.lvw);
+    EXPECT_EQ(SendMessageA(lvw, LVM_GETITEMCOUNT, 0, 0), 2);
+    char sub[32] = {};
+    LVITEMA li{};
+    li.iSubItem = 1;
+    li.pszText = sub;
+    li.cchTextMax = sizeof sub;
+    SendMessageA(lvw, LVM_GETITEMTEXTA, 1, (LPARAM)&li);
+    EXPECT_STREQ(sub, "Static LIST");
+    EXPECT_EQ(SendMessageA(Win32Host::WindowOf(f.prg), PBM_GETPOS, 0, 0), 4000);
+    EXPECT_NE(GetMenu(Win32Host::WindowOf(f)), nullptr);
+    SaveScreenshot(Win32Host::WindowOf(f), "forms-all-kinds");
+
+    // Writes apply at once.
+    f.lbl.SetCaption("Changed");
+    f.cmdOk.Move(6000, 1000, 1500, 400);
+    f.chk.SetEnabled(false);
+    f.fra.SetVisible(false);
+    f.lst.RemoveItem(0);
+    f.cbo.SetListIndex(2);
+    EXPECT_EQ(TextOf(Win32Host::WindowOf(f.lbl)), "Changed");
+    RECT r = ClientRectOf(Win32Host::WindowOf(f.cmdOk));
+    EXPECT_EQ(r.top, px(1000, ty));
+    EXPECT_EQ(r.right - r.left, px(1500, tx));
+    EXPECT_FALSE(IsWindowEnabled(Win32Host::WindowOf(f.chk)));
+    EXPECT_FALSE(IsWindowVisible(Win32Host::WindowOf(f.chkInFrame))); // hidden with its frame
+    EXPECT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(Win32Host::WindowOf(f.cbo), CB_GETCURSEL, 0, 0), 2);
+    f.Unload();
+}
+
+TEST_F(RendererTest, UserInputBecomesTheFormsEvents) {
+    AllKinds f;
+    int keptKeys = 0;
+    f.txt.onKeyPress = [&](int& k) {
+        if (k >= '0' && k <= '9')
+            k = 0; // digits refused
+        else
+            ++keptKeys;
+    };
+    f.Show();
+    Pump(200);
+    ASSERT_EQ(f.ActiveControl(), &f.txt);
+    PressKey('A');
+    PressKey('1');
+    PressKey('B');
+    Pump(200);
+    EXPECT_EQ(f.txt.Text(), "ab");
+    EXPECT_EQ(keptKeys, 2);
+
+    PressKey(VK_RETURN); // default button
+    PressKey(VK_ESCAPE); // cancel button
+    Pump(200);
+    EXPECT_EQ(f.okClicks, 1);
+    EXPECT_EQ(f.cancelClicks, 1);
+
+    ClickWindow(Win32Host::WindowOf(f.chk));
+    Pump(200);
+    EXPECT_EQ(f.chk.Value(), vb::kChecked);
+    EXPECT_EQ(f.chkClicks, 1);
+    EXPECT_EQ(SendMessageA(Win32Host::WindowOf(f.chk), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    HWND lst = Win32Host::WindowOf(f.lst);
+    RECT item;
+    SendMessageA(lst, LB_GETITEMRECT, 1, (LPARAM)&item);
+    ClickAt(lst, item.left + 5, (item.top + item.bottom) / 2);
+    Pump(200);
+    EXPECT_EQ(f.lst.ListIndex(), 1);
+    EXPECT_EQ(f.lst.Text(), "fig");
+    EXPECT_EQ(f.ActiveControl(), &f.lst);
+
+    PressKey(VK_TAB); // next in tab order after the list box
+    Pump(100);
+    EXPECT_NE(f.ActiveControl(), &f.lst);
+    f.Unload();
+}
+
+TEST_F(RendererTest, TimersTickWhileEnabled) {
+    AllKinds f;
+    f.Show();
+    host.PumpUntil([&] { return f.ticks >= 3; }, 2000);
+    EXPECT_GE(f.ticks, 3);
+    f.tmr.SetEnabled(false);
+    Pump(50);
+    int stopped = f.ticks;
+    Pump(300);
+    EXPECT_EQ(f.ticks, stopped);
+    f.Unload();
+}
+
+struct Dialog : Form {
+    CommandButton cmdClose{*this, "cmdClose"};
+    Dialog() : Form("Dialog") {
+        SetBorderStyle(vb::kFixedDialog);
+        SetClientSize(3000, 1500);
+        cmdClose.Move(900, 600, 1200, 375);
+        cmdClose.SetCaption("Close");
+        cmdClose.onClick = [this] { Unload(); };
+    }
+};
+
+TEST_F(RendererTest, ModalShowDisablesTheOtherFormsAndReturnsAfterUnload) {
+    AllKinds owner;
+    owner.Show();
+    Pump(100);
+    Dialog dlg;
+    bool ownerDisabledWhileShown = false;
+    // Once the dialog is up, check the owner and click the dialog's button as a user would.
+    static Dialog* s_dlg;
+    static AllKinds* s_owner;
+    static bool* s_disabled;
+    s_dlg = &dlg, s_owner = &owner, s_disabled = &ownerDisabledWhileShown;
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        *s_disabled = !IsWindowEnabled(Win32Host::WindowOf(*s_owner));
+        ClickWindow(Win32Host::WindowOf(s_dlg->cmdClose));
+    });
+    dlg.Show(true);
+    EXPECT_FALSE(dlg.Loaded());
+    EXPECT_TRUE(ownerDisabledWhileShown);
+    EXPECT_TRUE(IsWindowEnabled(Win32Host::WindowOf(owner)));
+    owner.Unload();
+    EXPECT_TRUE(screen::LoadedForms().empty());
+}
+
+TEST_F(RendererTest, BorderlessToolWindowStaysOffTheTaskBar) {
+    Dialog d;
+    d.SetBorderStyle(vb::kBsNone);
+    d.SetShowInTaskbar(false);
+    d.Show();
+    HWND h = Win32Host::WindowOf(d);
+    EXPECT_TRUE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_CAPTION);
+    RECT r, c;
+    GetWindowRect(h, &r);
+    GetClientRect(h, &c);
+    EXPECT_EQ(r.right - r.left, c.right); // no frame at all
+    d.Unload();
+}
+
+} // namespace
+} // namespace tamber::forms::win32

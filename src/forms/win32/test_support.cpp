@@ -1,0 +1,97 @@
+#include "forms/win32/test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace tamber::forms::win32::testing {
+
+void ClickAt(HWND hwnd, int x, int y) {
+    POINT pt{x, y};
+    ClientToScreen(hwnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+void ClickWindow(HWND hwnd) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    ClickAt(hwnd, r.right / 2, r.bottom / 2);
+}
+
+void PressKey(WORD vk, WORD modifier) {
+    std::vector<INPUT> in;
+    auto key = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (modifier) key(modifier, false);
+    key(vk, false);
+    key(vk, true);
+    if (modifier) key(modifier, true);
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+COLORREF PixelAt(HWND hwnd, int x, int y) {
+    POINT pt{x, y};
+    ClientToScreen(hwnd, &pt);
+    HDC dc = GetDC(nullptr);
+    COLORREF c = GetPixel(dc, pt.x, pt.y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+std::string SaveScreenshot(HWND hwnd, const std::string& name) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return "";
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const char* dir = std::getenv("TAMBER_ARTIFACTS");
+    std::string path = dir && *dir ? dir : "/work/main/artifacts";
+    if (path[0] == '/') { // a host path: Wine's Z: drive
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        path = "Z:" + path;
+    }
+    CreateDirectoryA(path.c_str(), nullptr);
+    path += "\\" + name + ".bmp";
+    const DWORD stride = ((w * 3 + 3) / 4) * 4, size = stride * h;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + size;
+    bool ok = false;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 &&
+             std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+             std::fwrite(bits, size, 1, f) == 1;
+        std::fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok ? path : "";
+}
+
+} // namespace tamber::forms::win32::testing
