@@ -48,7 +48,7 @@ std::uint32_t CopyList(const std::vector<std::string>& names, char* buffer, std:
         std::memset(buffer, 0, size);
         return 0;
     }
-    std::memcpy(buffer, list.data(), size - 2);
+    std::memcpy(buffer, list.data(), size - 2); // size > 2 and the list is longer
     buffer[size - 2] = '\0';
     buffer[size - 1] = '\0';
     return size - 2;
@@ -57,7 +57,7 @@ std::uint32_t CopyList(const std::vector<std::string>& names, char* buffer, std:
 std::uint32_t CopyValue(std::string_view value, char* buffer, std::uint32_t size) {
     if (size == 0) return 0;
     std::size_t n = std::min<std::size_t>(value.size(), size - 1);
-    std::memcpy(buffer, value.data(), n);
+    if (n) std::memcpy(buffer, value.data(), n); // an empty view may hold no pointer
     buffer[n] = '\0';
     return static_cast<std::uint32_t>(n);
 }
