@@ -1,10 +1,12 @@
 #include "startup/settings/host_file_system.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "common/vb_error.h"
@@ -71,7 +73,9 @@ void HostFileSystem::WriteAll(const std::string& path, std::string_view bytes) {
     fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();
     if (!fs::is_directory(folder, ec))
         Fail(std::errc::no_such_file_or_directory, err::kPathNotFound);
-    fs::path temp = folder / (p.filename().string() + ".~tmp");
+    // A name no other writer (thread or process) picks at the same moment.
+    static std::atomic<unsigned> counter{std::random_device{}()};
+    fs::path temp = folder / (p.filename().string() + ".~" + std::to_string(counter++) + ".tmp");
     {
         std::FILE* f = std::fopen(temp.string().c_str(), "wb");
         if (!f) Fail(static_cast<std::errc>(errno), err::kPathNotFound);
