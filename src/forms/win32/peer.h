@@ -3,6 +3,7 @@
 // model. Subclasses add what their kind needs; the form window reflects notifications here.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "forms/runtime/forms.h"
@@ -35,8 +36,11 @@ class Win32Peer {
     // Notifications from the form window.
     virtual void OnCommand(WORD) {}
     virtual bool OnNotify(NMHDR*, LRESULT&) { return false; }
-    virtual bool OnDrawItem(DRAWITEMSTRUCT*) { return false; }
+    virtual bool OnDrawItem(DRAWITEMSTRUCT* d) { return drawItem && drawItem(d); }
     virtual bool OnMeasureItem(MEASUREITEMSTRUCT*) { return false; }
+
+    // Owner drawing for kinds built on a standard peer (the virtual list box).
+    std::function<bool(DRAWITEMSTRUCT*)> drawItem;
 
     // Rectangle of the control in the form's client area, in pixels.
     RECT PixelRect() const;

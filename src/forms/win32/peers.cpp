@@ -134,7 +134,11 @@ class ListBoxPeer : public Win32Peer {
     }
     void SyncItemHeight() {
         LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0);
-        if (h > 0) L().SetItemHeightTwips(std::lround(h * screen::TwipsPerPixelY()));
+        const long twips = std::lround(h * screen::TwipsPerPixelY());
+        if (h <= 0 || twips == L().ItemHeightTwips()) return;
+        L().SetItemHeightTwips(twips);
+        // Kinds that keep whole entries size themselves again by the real entry height.
+        L().Move(L().Left(), L().Top(), L().Width(), L().Height());
     }
     void Refill() {
         applying_ = true;
@@ -186,7 +190,8 @@ class ListBoxPeer : public Win32Peer {
         applying_ = false;
     }
     void Pull(Prop p) override {
-        if (control_ && hwnd_ && p == Prop::TopIndex)
+        // While mirroring a write the model's value is the one to show, not the window's.
+        if (control_ && hwnd_ && p == Prop::TopIndex && !applying_)
             L().SyncTopIndex(static_cast<int>(SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0)));
     }
     void OnCommand(WORD code) override {
