@@ -41,6 +41,7 @@ frmGauge::frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> wind
     bold.bold = true;
     Label2.SetFont(bold);
     Label2.SetAlignment(fvb::kCenter);
+    Label2.SetWordWrap(true); // the phase texts fit one line; wrapping keeps the label plain
     Label2.SetCaption("Scanning... Please wait!");
 
     prg1.Move(465, 840, 3720, 165);
