@@ -115,15 +115,13 @@ void frmGauge::Timer1_Timer() {
     } catch (const ProgramEnded&) {
         throw;
     } catch (...) {
-        if (reporting_) return;
+        if (reporting_) return; // an earlier tick's message is still open
         reporting_ = true;
-        try {
-            ReportError("frmGauge", "Sub", "Timer1_Timer", line);
-        } catch (...) {
-            reporting_ = false;
-            throw;
-        }
-        reporting_ = false;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{reporting_};
+        ReportError("frmGauge", "Sub", "Timer1_Timer", line);
     }
 }
 

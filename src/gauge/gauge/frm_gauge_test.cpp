@@ -8,6 +8,7 @@
 
 #include "common/program_end.h"
 #include "common/scripted_dialogs.h"
+#include "common/vb_error.h"
 #include "forms/runtime/headless.h"
 #include "startup/settings/memory_settings_store.h"
 
@@ -20,6 +21,12 @@ using forms::vb::kHourglass;
 class CountingStore : public MemorySettingsStore {
   public:
     int saves = 0;
+    bool failStepReads = false;
+    std::string GetSetting(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& def = "") override {
+        if (failStepReads && key == "Step") throw VbError(5, "Invalid procedure call or argument");
+        return MemorySettingsStore::GetSetting(app, section, key, def);
+    }
     void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override {
         ++saves;
@@ -34,9 +41,16 @@ class ReentrantDialogs : public ScriptedDialogs {
     std::function<void()> whileOpen;
     int MsgBox(const std::string& prompt, int style, const std::string& title) override {
         int answer = ScriptedDialogs::MsgBox(prompt, style, title);
-        if (whileOpen) whileOpen();
+        if (whileOpen && !open_) {
+            open_ = true; // a box stacked on this one only counts, so a fault cannot recurse
+            whileOpen();
+            open_ = false;
+        }
         return answer;
     }
+
+  private:
+    bool open_ = false;
 };
 
 class GaugeTest : public ::testing::Test {
@@ -159,6 +173,26 @@ TEST_F(GaugeTest, BadCountsAreReportedOnceAndReadAsZeroWhilePollingGoesOn) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(f.stage, 0);
 
+    Put("Step", "End");
+    EXPECT_THROW(OneTick(), ProgramEnded);
+}
+
+TEST_F(GaugeTest, OtherTickErrorsShowOneMessageAtATime) {
+    f.Show();
+    store.failStepReads = true;
+    dialogs.whileOpen = [&] {
+        for (int i = 0; i < 3; ++i)
+            host.Tick(f.Timer1);
+    };
+    OneTick();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("in frmGauge: Sub Timer1_Timer - Line # 3"),
+              std::string::npos);
+    // Once it is closed, the next failing tick reports again.
+    dialogs.whileOpen = nullptr;
+    OneTick();
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    store.failStepReads = false;
     Put("Step", "End");
     EXPECT_THROW(OneTick(), ProgramEnded);
 }
