@@ -34,6 +34,8 @@ inline constexpr int32_t kDispidDisconnect = 2;        // () -> nothing
 inline constexpr int32_t kDispidCannotCommunicate = 3; // () -> Boolean
 inline constexpr int32_t kDispidOnDatabaseClosing = 1; // notification
 inline constexpr int32_t kDispidOnAppClosing = 2;      // notification
+// The event control's outgoing dispinterface, for a control that does not describe its own.
+inline constexpr const char* kEventInterfaceId = "{0A9DE64F-1BAF-445A-8DA1-B85115FFD659}";
 
 // Error numbers ACT! raises (HRESULTs as VB shows them: signed), through EXCEPINFO.scode.
 // Non-numeric text where ACT! wants a number is a type mismatch (err::kTypeMismatch).

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "actdb/actdb.h"
 #include "startup/act/act_contract.h"
@@ -94,6 +95,60 @@ class StandinEnvironment : public ::testing::Environment {
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new StandinEnvironment);
+
+// Pumps this thread's messages (COM delivers calls into the apartment through them) until
+// done() or five seconds have passed.
+template <class F> void PumpUntil(F done) {
+    DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < 5000) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+}
+
+TEST(AutomationClient, ClosingNotificationArrivesUntilTheControlIsReleased) {
+    StandinSubject subject;
+    Automation& a = subject.automation();
+    std::vector<Notification> heard, heardAfterRelease;
+    auto events = a.CreateEventControl();
+    events->OnNotification([&](Notification n) { heard.push_back(n); });
+    auto released = a.CreateEventControl();
+    released->OnNotification([&](Notification n) { heardAfterRelease.push_back(n); });
+    released->Disconnect();
+
+    auto app = a.CreateApp();
+    app->Command(150);
+    PumpUntil([&] { return !heard.empty(); });
+    EXPECT_EQ(heard, std::vector<Notification>{Notification::DatabaseClosing});
+    EXPECT_TRUE(heardAfterRelease.empty());
+    EXPECT_EQ(events->DatabaseOpen(0), 0);
+    EXPECT_FALSE(events->CannotCommunicate());
+    EXPECT_EQ(app->GetOpenDBName(), "");
+    try {
+        app->Views()->Create(1, "CV");
+        ADD_FAILURE() << "a view without a database";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), kErrNoDatabase);
+        EXPECT_FALSE(e.description().empty());
+    }
+    ASSERT_EQ(Ctl("open \"" + kDb + "\""), 0u);
+}
+
+TEST(AutomationClient, ServerErrorsKeepTheirDescription) {
+    StandinSubject subject;
+    auto db = subject.automation().CreateDatabase();
+    try {
+        db->Group();
+        ADD_FAILURE() << "not attached";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), kErrNotAttached);
+        EXPECT_NE(e.description().find("attached"), std::string::npos) << e.description();
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(Standin, ActContract,
                          ::testing::Values(Target{

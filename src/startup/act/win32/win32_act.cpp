@@ -472,18 +472,16 @@ class Win32EventControl : public EventControl {
     }
 
   private:
-    // Connects to the control's outgoing interface; a control without one sends nothing.
+    // Connects to the control's outgoing interface: the one its class information names, else
+    // the first it lists, else the known one. A control without any sends nothing.
     void Advise() {
         ComPtr<IConnectionPointContainer> container;
         if (FAILED(d_->get()->QueryInterface(IID_IConnectionPointContainer,
                                              reinterpret_cast<void**>(container.out()))))
             return;
-        ComPtr<IEnumConnectionPoints> points;
-        if (FAILED(container->EnumConnectionPoints(points.out())) || !points) return;
-        ComPtr<IConnectionPoint> point;
-        if (points->Next(1, point.out(), nullptr) != S_OK || !point) return;
+        ComPtr<IConnectionPoint> point = SourcePoint(container.get());
         IID iid{};
-        if (FAILED(point->GetConnectionInterface(&iid))) return;
+        if (!point || FAILED(point->GetConnectionInterface(&iid))) return;
         auto* sink = new EventSink(iid, [this](DISPID id) { Fire(id); });
         DWORD cookie = 0;
         if (FAILED(point->Advise(sink, &cookie))) {
@@ -494,6 +492,25 @@ class Win32EventControl : public EventControl {
         point_ = std::move(point);
         sink_ = sink;
         cookie_ = cookie;
+    }
+    ComPtr<IConnectionPoint> SourcePoint(IConnectionPointContainer* container) {
+        ComPtr<IConnectionPoint> point;
+        ComPtr<IProvideClassInfo2> info;
+        IID iid{};
+        if (SUCCEEDED(d_->get()->QueryInterface(IID_IProvideClassInfo2,
+                                                reinterpret_cast<void**>(info.out()))) &&
+            SUCCEEDED(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &iid)) &&
+            SUCCEEDED(container->FindConnectionPoint(iid, point.out())) && point)
+            return point;
+        ComPtr<IEnumConnectionPoints> points;
+        if (SUCCEEDED(container->EnumConnectionPoints(points.out())) && points &&
+            points->Next(1, point.out(), nullptr) == S_OK && point)
+            return point;
+        std::wstring known = Wide(kEventInterfaceId);
+        if (SUCCEEDED(IIDFromString(known.c_str(), &iid)) &&
+            SUCCEEDED(container->FindConnectionPoint(iid, point.out())) && point)
+            return point;
+        return ComPtr<IConnectionPoint>();
     }
     void Unadvise() {
         if (!sink_) return;
