@@ -80,8 +80,9 @@ function(tamber_fuzzer name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
-# A Windows GUI program with the project's version resource, icon and manifest
-# (common controls 6, DPI aware). tamber_program(name ICON file DESCRIPTION text SOURCES ...)
+# A Windows GUI program with the project's version resource and icon. The manifest (common
+# controls 6, DPI aware) comes with the forms renderer that every program links.
+# tamber_program(name ICON file DESCRIPTION text SOURCES ... DEPS ...)
 function(tamber_program name)
   if(NOT WIN32)
     return()
@@ -90,7 +91,6 @@ function(tamber_program name)
   set(NAME ${name})
   set(ICON ${A_ICON})
   set(DESCRIPTION ${A_DESCRIPTION})
-  set(MANIFEST ${PROJECT_SOURCE_DIR}/src/app/res/app.manifest)
   set(V1 ${PROJECT_VERSION_MAJOR})
   set(V2 ${PROJECT_VERSION_MINOR})
   set(V3 ${PROJECT_VERSION_PATCH})
