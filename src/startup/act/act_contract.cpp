@@ -5,16 +5,6 @@
 namespace tamber::act::contract {
 namespace {
 
-// The run-time error number a call raises, 0 when it succeeds.
-template <class F> long ErrorOf(F&& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 std::string Value(const actdb::Contact& c, int16_t field) {
     const std::string* v = c.Value(field);
     return v ? *v : std::string();

@@ -36,6 +36,16 @@ class ActContract : public ::testing::TestWithParam<Target> {
     std::unique_ptr<Subject> subject_;
 };
 
+// The run-time error number a call raises, 0 when it succeeds.
+template <class F> long ErrorOf(F&& call) {
+    try {
+        call();
+    } catch (const VbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
 inline std::string TargetName(const ::testing::TestParamInfo<Target>& info) {
     return info.param.name;
 }

@@ -1,5 +1,7 @@
 #include "startup/act/memory_act.h"
 
+#include "startup/act/act_contract.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,14 +9,7 @@
 namespace tamber::act {
 namespace {
 
-template <class F> long ErrorOf(F&& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using contract::ErrorOf;
 
 actdb::Database Small() {
     actdb::Database db;
