@@ -2,7 +2,12 @@
 // An ACT! that lives in memory: the automation objects of ports/act.h over an actdb::Database,
 // with ACT!'s user-interface state (open database, current record, field with the cursor)
 // and knobs for tests: ACT! not running or unreachable, calls that fail on demand, a journal
-// of every call, notifications sent on request.
+// of every call, notifications sent on request. In a test:
+//     act::MemoryAct act(actdb::Generate({}));   // the sample database (actdb/generate.h)
+//     Sys().automation = &act.automation();
+//     act.SetCurrentField(25);
+//     ... run the code under test ...
+//     EXPECT_EQ(act.CallCount("View.SetField"), 1);
 #include <cstdint>
 #include <functional>
 #include <memory>
