@@ -1,5 +1,7 @@
 #include "startup/act/win32/win32_act.h"
 
+#include "startup/act/win32/variant.h"
+
 #include <windows.h>
 
 #include <ocidl.h>
@@ -15,153 +17,11 @@
 namespace tamber::act {
 namespace {
 
-// Owns one COM reference.
-template <class T> class ComPtr {
-  public:
-    ComPtr() = default;
-    explicit ComPtr(T* p) : p_(p) {} // adopts a reference
-    ComPtr(const ComPtr& o) : p_(o.p_) {
-        if (p_) p_->AddRef();
-    }
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr o) noexcept {
-        std::swap(p_, o.p_);
-        return *this;
-    }
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** out() { return &p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-  private:
-    T* p_ = nullptr;
-};
-
-BSTR ToBstr(const std::string& s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-    if (!b) throw VbError(err::kOutOfMemory, "Out of memory");
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), b, n);
-    return b;
-}
-
-std::string FromWide(const wchar_t* w, int len) {
-    if (!w || len <= 0) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w, len, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, len, s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-std::string FromBstr(BSTR b) {
-    return FromWide(b, static_cast<int>(SysStringLen(b)));
-}
-
-std::wstring Wide(const char* s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
-    w.resize(w.size() - 1); // the terminating NUL
-    return w;
-}
-
-long Signed(HRESULT hr) {
-    return static_cast<long>(static_cast<int32_t>(hr));
-}
-
-// VB shows an error of the control facility by its own number (0x800A0005 is error 5).
-long VbNumber(HRESULT hr) {
-    return HRESULT_FACILITY(hr) == FACILITY_CONTROL ? static_cast<long>(hr & 0xFFFF) : Signed(hr);
-}
-
-std::string SystemText(HRESULT hr) {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string s = n && text ? std::string(text, n) : std::string();
-    if (text) LocalFree(text);
-    while (!s.empty() && (s.back() == '\r' || s.back() == '\n'))
-        s.pop_back();
-    return s;
-}
-
-// The run-time error VB raises for a failed call or conversion.
-VbError FromHresult(HRESULT hr) {
-    switch (hr) {
-    case DISP_E_OVERFLOW:
-        return VbError(err::kOverflow, "Overflow");
-    case DISP_E_TYPEMISMATCH:
-        return VbError(err::kTypeMismatch, "Type mismatch");
-    case DISP_E_MEMBERNOTFOUND:
-    case DISP_E_UNKNOWNNAME:
-        return VbError(438, "Object doesn't support this property or method");
-    case DISP_E_BADPARAMCOUNT:
-    case DISP_E_PARAMNOTOPTIONAL:
-        return VbError(450, "Wrong number of arguments or invalid property assignment");
-    case E_OUTOFMEMORY:
-        return VbError(err::kOutOfMemory, "Out of memory");
-    default:
-        break;
-    }
-    std::string text = SystemText(hr);
-    return VbError(VbNumber(hr), text.empty() ? "Automation error" : "Automation error\r\n" + text);
-}
-
-VbError FromExcepInfo(EXCEPINFO& e) {
-    if (e.pfnDeferredFillIn) e.pfnDeferredFillIn(&e);
-    std::string description = e.bstrDescription ? FromBstr(e.bstrDescription) : std::string();
-    long number = e.scode ? VbNumber(e.scode) : static_cast<long>(e.wCode);
-    SysFreeString(e.bstrSource);
-    SysFreeString(e.bstrDescription);
-    SysFreeString(e.bstrHelpFile);
-    if (description.empty())
-        return e.scode ? FromHresult(e.scode)
-                       : VbError(number, "Application-defined or object-defined error");
-    return VbError(number, description);
-}
-
-class Variant {
-  public:
-    Variant() { VariantInit(&v_); }
-    explicit Variant(int16_t x) : Variant() {
-        v_.vt = VT_I2;
-        v_.iVal = x;
-    }
-    explicit Variant(int32_t x) : Variant() {
-        v_.vt = VT_I4;
-        v_.lVal = x;
-    }
-    explicit Variant(const std::string& s) : Variant() {
-        v_.bstrVal = ToBstr(s);
-        v_.vt = VT_BSTR;
-    }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
-    ~Variant() { VariantClear(&v_); }
-    VARIANT* get() { return &v_; }
-    const VARIANT& operator*() const { return v_; }
-
-    // VB's conversion functions: CInt, CLng, CBool, CStr.
-    int16_t Short() const { return (*Changed(VT_I2)).iVal; }
-    int32_t Long() const { return (*Changed(VT_I4)).lVal; }
-    bool Bool() const { return (*Changed(VT_BOOL)).boolVal != VARIANT_FALSE; }
-    std::string Text() const { return FromBstr((*Changed(VT_BSTR)).bstrVal); }
-
-  private:
-    Variant Changed(VARTYPE vt) const {
-        if (v_.vt == VT_NULL) throw VbError(94, "Invalid use of Null");
-        Variant out;
-        HRESULT hr = VariantChangeType(out.get(), const_cast<VARIANT*>(&v_), VARIANT_ALPHABOOL, vt);
-        if (FAILED(hr)) throw FromHresult(hr);
-        return out;
-    }
-    VARIANT v_;
-};
+using win32::ComPtr;
+using win32::FromExcepInfo;
+using win32::FromHresult;
+using win32::Variant;
+using win32::Wide;
 
 // One automation object, called late-bound by member name or dispatch identifier.
 class Dispatch {
