@@ -58,6 +58,12 @@ void BM_SaveList(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveList)->Unit(benchmark::kMillisecond);
 
+void BM_SplitAndSortOnly(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(staticlists::SortedItems(E().text));
+}
+BENCHMARK(BM_SplitAndSortOnly)->Unit(benchmark::kMillisecond);
+
 void BM_SaveListWithoutSorting(benchmark::State& state) {
     std::vector<std::string> items = staticlists::SortedItems(E().text);
     for (auto _ : state) {
