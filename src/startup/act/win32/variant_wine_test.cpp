@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ports/act.h"
+#include "startup/act/act_contract.h"
 
 namespace tamber::act::win32 {
 namespace {
@@ -17,14 +18,7 @@ Variant Returned(VARTYPE vt, void (*fill)(VARIANT&)) {
     return v;
 }
 
-template <class F> long ErrorOf(F&& call) {
-    try {
-        call();
-    } catch (const VbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using contract::ErrorOf;
 
 TEST(VbConversions, IntegersOverflowAsVbDoes) {
     EXPECT_EQ(Variant(int32_t(32767)).Short(), 32767);
