@@ -3,6 +3,10 @@
 
 function(tamber_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  # GCC 12 reports false -Wrestrict errors inside std::string at -O3.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
 endfunction()
 
 # tamber_library(name SOURCES ... [DEPS ...])
