@@ -5,6 +5,7 @@ target_link_libraries(actstandin PRIVATE standin_core ole32 oleaut32 uuid comctl
 tamber_warnings(actstandin)
 
 add_executable(actctl win32/actctl.cpp)
+target_link_libraries(actctl PRIVATE ole32 oleaut32 uuid)
 target_include_directories(actctl PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 tamber_warnings(actctl)
 
@@ -15,4 +16,7 @@ tamber_wine_test(standin_wine_test SOURCES win32/standin_wine_test.cpp
                  DEPS tamber_actdb tamber_dbf ole32 oleaut32 uuid shell32)
 if(TARGET standin_wine_test)
   add_dependencies(standin_wine_test actstandin actctl standin_probe)
+endif()
+if(TARGET standin_wine_test)
+  target_include_directories(standin_wine_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 endif()

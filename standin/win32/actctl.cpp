@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/channel.h"
+#include "win32/late_call.h"
 
 using namespace tamber::standin;
 
@@ -26,20 +27,79 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+BOOL CALLBACK CollectDesktop(LPSTR name, LPARAM list) {
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(name);
+    return TRUE;
+}
+
+// The stand-in may run on another desktop of this window station (Wine's virtual desktop);
+// the search moves this thread there, which works as long as it owns no window yet.
+HWND FindOnAnyDesktop() {
+    if (HWND w = FindWindowA(kMainClass, nullptr)) return w;
+    std::vector<std::string> desktops;
+    EnumDesktopsA(GetProcessWindowStation(), CollectDesktop, reinterpret_cast<LPARAM>(&desktops));
+    for (const std::string& name : desktops) {
+        HDESK desk = OpenDesktopA(name.c_str(), 0, FALSE, GENERIC_ALL);
+        if (!desk) continue;
+        if (SetThreadDesktop(desk))
+            if (HWND w = FindWindowA(kMainClass, nullptr)) return w;
+        CloseDesktop(desk);
+    }
+    return nullptr;
+}
+
 HWND FindStandin(DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
-        if (HWND w = FindWindowA(kMainClass, nullptr)) return w;
+        if (HWND w = FindOnAnyDesktop()) return w;
         if (GetTickCount() - start >= timeoutMs) return nullptr;
         Sleep(100);
     }
+}
+
+// Registers a program as a command of the Contacts view with the calls, in the order and with
+// the arguments, that the add-on's integration window makes: the command itself when it is
+// not known yet, then its toolbar button and its Tools-menu entry.
+int Integrate(const std::string& name, const std::string& program) {
+    size_t slash = program.find_last_of('\\');
+    size_t dot = program.find_last_of('.');
+    if (slash == std::string::npos || dot == std::string::npos || dot < slash) {
+        std::fputs("actctl: integrate needs the program's full path\n", stderr);
+        return 2;
+    }
+    std::string folder = program.substr(0, slash);
+    std::string base = folder + "\\" + program.substr(slash + 1, dot - slash - 1);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    int rc = 1;
+    if (IDispatch* aux = CreateByProgId("ACTOLE.AUXCMDS")) {
+        Answer exists, add, toolbar, menu;
+        Call(aux, "AuxCommandExists", {Str(name)}, exists);
+        if (exists.hr == S_OK && exists.Number() == 0) {
+            Call(aux, "AddAuxCommand",
+                 {Str(name), Str(base + ".EXE"), Str(folder), Str(name),
+                  Str("Click to launch " + name), Str(base + ".ico"), Str(base + "32.ico"), I2(1)},
+                 add);
+            std::printf("AddAuxCommand = %ld\n", add.Number());
+        }
+        Call(aux, "AddAuxCommandToToolbar", {I2(1), Str(name)}, toolbar);
+        Call(aux, "AddAuxCommandToToolsMenu", {I2(1), Str(name)}, menu);
+        std::printf("AddAuxCommandToToolbar = %ld\nAddAuxCommandToToolsMenu = %ld\n",
+                    toolbar.Number(), menu.Number());
+        if (toolbar.Number() == 0 && menu.Number() == 0) rc = 0;
+        aux->Release();
+    } else {
+        std::fputs("actctl: ACTOLE.AUXCMDS cannot be created\n", stderr);
+    }
+    CoUninitialize();
+    return rc;
 }
 
 int Usage() {
     std::fputs("usage: actctl [/timeout seconds] command [arguments]\n"
                "commands: wait | open <path> | close | goto <n> | focus <field> | get <field> |\n"
                "  type <field> <text> | press toolbar|menu <name> | lock-gdb | unlock-gdb |\n"
-               "  commfail on|off | state | quit\n",
+               "  commfail on|off | button-rect <name> | state | quit |\n"
+               "  integrate <name> <program path>\n",
                stderr);
     return 2;
 }
@@ -55,6 +115,10 @@ int main(int argc, char** argv) {
     }
     if (i >= argc) return Usage();
     std::vector<std::string> command(argv + i, argv + argc);
+    if (command[0] == "integrate") {
+        if (command.size() != 3) return Usage();
+        return Integrate(command[1], command[2]);
+    }
 
     HWND standin = FindStandin(timeout);
     if (!standin) {
@@ -82,7 +146,7 @@ int main(int argc, char** argv) {
     if (command[0] == "quit") {
         // Returns once the stand-in has gone, so a script can start the next one.
         DWORD start = GetTickCount();
-        while (FindWindowA(kMainClass, nullptr)) {
+        while (IsWindow(standin)) {
             if (GetTickCount() - start >= timeout) return 1;
             Sleep(100);
         }

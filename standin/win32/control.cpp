@@ -109,6 +109,25 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
         reply = lastStarted_.empty() ? "nothing started" : lastStarted_;
         return !lastStarted_.empty();
     }
+    if (verb == "button-rect") {
+        // Screen rectangle of a registered toolbar button, for a real mouse click.
+        if (!need(1)) return false;
+        size_t i = 0;
+        while (i < toolbarCommands_.size() &&
+               _stricmp(toolbarCommands_[i].name.c_str(), a[1].c_str()) != 0)
+            ++i;
+        if (i == toolbarCommands_.size()) {
+            reply = "no toolbar command " + a[1];
+            return false;
+        }
+        RECT r{};
+        LRESULT index = SendMessageA(toolbar_, TB_COMMANDTOINDEX, kIdToolbarCommand + i, 0);
+        SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        reply = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                std::to_string(r.right) + " " + std::to_string(r.bottom);
+        return true;
+    }
     if (verb == "lock-gdb" || verb == "unlock-gdb") {
         if (!need(0)) return false;
         if (gdbLock_ != INVALID_HANDLE_VALUE) CloseHandle(gdbLock_);

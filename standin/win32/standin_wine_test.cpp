@@ -18,10 +18,17 @@
 
 #include "actdb/actdb.h"
 #include "startup/grouptable/dbf_table.h"
+#include "win32/late_call.h"
 
 namespace {
 
 using namespace tamber;
+using standin::Answer;
+using standin::Call;
+using standin::I2;
+using standin::I4;
+using standin::InvokeId;
+using standin::Str;
 
 const char* const kFolder = "C:\\StandinTest";
 const std::string kDb = std::string(kFolder) + "\\Contacts.dbf";
@@ -119,79 +126,6 @@ HANDLE StartStandin(const std::string& args) {
     return pi.hProcess;
 }
 
-// A late-bound call as a VB client makes it: name resolved, arguments last to first.
-struct Answer {
-    HRESULT hr = E_FAIL;
-    VARIANT value{};
-    EXCEPINFO excep{};
-    ~Answer() {
-        VariantClear(&value);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrHelpFile);
-    }
-    std::string Text() const {
-        if (V_VT(&value) != VT_BSTR) return "<not text>";
-        int n = WideCharToMultiByte(CP_ACP, 0, V_BSTR(&value), -1, nullptr, 0, nullptr, nullptr);
-        std::string s(n, '\0');
-        WideCharToMultiByte(CP_ACP, 0, V_BSTR(&value), -1, s.data(), n, nullptr, nullptr);
-        s.pop_back();
-        return s;
-    }
-    long Number() const {
-        VARIANT v;
-        VariantInit(&v);
-        if (FAILED(VariantChangeType(&v, const_cast<VARIANT*>(&value), 0, VT_I4))) return -99999;
-        return V_I4(&v);
-    }
-};
-
-VARIANT Str(const std::string& s) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    std::wstring w(s.begin(), s.end());
-    V_BSTR(&v) = SysAllocString(w.c_str());
-    return v;
-}
-VARIANT I2(short n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = n;
-    return v;
-}
-VARIANT I4(long n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
-    return v;
-}
-
-void InvokeId(IDispatch* d, DISPID id, std::vector<VARIANT> args, Answer& a) {
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    UINT argErr = 0;
-    a.hr = d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, &a.value,
-                     &a.excep, &argErr);
-    for (auto& v : args)
-        VariantClear(&v);
-}
-
-void Call(IDispatch* d, const std::string& name, std::vector<VARIANT> args, Answer& a) {
-    std::wstring w(name.begin(), name.end());
-    LPOLESTR names[] = {w.data()};
-    DISPID id = DISPID_UNKNOWN;
-    a.hr = d->GetIDsOfNames(IID_NULL, names, 1, 0, &id);
-    if (FAILED(a.hr)) {
-        for (auto& v : args)
-            VariantClear(&v);
-        return;
-    }
-    InvokeId(d, id, std::move(args), a);
-}
-
 // Result of a call that returns an object; the caller releases it.
 IDispatch* Object(IDispatch* d, const std::string& name, std::vector<VARIANT> args = {}) {
     Answer a;
@@ -218,13 +152,7 @@ long Number(IDispatch* d, const std::string& name, std::vector<VARIANT> args = {
 }
 
 IDispatch* Create(const char* progId) {
-    std::wstring w(progId, progId + std::strlen(progId));
-    CLSID clsid;
-    if (FAILED(CLSIDFromProgID(w.c_str(), &clsid))) return nullptr;
-    IDispatch* d = nullptr;
-    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                     reinterpret_cast<void**>(&d));
-    return d;
+    return standin::CreateByProgId(progId);
 }
 
 // The client side of the event control: records the notifications it receives.
