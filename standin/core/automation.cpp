@@ -465,12 +465,14 @@ void Standin::Open(const std::string& path) {
     actdb::Database db = actdb::Load(path);
     WriteGroupTable(db, GroupTablePath(path));
     Adopt(path, std::move(db));
+    file_ = path;
 }
 
 void Standin::Adopt(const std::string& path, actdb::Database db) {
     Close();
     db_ = std::move(db);
     path_ = path;
+    file_.clear();
     open_ = true;
     ++generation_;
     record_ = 0;
@@ -488,6 +490,7 @@ void Standin::Close() {
     currentField_ = 0;
     JournalNote("close " + path_);
     path_.clear();
+    file_.clear();
     if (listener_) listener_->DatabaseChanged();
 }
 
@@ -518,8 +521,7 @@ void Standin::SetFieldFromClient(int16_t id, const std::string& text) {
 }
 
 void Standin::Save() {
-    // Adopted test databases have no file behind them.
-    if (!path_.empty() && path_.find_first_of("\\/") != std::string::npos) actdb::Save(db_, path_);
+    if (!file_.empty()) actdb::Save(db_, file_);
 }
 
 std::shared_ptr<AutoObject> Standin::CreateApp() {

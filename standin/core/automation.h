@@ -57,11 +57,13 @@ class Standin {
     void SetListener(Listener* listener) { listener_ = listener; }
     AuxStore& aux() { return aux_; }
 
-    // Loads the database file at path (a path the C library can open) and writes its group
-    // table beside it. Throws std::runtime_error naming the problem; the previous database,
-    // if any, is closed first.
+    // Loads the database file at path (a path the C library can open), writes its group
+    // table beside it and makes it the open database in place of the previous one. Throws
+    // std::runtime_error (actdb::FormatError for bad content) and then leaves the previous
+    // database open.
     void Open(const std::string& path);
-    // Adopts an already loaded database (tests); path is what GetOpenDBName answers.
+    // Adopts an already loaded database that no file backs (tests); path is what
+    // GetOpenDBName answers. Changes are kept in memory only.
     void Adopt(const std::string& path, actdb::Database db);
     // Tells the listeners, then closes. Nothing happens without an open database.
     void Close();
@@ -108,6 +110,7 @@ class Standin {
     Listener* listener_ = nullptr;
     bool open_ = false;
     std::string path_;
+    std::string file_; // where changes are saved; empty for an adopted database
     actdb::Database db_;
     uint64_t generation_ = 0;
     size_t record_ = 0;

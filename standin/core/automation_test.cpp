@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
+#include "startup/grouptable/dbf_table.h"
+
 namespace tamber::standin {
 namespace {
 
@@ -255,6 +260,32 @@ TEST_F(AutomationTest, JournalRecordsArgumentsResultsAndErrors) {
     EXPECT_EQ(rec.lines[0], "App.Views() = <Views>");
     EXPECT_EQ(rec.lines[1], "Views.Create(1, \"C\"\"V\") ! 0x80040201 No database is open");
     EXPECT_EQ(rec.lines[2], "Views.#42() ! DISP_E_MEMBERNOTFOUND");
+}
+
+TEST_F(AutomationTest, OpenedFileGetsItsGroupTableAndKeepsClientChanges) {
+    std::string path = ::testing::TempDir() + "standin_open.dbf";
+    std::string gdb = ::testing::TempDir() + "standin_open.gdb";
+    std::remove(gdb.c_str());
+    actdb::Save(Sample(), path);
+    app.Open(path);
+    std::ifstream in(gdb, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(DbfTable::Parse(bytes, "gdb").RowCount(), 3u);
+
+    Obj view = CallObj(CallObj(app.CreateApp(), "Views"), "Create", {Short{1}, std::string("CV")});
+    Call(view, "SetField", {Short{25}, std::string("Acme Ltd")});
+    app.GoToRecord(1);
+    app.EditField(78, "Robert");
+    actdb::Database back = actdb::Load(path);
+    EXPECT_EQ(*back.contacts[0].Value(25), "Acme Ltd");
+    EXPECT_EQ(*back.contacts[1].Value(78), "Robert");
+
+    // A file that cannot be read leaves the open database as it was.
+    EXPECT_ANY_THROW(app.Open(::testing::TempDir() + "standin_missing.dbf"));
+    EXPECT_TRUE(app.HasDatabase());
+    EXPECT_EQ(app.path(), path);
+    std::remove(path.c_str());
+    std::remove(gdb.c_str());
 }
 
 TEST(GroupTablePath, UsesTheNameBeforeItsFirstDot) {

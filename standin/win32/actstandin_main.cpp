@@ -59,9 +59,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
     }
 
-    // One ACT! per session: a second start hands its database to the first and ends.
-    if (HWND first = FindWindowA(kMainClass, nullptr)) {
-        if (!database.empty()) SendText(first, nullptr, kOpenTag, database);
+    // One ACT! per session: a second start hands its database to the first and ends. The
+    // first may still be starting, so its window is waited for.
+    HANDLE single = CreateMutexA(nullptr, FALSE, "TamberActStandinInstance");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        HWND first = nullptr;
+        for (int i = 0; i < 100 && !(first = FindWindowA(kMainClass, nullptr)); ++i)
+            Sleep(100);
+        if (first && !database.empty()) SendText(first, nullptr, kOpenTag, database);
         return 0;
     }
 
@@ -80,10 +85,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     standin.JournalNote("start pid " + std::to_string(GetCurrentProcessId()));
 
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+    // The objects are offered before the window appears: whoever sees the window can call.
+    bool offered = RegisterClassObjects(standin);
     RecordWindow window(standin);
     if (!window.Create(instance)) return 4;
     standin.SetListener(&window);
-    if (!RegisterClassObjects(standin)) {
+    if (!offered) {
         standin.JournalNote("class objects not registered");
         MessageBoxA(window.hwnd(), "Cannot register the automation objects.", "ACT!", MB_OK);
     }
@@ -101,5 +108,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RevokeClassObjects();
     standin.JournalNote("exit");
     CoUninitialize();
+    CloseHandle(single);
     return 0;
 }

@@ -77,20 +77,34 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
         reply.resize(n);
         return true;
     }
-    if (verb == "press") {
-        if (!need(2)) return false;
-        bool menu = a[1] == "menu";
-        if (!menu && a[1] != "toolbar") {
+    if (verb == "press" || verb == "button-rect") {
+        bool rectOnly = verb == "button-rect";
+        if (!need(rectOnly ? 1 : 2)) return false;
+        std::string where = rectOnly ? "toolbar" : a[1], name = a.back();
+        bool menu = where == "menu";
+        if (!menu && where != "toolbar") {
             reply = "press: toolbar or menu";
             return false;
         }
         const auto& list = menu ? menuCommands_ : toolbarCommands_;
         size_t i = 0;
-        while (i < list.size() && _stricmp(list[i].name.c_str(), a[2].c_str()) != 0)
+        while (i < list.size() && _stricmp(list[i].name.c_str(), name.c_str()) != 0)
             ++i;
         if (i == list.size()) {
-            reply = "no " + a[1] + " command " + a[2];
+            reply = "no " + where + " command " + name;
             return false;
+        }
+        RECT r{};
+        if (!menu) {
+            LRESULT index = SendMessageA(toolbar_, TB_COMMANDTOINDEX, kIdToolbarCommand + i, 0);
+            SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+        }
+        if (rectOnly) {
+            // In screen coordinates, for a real mouse click.
+            MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+            reply = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                    std::to_string(r.right) + " " + std::to_string(r.bottom);
+            return true;
         }
         lastStarted_.clear();
         if (menu) {
@@ -98,9 +112,6 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
             SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(kIdMenuCommand + i, 0), 0);
         } else {
             // A click on the button itself, so the toolbar behaves as under the mouse.
-            RECT r{};
-            LRESULT index = SendMessageA(toolbar_, TB_COMMANDTOINDEX, kIdToolbarCommand + i, 0);
-            SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
             LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
             SendMessageA(toolbar_, WM_MOUSEMOVE, 0, at);
             SendMessageA(toolbar_, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -108,25 +119,6 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
         }
         reply = lastStarted_.empty() ? "nothing started" : lastStarted_;
         return !lastStarted_.empty();
-    }
-    if (verb == "button-rect") {
-        // Screen rectangle of a registered toolbar button, for a real mouse click.
-        if (!need(1)) return false;
-        size_t i = 0;
-        while (i < toolbarCommands_.size() &&
-               _stricmp(toolbarCommands_[i].name.c_str(), a[1].c_str()) != 0)
-            ++i;
-        if (i == toolbarCommands_.size()) {
-            reply = "no toolbar command " + a[1];
-            return false;
-        }
-        RECT r{};
-        LRESULT index = SendMessageA(toolbar_, TB_COMMANDTOINDEX, kIdToolbarCommand + i, 0);
-        SendMessageA(toolbar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
-        MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        reply = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                std::to_string(r.right) + " " + std::to_string(r.bottom);
-        return true;
     }
     if (verb == "lock-gdb" || verb == "unlock-gdb") {
         if (!need(0)) return false;
