@@ -92,6 +92,11 @@ class Control {
     int MousePointer() const { return mousePointer_; }
     void SetMousePointer(int p);
 
+    // The control's window handle; 0 while its form is not loaded.
+    std::uintptr_t hWnd() const { return Host().HandleOf(*this); }
+    // Repaints the control now.
+    void Refresh() { Changed(Prop::Refresh); }
+
     // Moves the keyboard focus here (run-time error 5 when the control cannot take it).
     void SetFocus();
     bool HasFocus() const;
@@ -512,6 +517,8 @@ class Form {
     bool Unload(int mode = vb::kFormCode);
     bool Loaded() const { return loaded_; }
     bool IsModal() const { return modal_; }
+    // The form's window handle; 0 while it is not loaded.
+    std::uintptr_t hWnd() const { return Host().HandleOf(*this); }
 
     // Events.
     virtual void Form_Initialize() {}

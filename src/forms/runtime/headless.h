@@ -31,6 +31,13 @@ class HeadlessHost : public FormsHost {
     void FocusControl(Control&) override {}
     void ApplyScreenPointer(int pointer) override { pointers.push_back(pointer); }
     long long NowMs() const override { return now_; }
+    // Stand-in handles: distinct per object, 0 while not loaded.
+    std::uintptr_t HandleOf(const Form& f) const override {
+        return f.Loaded() ? reinterpret_cast<std::uintptr_t>(&f) : 0;
+    }
+    std::uintptr_t HandleOf(const Control& c) const override {
+        return c.Parent().Loaded() ? reinterpret_cast<std::uintptr_t>(&c) : 0;
+    }
 
     // ---- driving ----
     // A mouse click: MouseDown and MouseUp at the control's middle, then what the platform

@@ -1,6 +1,7 @@
 #pragma once
 // What the control model asks of whoever realises it: the headless host in tests, the Win32
 // renderer in the programs. The model keeps every property; a host mirrors them.
+#include <cstdint>
 #include <memory>
 
 namespace tamber::forms {
@@ -25,6 +26,7 @@ enum class Prop {
     Columns,    // list view columns changed
     Style,      // kind-specific styles (default button, locked, alignment, ...)
     MousePointer,
+    Refresh, // repaint now
 };
 
 // Which property of a form changed.
@@ -59,6 +61,10 @@ class FormsHost {
     virtual void FocusControl(Control& control) = 0;
     // The screen's mouse pointer (Screen.MousePointer).
     virtual void ApplyScreenPointer(int pointer) = 0;
+    // The window handle of a loaded form or of a control on one (0 otherwise), for the places
+    // that hand it to the platform or store it.
+    virtual std::uintptr_t HandleOf(const Form& form) const = 0;
+    virtual std::uintptr_t HandleOf(const Control& control) const = 0;
     // Milliseconds from an arbitrary start; drives list type-ahead timing.
     virtual long long NowMs() const = 0;
 };

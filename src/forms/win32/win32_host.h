@@ -40,6 +40,12 @@ class Win32Host : public FormsHost {
     void ShowForm(Form& form, bool modal) override;
     void FocusControl(Control& control) override;
     void ApplyScreenPointer(int pointer) override;
+    std::uintptr_t HandleOf(const Form& f) const override {
+        return reinterpret_cast<std::uintptr_t>(WindowOf(f));
+    }
+    std::uintptr_t HandleOf(const Control& c) const override {
+        return reinterpret_cast<std::uintptr_t>(WindowOf(c));
+    }
     long long NowMs() const override { return static_cast<long long>(GetTickCount64()); }
 
   private:
