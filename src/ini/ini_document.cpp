@@ -1,6 +1,7 @@
 #include "ini/ini_document.h"
 
 #include <array>
+#include <cstring>
 
 namespace tamber::ini {
 namespace {
@@ -23,15 +24,58 @@ constexpr std::array<unsigned char, 256> MakeFold() {
 }
 constexpr auto kFold = MakeFold();
 
-std::string Join(std::string_view a, std::string_view b, std::string_view c) {
-    std::string out;
-    out.reserve(a.size() + b.size() + c.size());
-    out.append(a).append(b).append(c);
-    return out;
-}
+enum : std::uint8_t { kEnd, kCrLf, kLf, kCr };
+constexpr std::array<std::string_view, 4> kEols = {"", "\r\n", "\n", "\r"};
+constexpr std::size_t kBlock = 64 * 1024;
 
 bool IsFileBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v';
+}
+
+bool HasLineBreak(std::string_view s) {
+    for (char c : s)
+        if (c == '\r' || c == '\n') return true;
+    return false;
+}
+
+// FNV-1a over the folded bytes.
+std::uint32_t FoldHash(std::string_view name) {
+    std::uint32_t h = 2166136261u;
+    for (char c : name) {
+        h ^= kFold[static_cast<unsigned char>(c)];
+        h *= 16777619u;
+    }
+    return h;
+}
+
+// Kind, name and value of a line's text.
+void Classify(Document::Line& line) {
+    std::string_view t = TrimFileBlanks(line.text);
+    line.name = line.value = {};
+    if (t.empty()) {
+        line.kind = Document::Kind::Blank;
+    } else if (t.front() == ';') {
+        line.kind = Document::Kind::Comment;
+    } else if (t.front() == '[') {
+        // The name ends at the first ']'; without one it runs to the end of the line.
+        std::string_view inner = t.substr(1);
+        inner = inner.substr(0, inner.find(']'));
+        line.kind = Document::Kind::Section;
+        line.name = TrimFileBlanks(inner);
+    } else if (auto eq = t.find('='); eq != std::string_view::npos) {
+        line.kind = Document::Kind::Key;
+        line.name = TrimFileBlanks(t.substr(0, eq));
+        line.value = TrimFileBlanks(t.substr(eq + 1));
+        line.hash = FoldHash(line.name);
+    } else {
+        line.kind = Document::Kind::Other;
+    }
+}
+
+// The same view moved from one copy of the text to another.
+std::string_view Moved(std::string_view part, const char* from, const char* to) {
+    if (part.empty()) return {};
+    return {to + (part.data() - from), part.size()};
 }
 
 } // namespace
@@ -73,92 +117,301 @@ std::string_view Unquote(std::string_view v) {
     return v;
 }
 
-Document::Line Document::Parse(std::string_view text, std::string_view eol) {
-    Line line;
-    line.text = std::string(text);
-    line.eol = std::string(eol);
-    std::string_view t = TrimFileBlanks(text);
-    if (t.empty()) {
-        line.kind = Kind::Blank;
-    } else if (t.front() == ';') {
-        line.kind = Kind::Comment;
-    } else if (t.front() == '[') {
-        // The name ends at the first ']'; without one it runs to the end of the line.
-        std::string_view inner = t.substr(1);
-        inner = inner.substr(0, inner.find(']'));
-        line.kind = Kind::Section;
-        line.name = std::string(TrimFileBlanks(inner));
-    } else if (auto eq = t.find('='); eq != std::string_view::npos) {
-        line.kind = Kind::Key;
-        line.name = std::string(TrimFileBlanks(t.substr(0, eq)));
-        line.value = std::string(TrimFileBlanks(t.substr(eq + 1)));
-    }
-    return line;
+Document::Document() {
+    Load({});
 }
 
-Document::Document(std::string_view bytes) {
-    Load(bytes);
+Document::Document(std::string bytes) {
+    Load(std::move(bytes));
 }
 
-void Document::Load(std::string_view bytes) {
+void Document::Load(std::string bytes) {
+    base_ = std::move(bytes);
+    blocks_.clear();
+    free_ = nullptr;
+    room_ = 0;
     lines_.clear();
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            lines_.push_back(Parse(bytes.substr(pos), ""));
-            break;
+    lines_.reserve(base_.size() / 24 + 2);
+    lines_.emplace_back(); // the head
+    const char* p = base_.data();
+    const char* end = p + base_.size();
+    std::uint32_t last = 0;
+    while (p < end) {
+        auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* stop = lf ? lf : end;
+        auto* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+        const char* brk = cr ? cr : lf;
+        Line line;
+        std::uint8_t eol = kEnd;
+        const char* next = end;
+        if (brk) {
+            if (*brk == '\n') {
+                eol = kLf;
+                next = brk + 1;
+            } else if (brk + 1 < end && brk[1] == '\n') {
+                eol = kCrLf;
+                next = brk + 2;
+            } else {
+                eol = kCr;
+                next = brk + 1;
+            }
         }
-        std::size_t eolLen =
-            (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
-        lines_.push_back(Parse(bytes.substr(pos, end - pos), bytes.substr(end, eolLen)));
-        pos = end + eolLen;
+        line.text = std::string_view(p, (brk ? brk : end) - p);
+        line.eol = eol;
+        Classify(line);
+        line.prev = last;
+        auto index = static_cast<std::uint32_t>(lines_.size());
+        lines_[last].next = index;
+        lines_.push_back(line);
+        last = index;
+        p = next;
     }
+    lines_[last].next = 0;
+    lines_[0].prev = last;
     Index();
 }
 
 void Document::Index() {
     sections_.clear();
     byName_.clear();
+    NoteSectionsChanged();
     Section* current = nullptr;
-    for (auto it = lines_.begin(); it != lines_.end(); ++it) {
-        if (it->kind == Kind::Section) {
-            sections_.push_back(Section{it->name, it, it, {}, true});
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section) {
+            sections_.push_back(Section{i, i, false, {}});
             auto s = std::prev(sections_.end());
-            byName_[FoldName(s->name)].push_back(s);
+            byName_[FoldName(line.name)].push_back(s);
             current = &*s;
-        } else if (it->kind == Kind::Key && current) {
-            current->keys[FoldName(it->name)].push_back(it);
-            current->lastKey = it;
+        } else if (line.kind == Kind::Key && current) {
+            current->lastKey = i;
         }
     }
 }
 
 std::string Document::Serialize() const {
     std::size_t total = 0;
-    for (const Line& l : lines_)
-        total += l.text.size() + l.eol.size();
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next)
+        total += lines_[i].text.size() + kEols[lines_[i].eol].size();
     std::string out;
-    out.reserve(total);
-    for (const Line& l : lines_) {
-        out += l.text;
-        out += l.eol;
+    out.resize(total);
+    char* o = out.data();
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+        const Line& l = lines_[i];
+        if (!l.text.empty()) std::memcpy(o, l.text.data(), l.text.size());
+        o += l.text.size();
+        std::string_view eol = kEols[l.eol];
+        std::memcpy(o, eol.data(), eol.size());
+        o += eol.size();
     }
     return out;
 }
 
+void Document::Rebase(std::string serialized) {
+    // Moved in first: a short string's bytes move with it.
+    base_ = std::move(serialized);
+    std::vector<std::uint32_t> renumber(lines_.size(), 0);
+    std::vector<Line> lines;
+    lines.reserve(lines_.size());
+    lines.emplace_back();
+    const char* to = base_.data();
+    std::uint32_t last = 0;
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+        Line line = lines_[i];
+        const char* from = line.text.data();
+        line.name = Moved(line.name, from, to);
+        line.value = Moved(line.value, from, to);
+        line.text = std::string_view(to, line.text.size());
+        to += line.text.size() + kEols[line.eol].size();
+        auto index = static_cast<std::uint32_t>(lines.size());
+        renumber[i] = index;
+        line.prev = last;
+        lines[last].next = index;
+        lines.push_back(line);
+        last = index;
+    }
+    lines[last].next = 0;
+    lines[0].prev = last;
+    for (Line& line : lines)
+        line.dup = renumber[line.dup];
+    for (Section& s : sections_) {
+        s.header = renumber[s.header];
+        s.lastKey = renumber[s.lastKey];
+        for (std::uint32_t& slot : s.keys.slots)
+            slot = renumber[slot];
+    }
+    lines_ = std::move(lines);
+    blocks_.clear();
+    free_ = nullptr;
+    room_ = 0;
+}
+
+char* Document::Allocate(std::size_t n) {
+    if (n > room_) {
+        std::size_t size = n > kBlock ? n : kBlock;
+        blocks_.push_back(std::make_unique<char[]>(size));
+        free_ = blocks_.back().get();
+        room_ = size;
+    }
+    char* p = free_;
+    free_ += n;
+    room_ -= n;
+    return p;
+}
+
+Document::Line Document::MakeLine(std::string_view a, std::string_view b, std::string_view c,
+                                  std::uint8_t eol) {
+    std::size_t n = a.size() + b.size() + c.size();
+    char* p = n ? Allocate(n) : nullptr;
+    char* o = p;
+    for (std::string_view part : {a, b, c}) {
+        if (part.empty()) continue;
+        std::memcpy(o, part.data(), part.size());
+        o += part.size();
+    }
+    Line line;
+    line.text = std::string_view(p, n);
+    line.eol = eol;
+    Classify(line);
+    return line;
+}
+
+std::uint32_t Document::AddLine(std::string_view a, std::string_view b, std::string_view c,
+                                std::uint8_t eol) {
+    lines_.push_back(MakeLine(a, b, c, eol));
+    return static_cast<std::uint32_t>(lines_.size() - 1);
+}
+
+void Document::LinkAfter(std::uint32_t at, std::uint32_t line) {
+    // A line without a line end (the file's last) gains one before anything follows it.
+    if (at != 0 && lines_[at].eol == kEnd) lines_[at].eol = kCrLf;
+    std::uint32_t next = lines_[at].next;
+    lines_[line].prev = at;
+    lines_[line].next = next;
+    lines_[at].next = line;
+    lines_[next].prev = line;
+}
+
+void Document::Unlink(std::uint32_t line) {
+    Line& l = lines_[line];
+    lines_[l.prev].next = l.next;
+    lines_[l.next].prev = l.prev;
+}
+
 Document::Section* Document::Find(std::string_view section) const {
+    if (memoValid_ && memoName_ == section) return memoSection_;
     auto it = byName_.find(FoldName(section));
-    if (it == byName_.end() || it->second.empty()) return nullptr;
-    return &*it->second.front();
+    Section* found =
+        (it == byName_.end() || it->second.empty()) ? nullptr : &*it->second.front();
+    memoName_.assign(section);
+    memoSection_ = found;
+    memoValid_ = true;
+    return found;
+}
+
+void Document::EnsureIndex(Section& s) const {
+    if (s.indexed) return;
+    std::vector<std::uint32_t> keys;
+    for (std::uint32_t i = lines_[s.header].next; i != 0 && lines_[i].kind != Kind::Section;
+         i = lines_[i].next)
+        if (lines_[i].kind == Kind::Key) keys.push_back(i);
+    std::size_t size = 16;
+    while (size < keys.size() * 2)
+        size *= 2;
+    s.keys.slots.assign(size, 0);
+    s.keys.count = 0;
+    // Last to first, so each name's chain ends up in file order.
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+        IndexAdd(s.keys, *k, true);
+    s.indexed = true;
+}
+
+std::uint32_t Document::FindIn(Section& s, std::string_view key) const {
+    EnsureIndex(s);
+    const std::size_t mask = s.keys.slots.size() - 1;
+    const std::uint32_t hash = FoldHash(key);
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        std::uint32_t line = s.keys.slots[at];
+        if (line == 0) return 0;
+        if (lines_[line].hash == hash && NamesEqual(lines_[line].name, key)) return line;
+    }
+}
+
+void Document::Place(KeyIndex& index, std::uint32_t line) const {
+    const std::size_t mask = index.slots.size() - 1;
+    std::size_t at = lines_[line].hash & mask;
+    while (index.slots[at] != 0)
+        at = (at + 1) & mask;
+    index.slots[at] = line;
+    ++index.count;
+}
+
+// Adds a key line. A name already present keeps one entry: the new line goes to the front of
+// its chain while indexing backwards (first), else to its end (a write adds after every key).
+void Document::IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const {
+    if ((index.count + 1) * 2 > index.slots.size()) {
+        std::vector<std::uint32_t> old(index.slots.size() * 2, 0);
+        old.swap(index.slots);
+        index.count = 0;
+        for (std::uint32_t l : old)
+            if (l) Place(index, l);
+    }
+    const std::size_t mask = index.slots.size() - 1;
+    Line& added = lines_[line];
+    added.dup = 0;
+    for (std::size_t at = added.hash & mask;; at = (at + 1) & mask) {
+        std::uint32_t& slot = index.slots[at];
+        if (slot == 0) {
+            slot = line;
+            ++index.count;
+            return;
+        }
+        if (lines_[slot].hash != added.hash || !NamesEqual(lines_[slot].name, added.name))
+            continue;
+        if (first) {
+            added.dup = slot;
+            slot = line;
+        } else {
+            std::uint32_t tail = slot;
+            while (lines_[tail].dup)
+                tail = lines_[tail].dup;
+            lines_[tail].dup = line;
+        }
+        return;
+    }
+}
+
+// Removes the first line of a name: the next of that name takes its place, or the entry goes
+// (shifting back the entries that probed past it).
+void Document::IndexDropFirst(KeyIndex& index, std::uint32_t line) const {
+    const std::size_t mask = index.slots.size() - 1;
+    std::size_t at = lines_[line].hash & mask;
+    while (index.slots[at] != line) {
+        if (index.slots[at] == 0) return;
+        at = (at + 1) & mask;
+    }
+    if (lines_[line].dup) {
+        index.slots[at] = lines_[line].dup;
+        return;
+    }
+    index.slots[at] = 0;
+    --index.count;
+    for (std::size_t hole = at, j = (at + 1) & mask; index.slots[j] != 0; j = (j + 1) & mask) {
+        std::size_t home = lines_[index.slots[j]].hash & mask;
+        // The entry may move into the hole unless its home lies cyclically in (hole, j].
+        bool stays = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
+        if (stays) continue;
+        index.slots[hole] = index.slots[j];
+        index.slots[j] = 0;
+        hole = j;
+    }
 }
 
 const Document::Line* Document::FindKey(std::string_view section, std::string_view key) const {
-    const Section* s = Find(section);
+    Section* s = Find(section);
     if (!s) return nullptr;
-    auto k = s->keys.find(FoldName(key));
-    if (k == s->keys.end() || k->second.empty()) return nullptr;
-    return &*k->second.front();
+    std::uint32_t line = FindIn(*s, key);
+    return line ? &lines_[line] : nullptr;
 }
 
 bool Document::HasSection(std::string_view section) const {
@@ -168,7 +421,7 @@ bool Document::HasSection(std::string_view section) const {
 std::vector<std::string> Document::SectionNames() const {
     std::vector<std::string> names;
     for (const Section& s : sections_)
-        names.push_back(s.name);
+        names.emplace_back(lines_[s.header].name);
     return names;
 }
 
@@ -176,64 +429,62 @@ std::vector<std::string> Document::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
     const Section* s = Find(section);
     if (!s) return names;
-    for (auto it = std::next(s->header); it != lines_.end() && it->kind != Kind::Section; ++it)
-        if (it->kind == Kind::Key) names.push_back(it->name);
+    for (std::uint32_t i = lines_[s->header].next; i != 0 && lines_[i].kind != Kind::Section;
+         i = lines_[i].next)
+        if (lines_[i].kind == Kind::Key) names.emplace_back(lines_[i].name);
     return names;
-}
-
-Document::LineIt Document::InsertAfter(LineIt at, Line line) {
-    // A line without a line end (the file's last) gains one before anything follows it.
-    if (at->eol.empty()) at->eol = "\r\n";
-    return lines_.insert(std::next(at), std::move(line));
 }
 
 void Document::Set(std::string_view section, std::string_view key, std::string_view value) {
     Section* s = Find(section);
     if (!s) {
-        if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = "\r\n";
-        lines_.push_back(Parse(Join("[", section, "]"), "\r\n"));
-        auto header = std::prev(lines_.end());
-        sections_.push_back(Section{header->name, header, header, {}, true});
-        auto sit = std::prev(sections_.end());
-        byName_[FoldName(sit->name)].push_back(sit);
-        s = &*sit;
+        std::uint32_t header = AddLine("[", section, "]", kCrLf);
+        LinkAfter(lines_[0].prev, header);
+        sections_.push_back(Section{header, header, true, {}});
+        sections_.back().keys.slots.assign(16, 0);
+        byName_[FoldName(lines_[header].name)].push_back(std::prev(sections_.end()));
+        NoteSectionsChanged();
+        s = &sections_.back();
     }
-    auto found = s->keys.find(FoldName(key));
-    if (found != s->keys.end() && !found->second.empty()) {
+    bool reparse = false;
+    if (std::uint32_t found = FindIn(*s, key)) {
         // In place, keeping the key's spelling and the line's end.
-        Line& line = *found->second.front();
-        std::string eol = line.eol.empty() ? "\r\n" : line.eol;
-        line = Parse(Join(line.name, "=", value), eol);
+        Line& line = lines_[found];
+        std::uint8_t eol = line.eol == kEnd ? std::uint8_t{kCrLf} : line.eol;
+        Line fresh = MakeLine(line.name, "=", value, eol);
+        line.text = fresh.text;
+        line.name = fresh.name; // the same spelling, now in the line's own text
+        line.value = fresh.value;
+        line.eol = fresh.eol;
     } else {
-        Line line = Parse(Join(key, "=", value), "\r\n");
-        if (line.kind == Kind::Key) {
-            std::string folded = FoldName(line.name);
-            s->lastKey = InsertAfter(s->lastKey, std::move(line));
-            s->keys[folded].push_back(s->lastKey);
-        } else {
-            InsertAfter(s->lastKey, std::move(line)); // a name that makes it a comment
+        std::uint32_t line = AddLine(key, "=", value, kCrLf);
+        LinkAfter(s->lastKey, line);
+        if (lines_[line].kind == Kind::Key) {
+            s->lastKey = line;
+            IndexAdd(s->keys, line, false);
         }
+        // A name that makes the line a section header starts a section there.
+        reparse = lines_[line].kind == Kind::Section;
     }
-    // Nothing is escaped: a value holding line breaks becomes several lines.
-    if (value.find_first_of("\r\n") != std::string_view::npos) Load(Serialize());
+    // Nothing is escaped: a name or value holding line breaks becomes several lines.
+    if (reparse || HasLineBreak(value) || HasLineBreak(key) || HasLineBreak(section)) Reload();
 }
 
 void Document::EraseKey(std::string_view section, std::string_view key) {
     Section* s = Find(section);
     if (!s) return;
-    auto k = s->keys.find(FoldName(key));
-    if (k == s->keys.end() || k->second.empty()) return;
-    LineIt line = k->second.front();
-    k->second.erase(k->second.begin());
+    std::uint32_t line = FindIn(*s, key);
+    if (!line) return;
+    IndexDropFirst(s->keys, line);
     if (line == s->lastKey) {
         // The previous key line of the section, or the header.
-        LineIt prev = line;
+        std::uint32_t prev = line;
         do {
-            --prev;
-        } while (prev != s->header && prev->kind != Kind::Key);
+            prev = lines_[prev].prev;
+        } while (prev != s->header && lines_[prev].kind != Kind::Key);
         s->lastKey = prev;
     }
-    lines_.erase(line);
+    Unlink(line);
 }
 
 void Document::EraseSection(std::string_view section) {
@@ -241,13 +492,14 @@ void Document::EraseSection(std::string_view section) {
     if (named == byName_.end() || named->second.empty()) return;
     SectionIt s = named->second.front();
     named->second.erase(named->second.begin());
+    NoteSectionsChanged();
     // Header, keys and other entries go; comments and blank lines stay where they were.
-    LineIt it = lines_.erase(s->header);
-    while (it != lines_.end() && it->kind != Kind::Section) {
-        if (it->kind == Kind::Comment || it->kind == Kind::Blank)
-            ++it;
-        else
-            it = lines_.erase(it);
+    std::uint32_t it = lines_[s->header].next;
+    Unlink(s->header);
+    while (it != 0 && lines_[it].kind != Kind::Section) {
+        std::uint32_t next = lines_[it].next;
+        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) Unlink(it);
+        it = next;
     }
     sections_.erase(s);
 }

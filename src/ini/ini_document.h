@@ -1,9 +1,15 @@
 #pragma once
 // One profile file as lines, edited in place as the platform edits the file text: lines the
 // engine does not change keep their bytes, line ends included.
+//
+// Lines live in one array linked in file order by index, their text in one buffer (the bytes
+// read or last written) plus blocks for text added since, so a file of many thousand lines
+// costs a few allocations. Keys are found through a per-section hash table of folded names,
+// built when the section is first searched.
 #include <cstddef>
+#include <cstdint>
 #include <list>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,23 +28,29 @@ std::string_view Unquote(std::string_view value);
 
 class Document {
   public:
-    enum class Kind { Other, Blank, Comment, Section, Key };
+    enum class Kind : std::uint8_t { Other, Blank, Comment, Section, Key };
+    // Views into the document's storage: valid until the next edit.
     struct Line {
-        std::string text;
-        std::string eol; // "\r\n", "\n", "\r" or "" for a last line without one
+        std::string_view text;  // without the line end
+        std::string_view name;  // section or key name, trimmed, as spelled in the file
+        std::string_view value; // key value, trimmed, quotes kept
+        std::uint32_t prev = 0, next = 0; // neighbours in file order; 0 is the list's head
+        std::uint32_t dup = 0;            // next key of the same name in its section
+        std::uint32_t hash = 0;           // of the folded key name
+        std::uint8_t eol = 0;             // kEnd, kCrLf, kLf or kCr
         Kind kind = Kind::Other;
-        std::string name;  // section or key name, trimmed, as spelled in the file
-        std::string value; // key value, trimmed, quotes kept
     };
-    using LineIt = std::list<Line>::iterator;
 
-    Document() = default;
-    explicit Document(std::string_view bytes);
+    Document();
+    explicit Document(std::string bytes);
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
     std::string Serialize() const;
-    bool Empty() const { return lines_.empty(); }
+    bool Empty() const { return lines_[0].next == 0; }
+    // Takes the bytes Serialize() just returned as the document's storage, dropping the text
+    // that edits left behind; lines, sections and lookups stay as they were.
+    void Rebase(std::string serialized);
 
     // Reads; names as the caller passes them (already stripped of spaces).
     const Line* FindKey(std::string_view section, std::string_view key) const;
@@ -52,24 +64,51 @@ class Document {
     void EraseSection(std::string_view section);
 
   private:
+    // Open addressing over line indices (0: empty slot), one entry per folded name: the first
+    // such key in file order, the others chained through Line::dup.
+    struct KeyIndex {
+        std::vector<std::uint32_t> slots;
+        std::size_t count = 0;
+    };
     struct Section {
-        std::string name;
-        LineIt header;
-        LineIt lastKey; // == header when the section has no key lines
-        std::unordered_map<std::string, std::vector<LineIt>> keys; // folded name, file order
-        bool live = true;
+        std::uint32_t header;
+        std::uint32_t lastKey; // == header when the section has no key lines
+        bool indexed = false;
+        KeyIndex keys;
     };
     using SectionIt = std::list<Section>::iterator;
 
-    static Line Parse(std::string_view text, std::string_view eol);
-    void Load(std::string_view bytes);
+    void Load(std::string bytes);
     void Index();
+    void Reload() { Load(Serialize()); }
+    Line MakeLine(std::string_view a, std::string_view b, std::string_view c, std::uint8_t eol);
+    std::uint32_t AddLine(std::string_view a, std::string_view b, std::string_view c,
+                          std::uint8_t eol);
+    char* Allocate(std::size_t n);
+    void LinkAfter(std::uint32_t at, std::uint32_t line);
+    void Unlink(std::uint32_t line);
     Section* Find(std::string_view section) const;
-    LineIt InsertAfter(LineIt at, Line line);
+    std::uint32_t FindIn(Section& s, std::string_view key) const;
+    void EnsureIndex(Section& s) const;
+    void Place(KeyIndex& index, std::uint32_t line) const;
+    void IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const;
+    void IndexDropFirst(KeyIndex& index, std::uint32_t line) const;
+    void NoteSectionsChanged() { memoValid_ = false; }
 
-    std::list<Line> lines_;
-    std::list<Section> sections_;                                    // file order, duplicates kept
+    std::string base_;                              // text read or last written
+    std::vector<std::unique_ptr<char[]>> blocks_;   // text added since
+    char* free_ = nullptr;
+    std::size_t room_ = 0;
+    // [0] is the head of the file-order list. Mutable: lookups build the key index (and its
+    // Line::dup chains) on first use.
+    mutable std::vector<Line> lines_;
+    mutable std::list<Section> sections_;           // file order, duplicates kept
     std::unordered_map<std::string, std::vector<SectionIt>> byName_; // folded, file order
+    // The last section looked up, by the caller's exact spelling: a batch names the same
+    // section thousands of times in a row.
+    mutable std::string memoName_;
+    mutable Section* memoSection_ = nullptr;
+    mutable bool memoValid_ = false;
 };
 
 } // namespace tamber::ini

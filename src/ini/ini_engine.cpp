@@ -12,7 +12,7 @@ namespace tamber::ini {
 struct Engine::Cached {
     FileStamp stamp;
     Document doc;
-    explicit Cached(std::string_view bytes) : doc(bytes) {}
+    explicit Cached(std::string bytes) : doc(std::move(bytes)) {}
 };
 
 namespace {
@@ -69,6 +69,21 @@ Engine::~Engine() = default;
 
 void Engine::Forget() {
     cache_.clear();
+    last_ = nullptr;
+}
+
+Engine::Cached* Engine::Lookup(const std::string& file) {
+    if (last_ && lastFile_ == file) return last_;
+    auto it = cache_.find(PathKey(file));
+    if (it == cache_.end()) return nullptr;
+    lastFile_ = file;
+    last_ = it->second.get();
+    return last_;
+}
+
+void Engine::Drop(const std::string& file) {
+    cache_.erase(PathKey(file));
+    last_ = nullptr;
 }
 
 const Document& Engine::Load(const std::string& file, bool strict) {
@@ -81,18 +96,18 @@ const Document& Engine::Load(const std::string& file, bool strict) {
 }
 
 const Document& Engine::Parsed(const std::string& file) {
-    std::string key = PathKey(file);
     FileStamp stamp = files_.Stamp(file);
-    auto it = cache_.find(key);
-    if (it != cache_.end() && it->second->stamp == stamp && stamp.exists) return it->second->doc;
-    if (it != cache_.end()) cache_.erase(it);
+    if (Cached* cached = Lookup(file)) {
+        if (cached->stamp == stamp && stamp.exists) return cached->doc;
+        Drop(file);
+    }
     if (!stamp.exists) return EmptyDocument();
     std::optional<std::string> bytes = files_.ReadAll(file);
     if (!bytes) return EmptyDocument();
-    auto cached = std::make_unique<Cached>(*bytes);
+    auto cached = std::make_unique<Cached>(std::move(*bytes));
     // The stamp taken before the read: a change during the read shows as a stale stamp later.
     cached->stamp = stamp;
-    return cache_.emplace(key, std::move(cached)).first->second->doc;
+    return cache_.emplace(PathKey(file), std::move(cached)).first->second->doc;
 }
 
 std::optional<std::string> Engine::Value(const std::string& file, std::string_view section,
@@ -127,22 +142,24 @@ std::uint32_t Engine::GetString(const std::string& file, Name section, Name key,
     return CopyValue(d, buffer, size);
 }
 
-void Engine::Store(const std::string& file, const Document& doc) {
-    files_.WriteAll(file, doc.Serialize());
+void Engine::Store(const std::string& file, Document& doc) {
+    std::string bytes = doc.Serialize();
+    files_.WriteAll(file, bytes);
+    doc.Rebase(std::move(bytes)); // the written bytes become the copy's storage
 }
 
 bool Engine::WriteString(const std::string& file, Name section, Name key, Name value) {
     if (!section) return false;
     try {
         Load(file, true);
-        std::string pathKey = PathKey(file);
-        auto it = cache_.find(pathKey);
-        if (it == cache_.end()) {
+        Cached* cached = Lookup(file);
+        if (!cached) {
             // No file yet: deletions change nothing and create nothing.
             if (!key || !value) return true;
-            it = cache_.emplace(pathKey, std::make_unique<Cached>("")).first;
+            cached = cache_.emplace(PathKey(file), std::make_unique<Cached>(std::string()))
+                         .first->second.get();
         }
-        Document& doc = it->second->doc;
+        Document& doc = cached->doc;
         std::string_view s = TrimSpaces(*section);
         if (!key)
             doc.EraseSection(s);
@@ -153,10 +170,10 @@ bool Engine::WriteString(const std::string& file, Name section, Name key, Name v
         try {
             Store(file, doc);
         } catch (...) {
-            cache_.erase(pathKey); // the edit never reached the file
+            Drop(file); // the edit never reached the file
             throw;
         }
-        it->second->stamp = files_.Stamp(file);
+        cached->stamp = files_.Stamp(file);
         return true;
     } catch (const VbError&) {
         return false;
@@ -167,49 +184,72 @@ Engine::Batch::Batch(Engine& engine, std::string file) : engine_(&engine), file_
 Engine::Batch::~Batch() = default;
 Engine::Batch::Batch(Batch&&) noexcept = default;
 
+Engine::Batch::Span Engine::Batch::Keep(std::string_view s) {
+    Span span{text_.size(), s.size()};
+    text_.append(s);
+    return span;
+}
+
+Engine::Batch::Span Engine::Batch::KeepSection(std::string_view section) {
+    section = TrimSpaces(section);
+    if (!ops_.empty() && View(lastSection_) == section) return lastSection_;
+    return lastSection_ = Keep(section);
+}
+
 void Engine::Batch::Write(std::string_view section, std::string_view key, std::string_view value) {
-    ops_.push_back({Op::kSet, std::string(TrimSpaces(section)), std::string(TrimSpaces(key)),
-                    std::string(value)});
+    Span s = KeepSection(section);
+    Span k = Keep(TrimSpaces(key));
+    ops_.push_back({Op::kSet, s, k, Keep(value)});
 }
 
 void Engine::Batch::DeleteKey(std::string_view section, std::string_view key) {
-    ops_.push_back(
-        {Op::kDeleteKey, std::string(TrimSpaces(section)), std::string(TrimSpaces(key)), {}});
+    Span s = KeepSection(section);
+    ops_.push_back({Op::kDeleteKey, s, Keep(TrimSpaces(key)), {}});
 }
 
 void Engine::Batch::DeleteSection(std::string_view section) {
-    ops_.push_back({Op::kDeleteSection, std::string(TrimSpaces(section)), {}, {}});
+    ops_.push_back({Op::kDeleteSection, KeepSection(section), {}, {}});
 }
 
 void Engine::Batch::Commit() {
     if (ops_.empty()) return;
-    // The changes apply to the file as it is now, not as it was when the batch began.
+    // The changes apply to the file as it is now, not as it was when the batch began: the
+    // parsed copy when the file still has the stamp it was read or written with.
     FileSystem& files = engine_->files_;
-    std::optional<std::string> bytes = files.ReadAll(file_);
-    auto cached = std::make_unique<Cached>(bytes ? *bytes : std::string());
+    FileStamp stamp = files.Stamp(file_);
+    std::unique_ptr<Cached> cached;
+    bool exists = true;
+    if (Cached* current = engine_->Lookup(file_); current && stamp.exists && current->stamp == stamp) {
+        cached = std::move(engine_->cache_.find(PathKey(file_))->second);
+    } else {
+        std::optional<std::string> bytes = files.ReadAll(file_);
+        exists = bytes.has_value();
+        cached = std::make_unique<Cached>(bytes ? std::move(*bytes) : std::string());
+    }
+    // Out of the cache while it is edited: a failed write leaves no half-edited copy.
+    engine_->Drop(file_);
     bool creates = false;
     for (const Op& op : ops_) {
         switch (op.kind) {
         case Op::kSet:
-            cached->doc.Set(op.section, op.key, op.value);
+            cached->doc.Set(View(op.section), View(op.key), View(op.value));
             creates = true;
             break;
         case Op::kDeleteKey:
-            cached->doc.EraseKey(op.section, op.key);
+            cached->doc.EraseKey(View(op.section), View(op.key));
             break;
         case Op::kDeleteSection:
-            cached->doc.EraseSection(op.section);
+            cached->doc.EraseSection(View(op.section));
             break;
         }
     }
-    std::string key = PathKey(file_);
-    engine_->cache_.erase(key);
-    if (bytes || creates) {
+    if (exists || creates) {
         engine_->Store(file_, cached->doc);
         cached->stamp = files.Stamp(file_);
-        engine_->cache_.emplace(key, std::move(cached));
+        engine_->cache_.emplace(PathKey(file_), std::move(cached));
     }
     ops_.clear();
+    text_.clear();
 }
 
 Engine& Profiles() {

@@ -71,13 +71,23 @@ class Engine {
         std::size_t Pending() const { return ops_.size(); }
 
       private:
+        // Names and values are kept in one buffer; a run of changes to one section stores
+        // its name once.
+        struct Span {
+            std::size_t at = 0, size = 0;
+        };
         struct Op {
             enum Kind { kSet, kDeleteKey, kDeleteSection } kind;
-            std::string section, key, value;
+            Span section, key, value;
         };
+        Span Keep(std::string_view s);
+        Span KeepSection(std::string_view section);
+        std::string_view View(Span s) const { return std::string_view(text_).substr(s.at, s.size); }
         Engine* engine_;
         std::string file_;
         std::vector<Op> ops_;
+        std::string text_;
+        Span lastSection_;
     };
     Batch Begin(const std::string& file) { return Batch(*this, file); }
 
@@ -88,9 +98,15 @@ class Engine {
     struct Cached;
     const Document& Load(const std::string& file, bool strict = false);
     const Document& Parsed(const std::string& file);
-    void Store(const std::string& file, const Document& doc);
+    Cached* Lookup(const std::string& file);
+    void Drop(const std::string& file);
+    void Store(const std::string& file, Document& doc);
     FileSystem& files_;
     std::map<std::string, std::unique_ptr<Cached>> cache_;
+    // The entry of the file named last, by the caller's exact spelling: a reader asks for the
+    // same file thousands of times in a row.
+    std::string lastFile_;
+    Cached* last_ = nullptr;
 };
 
 // The engine over Sys().files, created on first use.

@@ -133,15 +133,15 @@ std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
 
 Batch::Batch(const std::string& file) : batch_(ini::Profiles().Begin(FileOrDefault(file))) {}
 
-void Batch::Write(const std::string& section, const std::string& key, const std::string& value) {
+void Batch::Write(std::string_view section, std::string_view key, std::string_view value) {
     batch_.Write(section, key, value);
 }
 
-void Batch::DeleteKey(const std::string& section, const std::string& key) {
+void Batch::DeleteKey(std::string_view section, std::string_view key) {
     batch_.DeleteKey(section, key);
 }
 
-void Batch::DeleteSection(const std::string& section) {
+void Batch::DeleteSection(std::string_view section) {
     batch_.DeleteSection(section);
 }
 

@@ -5,6 +5,7 @@
 // nullopt). Values, section names and key names are read whole, whatever their length.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ini/ini_engine.h"
@@ -43,9 +44,9 @@ std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
 class Batch {
   public:
     explicit Batch(const std::string& file = "");
-    void Write(const std::string& section, const std::string& key, const std::string& value);
-    void DeleteKey(const std::string& section, const std::string& key);
-    void DeleteSection(const std::string& section);
+    void Write(std::string_view section, std::string_view key, std::string_view value);
+    void DeleteKey(std::string_view section, std::string_view key);
+    void DeleteSection(std::string_view section);
     bool Commit();
     std::size_t Pending() const { return batch_.Pending(); }
 

@@ -20,13 +20,13 @@ class BatchWriter : public ProfileWriter {
   public:
     explicit BatchWriter(IniLib::Batch& batch) : batch_(batch) {}
     void Write(std::string_view section, std::string_view key, std::string_view value) override {
-        batch_.Write(std::string(section), std::string(key), std::string(value));
+        batch_.Write(section, key, value);
     }
     void DeleteKey(std::string_view section, std::string_view key) override {
-        batch_.DeleteKey(std::string(section), std::string(key));
+        batch_.DeleteKey(section, key);
     }
     void DeleteSection(std::string_view section) override {
-        batch_.DeleteSection(std::string(section));
+        batch_.DeleteSection(section);
     }
 
   private:
