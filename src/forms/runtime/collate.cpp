@@ -39,7 +39,9 @@ Weights Weigh(unsigned char c) {
     if (c >= 'a' && c <= 'z') return {static_cast<uint16_t>(0x300 + c), 0};
     uint8_t accent = 0;
     if (char base = BaseLetter(c, accent)) return {static_cast<uint16_t>(0x300 + base), accent};
-    return {static_cast<uint16_t>(0x100 + c), 0}; // symbols and controls, in code order
+    // Symbols in code order, except the mathematical ones, which follow the others.
+    if (c == '+' || c == '<' || c == '=' || c == '>') return {static_cast<uint16_t>(0x1A0 + c), 0};
+    return {static_cast<uint16_t>(0x100 + c), 0};
 }
 
 } // namespace

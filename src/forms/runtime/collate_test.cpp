@@ -16,6 +16,8 @@ TEST(Collate, SymbolsBeforeDigitsBeforeLetters) {
     EXPECT_LT(CompareListText("_x", "1"), 0);
     EXPECT_LT(CompareListText("9", "a"), 0);
     EXPECT_LT(CompareListText("{", "A"), 0);
+    EXPECT_LT(CompareListText("~", "+"), 0); // mathematical symbols after the others
+    EXPECT_LT(CompareListText("=", "0"), 0);
 }
 
 TEST(Collate, AccentedLettersSortWithTheirBaseLetter) {

@@ -297,3 +297,108 @@ TEST_F(RendererTest, BorderlessToolWindowStaysOffTheTaskBar) {
 
 } // namespace
 } // namespace tamber::forms::win32
+
+namespace tamber::forms::win32 {
+namespace {
+
+// The model's sorted list must order entries as the platform's sorted list box does, or a
+// list built in the model and typed into on screen would disagree on positions.
+TEST(SortedListOrder, MatchesThePlatformListBox) {
+    const char* words[] = {"delta",
+                           "Alpha",
+                           "alpha",
+                           "ALPHA",
+                           "_first",
+                           "10 Downing",
+                           "9 lives",
+                           "co-op",
+                           "coop",
+                           "cop",
+                           "O'Neil",
+                           "Oneida",
+                           "Ona",
+                           "Zulu",
+                           "zebra",
+                           "~tilde",
+                           "{brace",
+                           "[bracket",
+                           "(paren",
+                           "#hash",
+                           "$dollar",
+                           "&amp",
+                           "@at",
+                           "+plus",
+                           "=equals",
+                           "a b",
+                           "ab",
+                           "a-b",
+                           "a_b",
+                           "a.b",
+                           "\xC9t\xE9",
+                           "ete",
+                           "\xE9t\xE9",
+                           "Ecole",
+                           "\xC9"
+                           "cole",
+                           "Smith",
+                           "smith",
+                           "Smithers",
+                           "Smith Co",
+                           "Smith-Co",
+                           "",
+                           " leading",
+                           "M\xFCller",
+                           "Muller",
+                           "Mueller",
+                           "na\xEFve",
+                           "naive",
+                           "x1",
+                           "x10",
+                           "x2",
+                           "X-ray",
+                           "xray",
+                           "!bang",
+                           "%pct",
+                           "*star",
+                           ",comma",
+                           "/slash",
+                           ":colon",
+                           ";semi",
+                           "?q",
+                           "\\back",
+                           "]close",
+                           "^caret",
+                           "`tick",
+                           "|bar",
+                           "}close",
+                           "<lt",
+                           ">gt",
+                           "\"quote",
+                           "1",
+                           "01",
+                           "a1"};
+    HWND lb = CreateWindowExA(0, "LISTBOX", "", WS_POPUP | LBS_SORT | LBS_HASSTRINGS, 0, 0, 100,
+                              100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(lb, nullptr);
+    struct Holder : Form {
+        ListBox lst{*this, "lst"};
+        Holder() : Form("Holder") { lst.SetSorted(true); }
+    } model;
+    for (const char* w : words) {
+        SendMessageA(lb, LB_ADDSTRING, 0, (LPARAM)w);
+        model.lst.AddItem(w);
+    }
+    ASSERT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), model.lst.ListCount());
+    std::string platform, ours;
+    for (int i = 0; i < model.lst.ListCount(); ++i) {
+        char buf[64] = {};
+        SendMessageA(lb, LB_GETTEXT, i, (LPARAM)buf);
+        platform += std::string(buf) + "|";
+        ours += model.lst.List(i) + "|";
+    }
+    EXPECT_EQ(ours, platform);
+    DestroyWindow(lb);
+}
+
+} // namespace
+} // namespace tamber::forms::win32
