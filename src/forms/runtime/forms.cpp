@@ -400,10 +400,7 @@ void ListControl::TypeAhead(int keyAscii) {
     // text keeps the current entry while it still matches.
     int found = repeated ? FindPrefix(typed_.substr(0, 1), listIndex_, false)
                          : FindPrefix(typed_, listIndex_, true);
-    if (found >= 0) {
-        if (found != listIndex_) Changed(Prop::ListIndex);
-        SyncListIndex(found);
-    }
+    if (found >= 0) SetListIndex(found);
 }
 
 int ListBox::VisibleRows() const {

@@ -82,7 +82,7 @@ bool HeadlessHost::Ended() const {
     return everLoaded_ && screen::LoadedForms().empty();
 }
 
-void HeadlessHost::Settle() {
+void HeadlessHost::Idle() {
     if (screen::ActiveForm()) return;
     const auto& loaded = screen::LoadedForms();
     for (auto it = loaded.rbegin(); it != loaded.rend(); ++it)
@@ -99,7 +99,7 @@ void HeadlessHost::Click(Control& c) {
         box->Toggle();
     else if (dynamic_cast<ListControl*>(&c) == nullptr && dynamic_cast<ListView*>(&c) == nullptr)
         c.FireClick();
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::ClickItem(ListControl& list, int i) {
@@ -108,23 +108,23 @@ void HeadlessHost::ClickItem(ListControl& list, int i) {
     list.FireMouse(0, vb::kLeftButton, 0, 0, 0);
     list.SyncListIndex(i);
     list.FireMouse(2, vb::kLeftButton, 0, 0, 0);
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::DblClick(Control& c) {
     Click(c);
     c.FireDblClick();
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::MouseDown(Control& c, int button, int shift, float x, float y) {
     c.FireMouse(0, button, shift, x, y);
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::MouseUp(Control& c, int button, int shift, float x, float y) {
     c.FireMouse(2, button, shift, x, y);
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::Key(int keyAscii, int shift) {
@@ -132,7 +132,7 @@ void HeadlessHost::Key(int keyAscii, int shift) {
     if (!form) throw std::logic_error("no active form to type into");
     if ((keyAscii == vb::kKeyReturn || keyAscii == vb::kKeyEscape || keyAscii == vb::kKeyTab) &&
         form->DialogKey(keyAscii, shift)) {
-        Settle();
+        Idle();
         return;
     }
     Control* c = form->ActiveControl();
@@ -144,7 +144,7 @@ void HeadlessHost::Key(int keyAscii, int shift) {
     if (code != 0 && ascii != 0 && form->Loaded()) c->DefaultKeyAction(ascii);
     int up = code;
     if (form->Loaded()) c->FireKeyUp(up, shift);
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::Type(const std::string& text) {
@@ -161,26 +161,26 @@ void HeadlessHost::KeyDown(int keyCode, int shift) {
         c->FireKeyDown(code, shift);
         if (form->Loaded()) c->FireKeyUp(code, shift);
     }
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::Focus(Control& c) {
     Form& form = c.Parent();
     if (screen::ActiveForm() != &form) form.Activated();
     if (c.Focusable() && c.EffectivelyEnabled() && c.EffectivelyVisible()) form.FocusChanged(&c);
-    Settle();
+    Idle();
 }
 
 void HeadlessHost::CloseBox(Form& form) {
     form.Unload(vb::kFormControlMenu);
-    Settle();
+    Idle();
 }
 
 bool HeadlessHost::Tick(Timer& t) {
-    if (!t.Running()) return false;
-    t.FireTimer();
-    Settle();
-    return true;
+    const bool running = t.Running();
+    if (running) t.FireTimer();
+    Idle();
+    return running;
 }
 
 void HeadlessHost::AdvanceMs(long long ms) {

@@ -64,6 +64,10 @@ class HeadlessHost : public FormsHost {
     // Lets time pass, firing every running timer as often as its interval allows.
     void AdvanceMs(long long ms);
 
+    // What the platform does between events: when no form is active, the most recent visible
+    // one becomes active. Every driving call above ends with it.
+    void Idle();
+
     // Scripts for the next modal shows, in order. A driver that leaves its form open fails
     // the show; without a driver the form is closed with its close box.
     void OnModal(std::function<void(Form&)> driver) { drivers_.push_back(std::move(driver)); }
@@ -77,7 +81,6 @@ class HeadlessHost : public FormsHost {
     bool Ended() const;
 
   private:
-    void Settle();
     FormsHost* previous_ = nullptr;
     bool installed_ = false;
     bool everLoaded_ = false;
