@@ -390,3 +390,91 @@ TEST(Profiles, FollowsTheInstalledFileSystemEvenAtTheSameAddress) {
 
 } // namespace
 } // namespace tamber::ini
+
+namespace tamber::ini {
+namespace {
+
+// Everything a reader can see of a file: sections, their keys and values, in order.
+std::string Snapshot(Engine& e, const std::string& file) {
+    std::string out;
+    for (const std::string& s : e.Sections(file)) {
+        out += "[" + s + "]";
+        for (const std::string& k : e.Keys(file, s))
+            out += k + "=" + e.Value(file, s, k).value_or("<none>") + ";";
+    }
+    return out;
+}
+
+std::string RandomName(std::mt19937& rng) {
+    static const std::vector<std::string> parts = {"a", "A", "b", "\xE9", "\xC9", " ",  "=",
+                                                   "[", "]", ";", "\t", "1", "2", "\r\n"};
+    std::string s;
+    for (int n = 1 + rng() % 3; n > 0; --n)
+        s += parts[rng() % (rng() % 4 ? 6 : parts.size())];
+    return s;
+}
+
+// The parsed copy kept after edits reads exactly as the written file read afresh, and a
+// batch committed over that copy leaves the bytes of the same writes made one by one.
+TEST_F(IniEngine, EditedCopyReadsAsTheFileReadAfresh) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 30; ++round) {
+        std::string start = round % 3 ? "x=0\r\n[A]\r\na=1\r\n;c\r\n\r\n[b]\nB=2\r[A]\r\na=3" : "";
+        fs.WriteAll("C:\\seq.ini", start);
+        fs.WriteAll("C:\\bat.ini", start);
+        eng.Forget();
+        (void)eng.Value("C:\\bat.ini", "A", "a"); // parsed and current before the batch
+        Engine::Batch batch = eng.Begin("C:\\bat.ini");
+        for (int i = 0; i < 40; ++i) {
+            std::string s = RandomName(rng), k = RandomName(rng);
+            std::string v = rng() % 5 ? "v" + std::to_string(i) : RandomName(rng);
+            switch (rng() % 7) {
+            case 0:
+                eng.WriteString("C:\\seq.ini", s, k, std::nullopt);
+                batch.DeleteKey(s, k);
+                break;
+            case 1:
+                eng.WriteString("C:\\seq.ini", s, std::nullopt, std::nullopt);
+                batch.DeleteSection(s);
+                break;
+            default:
+                eng.WriteString("C:\\seq.ini", s, k, v);
+                batch.Write(s, k, v);
+            }
+            MemoryFileSystem fresh;
+            fresh.WriteAll("C:\\seq.ini", fs.ReadAll("C:\\seq.ini").value_or(""));
+            Engine reader(fresh);
+            ASSERT_EQ(Snapshot(eng, "C:\\seq.ini"), Snapshot(reader, "C:\\seq.ini"))
+                << "round " << round << " step " << i;
+            if (i % 13 == 12) batch.Commit(); // commits over the copy the last commit left
+        }
+        batch.Commit();
+        ASSERT_EQ(fs.ReadAll("C:\\bat.ini"), fs.ReadAll("C:\\seq.ini")) << "round " << round;
+        Engine reader(fs);
+        ASSERT_EQ(Snapshot(eng, "C:\\bat.ini"), Snapshot(reader, "C:\\bat.ini"));
+    }
+}
+
+// A large section: lookups, updates and deletions through the hash index, and the copy kept
+// after several commits, against the file read afresh.
+TEST_F(IniEngine, LargeSectionsStayConsistentAcrossCommits) {
+    for (int pass = 0; pass < 3; ++pass) {
+        Engine::Batch batch = eng.Begin(kFile);
+        batch.DeleteSection("Items");
+        for (int i = 1; i <= 3000; ++i)
+            batch.Write("Items", std::to_string(i), "item " + std::to_string(i * (pass + 1)));
+        for (int i = 2; i <= 3000; i += 7)
+            batch.DeleteKey("ITEMS", std::to_string(i));
+        batch.Write("Index", "Count", std::to_string(3000 + pass));
+        batch.Commit();
+        EXPECT_EQ(Value("items", "1"), "item " + std::to_string(pass + 1));
+        EXPECT_EQ(Value("Items", "2"), "<default>");
+        EXPECT_EQ(Value("Items", "3000"), "item " + std::to_string(3000 * (pass + 1)));
+        Engine reader(fs);
+        ASSERT_EQ(Snapshot(eng, kFile), Snapshot(reader, kFile)) << "pass " << pass;
+    }
+    EXPECT_EQ(eng.Keys(kFile, "Items").size(), 3000u - 429u);
+}
+
+} // namespace
+} // namespace tamber::ini

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "common/error_report.h"
 #include "common/vb_error.h"
@@ -190,9 +191,29 @@ std::vector<std::string> SortedItems(std::string_view text) {
         start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     // Equal items are indistinguishable, so any sort by character code orders them exactly
-    // as the bubble sort does, without its quadratic time on long lists.
-    std::sort(lines.begin(), lines.end());
-    return std::vector<std::string>(lines.begin(), lines.end());
+    // as the bubble sort does, without its quadratic time on long lists. Most comparisons
+    // are settled by the first eight bytes, read as one big-endian number (zero-padded, so a
+    // shorter item that is a prefix never sorts after a longer one).
+    struct Keyed {
+        std::uint64_t head;
+        std::string_view item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(lines.size());
+    for (std::string_view line : lines) {
+        std::uint64_t head = 0;
+        for (std::size_t i = 0; i < 8; ++i)
+            head = (head << 8) | (i < line.size() ? static_cast<unsigned char>(line[i]) : 0u);
+        keyed.push_back({head, line});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.head != b.head ? a.head < b.head : a.item < b.item;
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(keyed.size());
+    for (const Keyed& k : keyed)
+        sorted.emplace_back(k.item);
+    return sorted;
 }
 
 void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items) {

@@ -237,6 +237,27 @@ TEST(BubbleSort, MatchesTheSaveOrderOnRandomLists) {
     }
 }
 
+// Items that share long beginnings, contain NUL and high bytes, or are beginnings of each
+// other: the order must still be the plain character-code order.
+TEST(BubbleSort, MatchesTheSaveOrderOnItemsSharingLongPrefixes) {
+    std::mt19937 rng(11);
+    const std::string alphabet("a\0\xE9\x7F", 4);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> v(2 + rng() % 80);
+        for (auto& s : v) {
+            s = std::string(rng() % 3 ? 8 : rng() % 9, 'a');
+            for (int n = rng() % 5; n > 0; --n)
+                s += alphabet[rng() % alphabet.size()];
+            if (s.empty()) s = "b";
+        }
+        std::string text;
+        for (const auto& s : v)
+            text += s + "\r\n";
+        BubbleSort(v);
+        ASSERT_EQ(v, SortedItems(text));
+    }
+}
+
 // --- Names ---------------------------------------------------------------------------------
 
 TEST_F(StaticListTest, NoListFileGivesTheMarkerAndNoNames) {
