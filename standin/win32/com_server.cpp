@@ -83,16 +83,30 @@ Value FromVariant(const VARIANT& in) {
     return out;
 }
 
-class EventPoint;
+// Reference counting of the heap objects handed to clients: each deletes itself at zero.
+class Counted {
+  public:
+    virtual ~Counted() = default;
+
+  protected:
+    ULONG Up() { return InterlockedIncrement(&refs_); }
+    ULONG Down() {
+        ULONG n = InterlockedDecrement(&refs_);
+        if (n == 0) delete this;
+        return n;
+    }
+
+  private:
+    LONG refs_ = 0;
+};
 
 // Every sink advised on any event control, by cookie.
 std::map<DWORD, IDispatch*> g_sinks;
 DWORD g_nextCookie = 1;
 
-class DispObject : public IDispatch, public IConnectionPointContainer {
+class DispObject : public IDispatch, public IConnectionPointContainer, Counted {
   public:
     explicit DispObject(std::shared_ptr<AutoObject> object) : object_(std::move(object)) {}
-    virtual ~DispObject() = default;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -106,12 +120,8 @@ class DispObject : public IDispatch, public IConnectionPointContainer {
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return n;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
 
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
@@ -139,14 +149,13 @@ class DispObject : public IDispatch, public IConnectionPointContainer {
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
 
   private:
-    LONG refs_ = 0;
     std::shared_ptr<AutoObject> object_;
 };
 
-class EventPoint : public IConnectionPoint {
+class EventPoint : public IConnectionPoint, Counted {
   public:
     explicit EventPoint(DispObject* owner) : owner_(owner) { owner_->AddRef(); }
-    virtual ~EventPoint() { owner_->Release(); }
+    ~EventPoint() override { owner_->Release(); }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -155,12 +164,8 @@ class EventPoint : public IConnectionPoint {
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return n;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Up(); }
+    STDMETHODIMP_(ULONG) Release() override { return Down(); }
     STDMETHODIMP GetConnectionInterface(IID* iid) override {
         if (!iid) return E_POINTER;
         *iid = kDiidEvents;
@@ -194,7 +199,6 @@ class EventPoint : public IConnectionPoint {
     STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
   private:
-    LONG refs_ = 0;
     DispObject* owner_;
 };
 
