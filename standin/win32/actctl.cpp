@@ -14,12 +14,14 @@ using namespace tamber::standin;
 namespace {
 
 std::string g_reply;
+bool g_replied = false;
 
 LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COPYDATA) {
         auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lp);
         if (cds->dwData == kReplyTag) {
             g_reply.assign(static_cast<const char*>(cds->lpData), cds->cbData);
+            g_replied = true;
             return 1;
         }
         return 0;
@@ -135,14 +137,23 @@ int main(int argc, char** argv) {
     RegisterClassExA(&wc);
     HWND reply = CreateWindowExA(0, wc.lpszClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  wc.hInstance, nullptr);
-    LRESULT result = SendText(standin, reply, kCommandTag, JoinFields(command));
-    if (!g_reply.empty()) std::printf("%s\n", g_reply.c_str());
-    std::fflush(stdout);
-    if (result == 0) {
+    DWORD start = GetTickCount();
+    if (SendText(standin, reply, kCommandTag, JoinFields(command)) == 1) {
+        MSG msg;
+        while (!g_replied && GetTickCount() - start < timeout + 30000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+    }
+    if (!g_replied) {
         std::fputs("actctl: no answer from the stand-in ACT!\n", stderr);
         return 3;
     }
-    if (result != 1) return 1;
+    bool ok = g_reply[0] == '1';
+    if (g_reply.size() > 1) std::printf("%s\n", g_reply.c_str() + 1);
+    std::fflush(stdout);
+    if (!ok) return 1;
     if (command[0] == "quit") {
         // Returns once the stand-in has gone, so a script can start the next one.
         DWORD start = GetTickCount();

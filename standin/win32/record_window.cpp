@@ -133,20 +133,27 @@ LRESULT RecordWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COPYDATA: {
         auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lp);
         std::string text(static_cast<const char*>(cds->lpData), cds->cbData);
-        if (cds->dwData == kOpenTag) {
-            std::string error;
-            bool ok = OpenDatabase(text, error);
-            SetForegroundWindow(hwnd_);
-            return ok ? 1 : 2;
-        }
-        if (cds->dwData == kCommandTag) {
+        // Run later from the queue: while a sent message is handled, COM refuses calls out
+        // to the event sinks, and opening or closing a database makes such calls.
+        if (cds->dwData != kOpenTag && cds->dwData != kCommandTag) return 0;
+        pending_.push_back({cds->dwData, std::move(text), reinterpret_cast<HWND>(wp)});
+        PostMessageA(hwnd_, kRunPending, 0, 0);
+        return 1;
+    }
+    case kRunPending:
+        while (!pending_.empty()) {
+            Request r = std::move(pending_.front());
+            pending_.pop_front();
             std::string reply;
-            bool ok = Command(SplitFields(text), reply);
-            SendText(reinterpret_cast<HWND>(wp), hwnd_, kReplyTag, reply);
-            return ok ? 1 : 2;
+            if (r.tag == kOpenTag) {
+                OpenDatabase(r.text, reply);
+                SetForegroundWindow(hwnd_);
+            } else {
+                bool ok = Command(SplitFields(r.text), reply);
+                SendText(r.replyTo, hwnd_, kReplyTag, (ok ? "1" : "0") + reply);
+            }
         }
         return 0;
-    }
     case WM_CLOSE:
         standin_.JournalNote("notify ApplicationClosing");
         FireEvent(disp::kOnApplicationClosing);

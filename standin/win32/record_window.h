@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ class RecordWindow : public Listener {
     static constexpr int kIdMenuCommand = 200, kIdToolbarCommand = 300, kMaxCommands = 90;
 
   private:
+    static constexpr UINT kRunPending = WM_APP + 1;
+    struct Request {
+        ULONG_PTR tag;
+        std::string text;
+        HWND replyTo;
+    };
     struct FieldBox {
         int16_t id;
         HWND label, box;
@@ -61,6 +68,7 @@ class RecordWindow : public Listener {
     std::vector<AuxCommand> toolbarCommands_, menuCommands_;
     HANDLE gdbLock_ = INVALID_HANDLE_VALUE;
     std::string lastStarted_;
+    std::deque<Request> pending_; // control-channel requests not yet run
 };
 
 } // namespace tamber::standin

@@ -466,6 +466,10 @@ TEST_F(StandinTest, CloseCommandNotifiesSinksAndEndsTheDatabase) {
         EXPECT_EQ(static_cast<unsigned long>(view.excep.scode), 0x80040201ul);
         views->Release();
         EXPECT_EQ(Text(app_, "GetOpenDBName"), "");
+        // Closed from the record window's side, the sinks hear of it the same way.
+        ASSERT_EQ(Ctl("open \"" + kDb + "\"").rc, 0u);
+        ASSERT_EQ(Ctl("close").rc, 0u);
+        EXPECT_EQ(sink.received, (std::vector<DISPID>{1, 1}));
     }
     event->Release();
 }
