@@ -402,3 +402,81 @@ TEST(SortedListOrder, MatchesThePlatformListBox) {
 
 } // namespace
 } // namespace tamber::forms::win32
+
+namespace tamber::forms::win32 {
+namespace {
+
+struct Table : Form {
+    ListView lvw{*this, "lvw"};
+    int scrolls = 0, dividers = 0;
+    std::vector<int> clicked;
+    Table() : Form("Table") {
+        SetBorderStyle(vb::kFixedSingle);
+        SetClientSize(6000, 3000);
+        lvw.Move(0, 0, 6000, 3000);
+        lvw.AddColumn("", "Values", 2000);
+        lvw.AddColumn("Type", "List Type", 2000);
+        for (int i = 0; i < 60; ++i)
+            lvw.AddItem("Row " + std::to_string(i));
+        lvw.onVScroll = [this] { ++scrolls; };
+        lvw.onColumnDivider = [this] { ++dividers; };
+        lvw.onItemClick = [this](int i) { clicked.push_back(i); };
+    }
+};
+
+class ListViewWine : public RendererTest {};
+
+TEST_F(ListViewWine, ScrollDividerAndHitTestReachTheModel) {
+    Table t;
+    t.Show();
+    Pump(200);
+    HWND lvw = Win32Host::WindowOf(t.lvw);
+    const double tx = screen::TwipsPerPixelX(), ty = screen::TwipsPerPixelY();
+
+    // Hit test in twips agrees with the real rows, also after scrolling.
+    SendMessageA(lvw, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageA(lvw, WM_VSCROLL, SB_LINEDOWN, 0);
+    Pump(100);
+    EXPECT_EQ(t.scrolls, 2);
+    EXPECT_EQ(t.lvw.TopIndex(), 2);
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    SendMessageA(lvw, LVM_GETITEMRECT, 5, (LPARAM)&row);
+    const float x = static_cast<float>((row.left + 10) * tx);
+    const float y = static_cast<float>((row.top + row.bottom) / 2.0 * ty);
+    EXPECT_EQ(t.lvw.HitTest(x, y), 5);
+
+    // A click selects the row and the model hears it.
+    ClickAt(lvw, row.left + 10, (row.top + row.bottom) / 2);
+    Pump(200);
+    EXPECT_EQ(t.lvw.SelectedItem(), 5);
+    EXPECT_EQ(t.clicked, std::vector<int>{5});
+
+    // Dragging the first column's divider is announced and the new width lands in the model.
+    HWND header = (HWND)SendMessageA(lvw, LVM_GETHEADER, 0, 0);
+    RECT col{};
+    SendMessageA(header, HDM_GETITEMRECT, 0, (LPARAM)&col);
+    POINT from{col.right - 1, (col.top + col.bottom) / 2};
+    ClientToScreen(header, &from);
+    SetCursorPos(from.x, from.y);
+    INPUT in[4] = {};
+    for (auto& i : in)
+        i.type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+    in[1].mi.dx = 20;
+    in[2].mi.dwFlags = MOUSEEVENTF_MOVE;
+    in[2].mi.dx = 20;
+    in[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(4, in, sizeof(INPUT));
+    Pump(300);
+    EXPECT_GE(t.dividers, 1);
+    const long width = SendMessageA(lvw, LVM_GETCOLUMNWIDTH, 0, 0);
+    EXPECT_NE(width, static_cast<long>(std::lround(2000 / tx)));
+    EXPECT_EQ(std::lround(t.lvw.Columns()[0].width / tx), width);
+    EXPECT_EQ(t.lvw.Columns()[1].left, t.lvw.Columns()[0].width);
+    t.Unload();
+}
+
+} // namespace
+} // namespace tamber::forms::win32
