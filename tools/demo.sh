@@ -71,9 +71,10 @@ tools/wine-prefix.sh >/dev/null
 mkdir -p "$TAMBER_WINEPREFIX/drive_c/ACT"
 cp src/actdb/sample/Contacts.dbf "$TAMBER_WINEPREFIX/drive_c/ACT/Contacts.dbf"
 
-# The add-on lands in build/win64/bin; its two icons must sit beside it.
+# The add-on lands in build/win64/bin; its two icons must sit beside it, and its settings go
+# to the "Data" folder there, which a user creates once.
+mkdir -p "$bin/Data"
 if [ -f src/app/res/tamber.ico ]; then
-  mkdir -p "$bin"
   [ -f "$bin/tamber.ico" ] || cp src/app/res/tamber.ico "$bin/tamber.ico"
   [ -f "$bin/tamber32.ico" ] || cp src/app/res/tamber.ico "$bin/tamber32.ico"
 fi
