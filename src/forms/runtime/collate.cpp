@@ -44,35 +44,34 @@ Weights Weigh(unsigned char c) {
     return {static_cast<uint16_t>(0x100 + c), 0};
 }
 
+// Compares the significant (not ignorable) characters by one weight; a longer text that
+// matches throughout sorts after a shorter one when `length` is set.
+template <class Weight>
+int CompareLevel(std::string_view a, std::string_view b, Weight weight, bool length) {
+    size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && Weigh(a[i]).primary == 0)
+            ++i;
+        while (j < b.size() && Weigh(b[j]).primary == 0)
+            ++j;
+        if (i == a.size() || j == b.size()) break;
+        if (int d = int(weight(Weigh(a[i]))) - int(weight(Weigh(b[j])))) return d;
+        ++i, ++j;
+    }
+    if (!length) return 0;
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
+}
+
 } // namespace
 
 int CompareListText(std::string_view a, std::string_view b) {
-    size_t i = 0, j = 0;
-    // First level: skip ignorable characters, compare base weights.
-    for (;;) {
-        while (i < a.size() && Weigh(a[i]).primary == 0)
-            ++i;
-        while (j < b.size() && Weigh(b[j]).primary == 0)
-            ++j;
-        if (i == a.size() || j == b.size()) break;
-        int d = int(Weigh(a[i]).primary) - int(Weigh(b[j]).primary);
-        if (d) return d;
-        ++i, ++j;
-    }
-    if (i < a.size()) return 1;
-    if (j < b.size()) return -1;
-    // Second level: accents, position by position over the significant characters.
-    i = j = 0;
-    for (;;) {
-        while (i < a.size() && Weigh(a[i]).primary == 0)
-            ++i;
-        while (j < b.size() && Weigh(b[j]).primary == 0)
-            ++j;
-        if (i == a.size() || j == b.size()) break;
-        int d = int(Weigh(a[i]).secondary) - int(Weigh(b[j]).secondary);
-        if (d) return d;
-        ++i, ++j;
-    }
+    // First level: base letters; second: accents.
+    if (int d = CompareLevel(
+            a, b, [](Weights w) { return w.primary; }, true))
+        return d;
+    if (int d = CompareLevel(
+            a, b, [](Weights w) { return w.secondary; }, false))
+        return d;
     // Last level: fewer ignorable characters first, then the characters themselves.
     auto ignorable = [](std::string_view s) {
         size_t k = 0;

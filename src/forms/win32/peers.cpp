@@ -123,6 +123,48 @@ class TextPeer : public Win32Peer {
     }
 };
 
+// List and combo boxes take the same entry messages under different numbers.
+struct EntryMessages {
+    UINT add, insert, remove, reset, setSel;
+};
+constexpr EntryMessages kListBoxMessages{LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING,
+                                         LB_RESETCONTENT, LB_SETCURSEL};
+constexpr EntryMessages kComboMessages{CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING,
+                                       CB_RESETCONTENT, CB_SETCURSEL};
+
+// Mirrors an entry-level change of the model; false for properties that are not about entries.
+bool ApplyEntries(HWND h, const EntryMessages& m, const ListControl& list, Prop p, int i) {
+    switch (p) {
+    case Prop::ItemInsert:
+        SendMessageA(h, m.insert, static_cast<WPARAM>(i), (LPARAM)list.List(i).c_str());
+        return true;
+    case Prop::ItemRemove:
+        SendMessageA(h, m.remove, static_cast<WPARAM>(i), 0);
+        return true;
+    case Prop::ItemsClear:
+        SendMessageA(h, m.reset, 0, 0);
+        return true;
+    case Prop::ItemChange:
+        SendMessageA(h, m.remove, static_cast<WPARAM>(i), 0);
+        SendMessageA(h, m.insert, static_cast<WPARAM>(i), (LPARAM)list.List(i).c_str());
+        if (list.ListIndex() == i) SendMessageA(h, m.setSel, static_cast<WPARAM>(i), 0);
+        return true;
+    case Prop::ListIndex:
+        SendMessageA(h, m.setSel, static_cast<WPARAM>(list.ListIndex()), 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Fills the window with every entry of the model and its selection.
+void FillEntries(HWND h, const EntryMessages& m, const ListControl& list) {
+    SendMessageA(h, m.reset, 0, 0);
+    for (const auto& e : list.Entries())
+        SendMessageA(h, m.add, 0, (LPARAM)e.text.c_str());
+    SendMessageA(h, m.setSel, static_cast<WPARAM>(list.ListIndex()), 0);
+}
+
 class ListBoxPeer : public Win32Peer {
   public:
     using Win32Peer::Win32Peer;
@@ -143,12 +185,8 @@ class ListBoxPeer : public Win32Peer {
     void Refill() {
         applying_ = true;
         SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-        SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
-        const auto& items = L().Entries();
-        SendMessageA(hwnd_, LB_INITSTORAGE, items.size(), 0);
-        for (const auto& e : items)
-            SendMessageA(hwnd_, LB_ADDSTRING, 0, (LPARAM)e.text.c_str());
-        SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(L().ListIndex()), 0);
+        SendMessageA(hwnd_, LB_INITSTORAGE, L().Entries().size(), 0);
+        FillEntries(hwnd_, kListBoxMessages, L());
         SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(hwnd_, nullptr, TRUE);
         applying_ = false;
@@ -156,26 +194,11 @@ class ListBoxPeer : public Win32Peer {
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
         applying_ = true;
-        switch (p) {
-        case Prop::ItemInsert:
-            SendMessageA(hwnd_, LB_INSERTSTRING, static_cast<WPARAM>(i),
-                         (LPARAM)L().List(i).c_str());
-            break;
-        case Prop::ItemRemove:
-            SendMessageA(hwnd_, LB_DELETESTRING, i, 0);
-            break;
-        case Prop::ItemsClear:
-            SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
-            break;
-        case Prop::ItemChange: {
-            SendMessageA(hwnd_, LB_DELETESTRING, i, 0);
-            SendMessageA(hwnd_, LB_INSERTSTRING, i, (LPARAM)L().List(i).c_str());
-            if (L().ListIndex() == i) SendMessageA(hwnd_, LB_SETCURSEL, i, 0);
-            break;
+        if (ApplyEntries(hwnd_, kListBoxMessages, L(), p, i)) {
+            applying_ = false;
+            return;
         }
-        case Prop::ListIndex:
-            SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(L().ListIndex()), 0);
-            break;
+        switch (p) {
         case Prop::TopIndex:
             SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(L().TopIndex()), 0);
             break;
@@ -217,14 +240,16 @@ class ComboPeer : public Win32Peer {
     void ApplyAll() override {
         Win32Peer::ApplyAll();
         applying_ = true;
-        for (const auto& e : C().Entries())
-            SendMessageA(hwnd_, CB_ADDSTRING, 0, (LPARAM)e.text.c_str());
-        SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(C().ListIndex()), 0);
+        FillEntries(hwnd_, kComboMessages, C());
         applying_ = false;
     }
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
         applying_ = true;
+        if (ApplyEntries(hwnd_, kComboMessages, C(), p, i)) {
+            applying_ = false;
+            return;
+        }
         switch (p) {
         case Prop::Geometry: {
             // The window's height includes the drop-down list; the model's is the edit part.
@@ -233,23 +258,6 @@ class ComboPeer : public Win32Peer {
                          SWP_NOZORDER | SWP_NOACTIVATE);
             break;
         }
-        case Prop::ItemInsert:
-            SendMessageA(hwnd_, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                         (LPARAM)C().List(i).c_str());
-            break;
-        case Prop::ItemRemove:
-            SendMessageA(hwnd_, CB_DELETESTRING, i, 0);
-            break;
-        case Prop::ItemsClear:
-            SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
-            break;
-        case Prop::ItemChange:
-            SendMessageA(hwnd_, CB_DELETESTRING, i, 0);
-            SendMessageA(hwnd_, CB_INSERTSTRING, i, (LPARAM)C().List(i).c_str());
-            break;
-        case Prop::ListIndex:
-            SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(C().ListIndex()), 0);
-            break;
         case Prop::Caption:
             if (C().Style() != vb::kComboDropDownList) SetText(C().Text());
             break;
