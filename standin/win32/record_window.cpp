@@ -375,6 +375,8 @@ void RecordWindow::FieldSet(int16_t field, const std::string& text) {
 }
 
 void RecordWindow::DatabaseClosing() {
+    // What the user was typing belongs to the database that is closing.
+    SaveFocusedBox();
     FireEvent(disp::kOnDatabaseClosing);
 }
 

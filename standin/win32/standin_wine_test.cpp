@@ -474,6 +474,25 @@ TEST_F(StandinTest, CloseCommandNotifiesSinksAndEndsTheDatabase) {
     event->Release();
 }
 
+TEST_F(StandinTest, TypingInProgressIsSavedWhenTheDatabaseCloses) {
+    Outcome focus = Ctl("focus 78");
+    ASSERT_EQ(focus.rc, 0u);
+    // Characters as the keyboard delivers them to the focused box; the focus stays there.
+    HWND box = GetDlgItem(FindWindowA("TamberActStandinMain", nullptr),
+                          std::atoi(focus.out.substr(focus.out.find(' ') + 1).c_str()));
+    ASSERT_NE(box, nullptr);
+    for (char c : std::string("QZ"))
+        PostMessageA(box, WM_CHAR, c, 1);
+    std::string shown;
+    for (int i = 0; i < 50 && shown.find("QZ") == std::string::npos; ++i) {
+        Sleep(100);
+        shown = Ctl("get 78").out;
+    }
+    ASSERT_NE(shown.find("QZ"), std::string::npos) << shown;
+    Call(app_, "Command", {I2(150)}, *std::make_unique<Answer>());
+    EXPECT_EQ(*actdb::Load(kDb).contacts[0].Value(78), shown);
+}
+
 TEST_F(StandinTest, ShellOpenOfTheDatabaseReopensItInTheRunningInstance) {
     Answer close;
     Call(app_, "Command", {I2(150)}, close);
