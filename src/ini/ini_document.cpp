@@ -28,14 +28,9 @@ enum : std::uint8_t { kEnd, kCrLf, kLf, kCr };
 constexpr std::array<std::string_view, 4> kEols = {"", "\r\n", "\n", "\r"};
 constexpr std::size_t kBlock = 64 * 1024;
 
-bool IsFileBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
-}
-
 bool HasLineBreak(std::string_view s) {
-    for (char c : s)
-        if (c == '\r' || c == '\n') return true;
-    return false;
+    return !s.empty() && (std::memchr(s.data(), '\n', s.size()) != nullptr ||
+                          std::memchr(s.data(), '\r', s.size()) != nullptr);
 }
 
 // FNV-1a over the folded bytes.
@@ -93,22 +88,6 @@ bool NamesEqual(std::string_view a, std::string_view b) {
         if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
             return false;
     return true;
-}
-
-std::string_view TrimFileBlanks(std::string_view s) {
-    while (!s.empty() && IsFileBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsFileBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string_view Unquote(std::string_view v) {
@@ -263,12 +242,9 @@ Document::Line Document::MakeLine(std::string_view a, std::string_view b, std::s
                                   std::uint8_t eol) {
     std::size_t n = a.size() + b.size() + c.size();
     char* p = n ? Allocate(n) : nullptr;
-    char* o = p;
-    for (std::string_view part : {a, b, c}) {
-        if (part.empty()) continue;
-        std::memcpy(o, part.data(), part.size());
-        o += part.size();
-    }
+    if (!a.empty()) std::memcpy(p, a.data(), a.size());
+    if (!b.empty()) std::memcpy(p + a.size(), b.data(), b.size());
+    if (!c.empty()) std::memcpy(p + a.size() + b.size(), c.data(), c.size());
     Line line;
     line.text = std::string_view(p, n);
     line.eol = eol;
@@ -348,14 +324,17 @@ void Document::Place(KeyIndex& index, std::uint32_t line) const {
 
 // Adds a key line. A name already present keeps one entry: the new line goes to the front of
 // its chain while indexing backwards (first), else to its end (a write adds after every key).
+void Document::Grow(KeyIndex& index) const {
+    if ((index.count + 1) * 2 <= index.slots.size()) return;
+    std::vector<std::uint32_t> old(index.slots.size() * 2, 0);
+    old.swap(index.slots);
+    index.count = 0;
+    for (std::uint32_t l : old)
+        if (l) Place(index, l);
+}
+
 void Document::IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const {
-    if ((index.count + 1) * 2 > index.slots.size()) {
-        std::vector<std::uint32_t> old(index.slots.size() * 2, 0);
-        old.swap(index.slots);
-        index.count = 0;
-        for (std::uint32_t l : old)
-            if (l) Place(index, l);
-    }
+    Grow(index);
     const std::size_t mask = index.slots.size() - 1;
     Line& added = lines_[line];
     added.dup = 0;
@@ -436,6 +415,10 @@ std::vector<std::string> Document::KeyNames(std::string_view section) const {
 }
 
 void Document::Set(std::string_view section, std::string_view key, std::string_view value) {
+    // Nothing is escaped: a name or value holding line breaks becomes several lines, and a
+    // key name that makes its line a section header starts a section there. Either way the
+    // text is parsed again.
+    bool reparse = false;
     Section* s = Find(section);
     if (!s) {
         std::uint32_t header = AddLine("[", section, "]", kCrLf);
@@ -445,9 +428,22 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         byName_[FoldName(lines_[header].name)].push_back(std::prev(sections_.end()));
         NoteSectionsChanged();
         s = &sections_.back();
+        reparse = HasLineBreak(lines_[header].text);
     }
-    bool reparse = false;
-    if (std::uint32_t found = FindIn(*s, key)) {
+    EnsureIndex(*s);
+    Grow(s->keys); // before the probe, so an empty slot it finds stays the one to fill
+    const std::size_t mask = s->keys.slots.size() - 1;
+    const std::uint32_t hash = FoldHash(key);
+    std::size_t at = hash & mask;
+    std::uint32_t found = 0;
+    for (; s->keys.slots[at] != 0; at = (at + 1) & mask) {
+        const Line& l = lines_[s->keys.slots[at]];
+        if (l.hash == hash && NamesEqual(l.name, key)) {
+            found = s->keys.slots[at];
+            break;
+        }
+    }
+    if (found) {
         // In place, keeping the key's spelling and the line's end.
         Line& line = lines_[found];
         std::uint8_t eol = line.eol == kEnd ? std::uint8_t{kCrLf} : line.eol;
@@ -456,18 +452,22 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         line.name = fresh.name; // the same spelling, now in the line's own text
         line.value = fresh.value;
         line.eol = fresh.eol;
+        reparse = reparse || HasLineBreak(fresh.value);
     } else {
         std::uint32_t line = AddLine(key, "=", value, kCrLf);
         LinkAfter(s->lastKey, line);
         if (lines_[line].kind == Kind::Key) {
             s->lastKey = line;
-            IndexAdd(s->keys, line, false);
+            if (lines_[line].name.size() == key.size()) {
+                s->keys.slots[at] = line; // the name as given: the empty slot is its place
+                ++s->keys.count;
+            } else {
+                IndexAdd(s->keys, line, false); // "a=b" as a name is the key "a"
+            }
         }
-        // A name that makes the line a section header starts a section there.
-        reparse = lines_[line].kind == Kind::Section;
+        reparse = reparse || lines_[line].kind == Kind::Section || HasLineBreak(lines_[line].text);
     }
-    // Nothing is escaped: a name or value holding line breaks becomes several lines.
-    if (reparse || HasLineBreak(value) || HasLineBreak(key) || HasLineBreak(section)) Reload();
+    if (reparse) Reload();
 }
 
 void Document::EraseKey(std::string_view section, std::string_view key) {

@@ -20,9 +20,24 @@ namespace tamber::ini {
 // Folds a name for case-insensitive lookup (code page 1252 upper case).
 std::string FoldName(std::string_view name);
 // Blanks that surround names and values in the file: space, tab, vertical tab.
-std::string_view TrimFileBlanks(std::string_view s);
+inline bool IsFileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+inline std::string_view TrimFileBlanks(std::string_view s) {
+    while (!s.empty() && IsFileBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsFileBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
 // What the platform strips from names a caller passes: spaces only.
-std::string_view TrimSpaces(std::string_view s);
+inline std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
 // One outer pair of matching quotes removed.
 std::string_view Unquote(std::string_view value);
 
@@ -91,6 +106,7 @@ class Document {
     std::uint32_t FindIn(Section& s, std::string_view key) const;
     void EnsureIndex(Section& s) const;
     void Place(KeyIndex& index, std::uint32_t line) const;
+    void Grow(KeyIndex& index) const;
     void IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const;
     void IndexDropFirst(KeyIndex& index, std::uint32_t line) const;
     void NoteSectionsChanged() { memoValid_ = false; }

@@ -180,38 +180,58 @@ std::string ReadListText(const std::string& file) {
 }
 
 std::vector<std::string> SortedItems(std::string_view text) {
-    std::vector<std::string_view> lines;
     // Every kind of line break ends a line: a lone CR or LF kept inside an item would
-    // break its line in the file and lose the rest of the item.
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        if (end == text.size()) break;
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
+    // break its line in the file and lose the rest of the item. Empty lines are dropped, so
+    // an item is simply a run of characters that are neither.
+    //
     // Equal items are indistinguishable, so any sort by character code orders them exactly
     // as the bubble sort does, without its quadratic time on long lists. Most comparisons
     // are settled by the first eight bytes, read as one big-endian number (zero-padded, so a
-    // shorter item that is a prefix never sorts after a longer one).
+    // shorter item that is a prefix never sorts after a longer one); the items are first
+    // spread into buckets by the top two of those bytes.
     struct Keyed {
         std::uint64_t head;
         std::string_view item;
     };
     std::vector<Keyed> keyed;
-    keyed.reserve(lines.size());
-    for (std::string_view line : lines) {
+    keyed.reserve(text.size() / 8 + 1);
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        while (i < n && (text[i] == '\r' || text[i] == '\n'))
+            ++i;
+        std::size_t start = i;
+        while (i < n && text[i] != '\r' && text[i] != '\n')
+            ++i;
+        if (i == start) break;
+        std::string_view item = text.substr(start, i - start);
         std::uint64_t head = 0;
-        for (std::size_t i = 0; i < 8; ++i)
-            head = (head << 8) | (i < line.size() ? static_cast<unsigned char>(line[i]) : 0u);
-        keyed.push_back({head, line});
+        for (std::size_t b = 0; b < 8; ++b)
+            head = (head << 8) | (b < item.size() ? static_cast<unsigned char>(item[b]) : 0u);
+        keyed.push_back({head, item});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.head != b.head ? a.head < b.head : a.item < b.item;
-    });
-    std::vector<std::string> sorted;
-    sorted.reserve(keyed.size());
+    constexpr std::size_t kBuckets = 1 << 16;
+    auto bucket = [](const Keyed& k) { return static_cast<std::size_t>(k.head >> 48); };
+    std::vector<std::uint32_t> first(kBuckets + 1, 0);
     for (const Keyed& k : keyed)
+        ++first[bucket(k) + 1];
+    for (std::size_t b = 0; b < kBuckets; ++b)
+        first[b + 1] += first[b];
+    std::vector<Keyed> spread(keyed.size());
+    {
+        std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+        for (const Keyed& k : keyed)
+            spread[next[bucket(k)]++] = k;
+    }
+    auto less = [](const Keyed& a, const Keyed& b) {
+        return a.head != b.head ? a.head < b.head : a.item < b.item;
+    };
+    for (std::size_t b = 0; b < kBuckets; ++b)
+        if (first[b + 1] - first[b] > 1)
+            std::sort(spread.begin() + first[b], spread.begin() + first[b + 1], less);
+    std::vector<std::string> sorted;
+    sorted.reserve(spread.size());
+    for (const Keyed& k : spread)
         sorted.emplace_back(k.item);
     return sorted;
 }
