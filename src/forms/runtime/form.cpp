@@ -156,7 +156,7 @@ void Form::SetBorderStyle(int s) {
 
 void Form::SetTopMost(bool v) {
     topMost_ = v;
-    Changed(FormProp::Style);
+    Changed(FormProp::TopMost);
 }
 
 void Form::SetIcon(int resourceId) {

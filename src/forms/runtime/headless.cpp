@@ -139,9 +139,10 @@ void HeadlessHost::Key(int keyAscii, int shift) {
     if (!c) return;
     int code = (keyAscii >= 'a' && keyAscii <= 'z') ? keyAscii - 32 : keyAscii;
     c->FireKeyDown(code, shift);
+    // A KeyDown that clears KeyCode does not stop the character: only KeyAscii = 0 does.
     int ascii = keyAscii;
-    if (code != 0) c->FireKeyPress(ascii);
-    if (code != 0 && ascii != 0 && form->Loaded()) c->DefaultKeyAction(ascii);
+    if (form->Loaded()) c->FireKeyPress(ascii);
+    if (ascii != 0 && form->Loaded()) c->DefaultKeyAction(ascii);
     int up = code;
     if (form->Loaded()) c->FireKeyUp(up, shift);
     Idle();

@@ -30,7 +30,17 @@ enum class Prop {
 };
 
 // Which property of a form changed.
-enum class FormProp { Geometry, Caption, Visible, Enabled, Style, Icon, Menus, MousePointer };
+enum class FormProp {
+    Geometry,
+    Caption,
+    Visible,
+    Enabled,
+    Style,
+    TopMost,
+    Icon,
+    Menus,
+    MousePointer
+};
 
 // A renderer's half of one control. The model calls Apply after every property write; Pull
 // before reading a property the user can change behind the model's back (top index, text).

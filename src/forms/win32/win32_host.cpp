@@ -389,6 +389,9 @@ void Win32Host::ApplyForm(Form& form, FormProp prop) {
         ApplyTopMost(*fw);
         break;
     }
+    case FormProp::TopMost:
+        ApplyTopMost(*fw);
+        break;
     case FormProp::Icon: {
         HICON icon = form.Icon()
                          ? LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(form.Icon()))
