@@ -33,7 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     auto automation = act::MakeWin32Automation();
     Win32ProcessLauncher processes;
     auto groupTables = MakeDbfGroupTables(Win32Files());
-    Sys() = Platform{&Win32Settings(), &Win32Files(),   &Win32Desktop(),   &Win32Keyboard(),
+    Sys() = Platform{&Win32Settings(), &Win32Files(),     &Win32Desktop(), &Win32Keyboard(),
                      &processes,       groupTables.get(), automation.get()};
 
     auto outcome = RunStartup([] { ShowMissingWindow("The list window"); },

@@ -61,8 +61,8 @@ class StartupTest : public ::testing::Test {
     void SetUp() override {
         ResetModule1();
         SetAppTitle("Tamberlist");
-        Sys() = Platform{&settings, &files, &desktop, nullptr, &processes, groupTables.get(),
-                         &act.automation()};
+        Sys() = Platform{&settings,         &files,           &desktop, nullptr, &processes,
+                         groupTables.get(), &act.automation()};
         files.MakeFolders(HasDataFolder() ? kData : "C:\\Program Files\\Tamberlist");
         files.MakeFolders("C:\\ACT");
         files.WriteAll("C:\\ACT\\Contacts.gdb",
@@ -231,8 +231,9 @@ TEST_F(StartupTest, UnexpectedErrorIsReportedAndNoWindowOpens) {
     EXPECT_EQ(Run(), frmStartup::Outcome::Ended);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].title, "Tamberlist error");
-    EXPECT_NE(dialogs.shown[0].prompt.find("'Catastrophic failure'\r\nin frmStartup: Sub Form_Load"),
-              std::string::npos);
+    EXPECT_NE(
+        dialogs.shown[0].prompt.find("'Catastrophic failure'\r\nin frmStartup: Sub Form_Load"),
+        std::string::npos);
 }
 
 class DatabaseNameTest : public StartupTest {};

@@ -1,0 +1,362 @@
+// End-to-end start-up: the stand-in ACT! holds a database and a focused field, tamber.exe is
+// started from its toolbar button, and what the user would see is read from the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kFolder = "C:\\TamberE2E";
+const std::string kDb = std::string(kFolder) + "\\Contacts.dbf";
+const std::string kJournal = std::string(kFolder) + "\\journal.txt";
+const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
+const std::string kSettingsDir = std::string(kFolder) + "\\Data";
+const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
+
+// Field identifiers of the sample database.
+constexpr int kCompany = 25;
+constexpr int kLastName = 79;
+constexpr int kNotes = 60;    // multi-line notes box
+constexpr int kDropDown = 52; // drop-down box
+
+std::string WinPath(const char* unixPath) {
+    std::string p = std::string("Z:") + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+struct ProgramRun {
+    DWORD exitCode = 0;
+    std::string out;
+};
+
+// Runs a console program to its end, collecting what it prints.
+ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    ProgramRun run;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        run.exitCode = 999;
+        return run;
+    }
+    CloseHandle(writeEnd);
+    char buf[512];
+    DWORD n;
+    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
+        run.out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, timeoutMs);
+    GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(readEnd);
+    return run;
+}
+
+ProgramRun Ctl(const std::string& args) {
+    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void SetSetting(const char* name, const char* value) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    if (value)
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>(strlen(value) + 1));
+    else
+        RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+// A message box as the user sees it: caption, text, the icon's dominant colour and buttons.
+struct Box {
+    HWND hwnd = nullptr;
+    std::string caption, text;
+    std::string icon; // "exclamation" (yellow), "critical" (red), "information"/"question"
+                      // (blue), "none"
+};
+
+struct FindData {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogOf(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<FindData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64];
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
+        d->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string ClassifyIcon(HWND iconControl) {
+    RECT r;
+    GetWindowRect(iconControl, &r);
+    HDC screen = GetDC(nullptr);
+    int yellow = 0, red = 0, blue = 0;
+    for (int y = r.top; y < r.bottom; y += 2)
+        for (int x = r.left; x < r.right; x += 2) {
+            COLORREF c = GetPixel(screen, x, y);
+            int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+            if (R > 180 && G > 150 && B < 100) {
+                ++yellow;
+            } else if (R > 150 && G < 90 && B < 90) {
+                ++red;
+            } else if (B > 150 && R < 120) {
+                ++blue;
+            }
+        }
+    ReleaseDC(nullptr, screen);
+    if (yellow > 10 && yellow >= red) return "exclamation";
+    if (red > 10) return "critical";
+    if (blue > 10) return "information";
+    return "none";
+}
+
+BOOL CALLBACK ReadChild(HWND w, LPARAM lp) {
+    auto* box = reinterpret_cast<Box*>(lp);
+    char cls[64];
+    GetClassNameA(w, cls, sizeof cls);
+    if (strcmp(cls, "Static") != 0 || !IsWindowVisible(w)) return TRUE;
+    LONG style = GetWindowLongA(w, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+        box->icon = ClassifyIcon(w);
+    } else {
+        char text[2048] = {};
+        GetWindowTextA(w, text, sizeof text);
+        if (text[0]) box->text = text;
+    }
+    return TRUE;
+}
+
+// Waits for a message box of the process; an empty box when the process ends without one.
+Box WaitForBox(HANDLE process, DWORD pid, DWORD timeoutMs = 30000) {
+    Box box;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+        FindData d{pid, nullptr};
+        EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&d));
+        if (d.found) {
+            Sleep(300); // let it paint its icon
+            box.hwnd = d.found;
+            box.icon = "none";
+            char caption[256] = {};
+            GetWindowTextA(d.found, caption, sizeof caption);
+            box.caption = caption;
+            EnumChildWindows(d.found, ReadChild, reinterpret_cast<LPARAM>(&box));
+            return box;
+        }
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return box;
+    }
+    return box;
+}
+
+bool Ended(HANDLE process, DWORD timeoutMs = 20000) {
+    return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+class StartupE2ETest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        CreateDirectoryA(kFolder, nullptr);
+        CreateDirectoryA(kSettingsDir.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
+        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
+        // The program's own "Data" folder, beside tamber.exe, must exist.
+        std::string exe = WinPath(TAMBER_EXE);
+        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        SetSetting("SettingsLocation", kSettingsDir.c_str());
+    }
+
+    void SetUp() override {
+        DeleteFileA(kJournal.c_str());
+        DeleteFileA((kSettingsDir + "\\Contacts.ini").c_str());
+        SetSetting("Ado", nullptr);
+    }
+    void TearDown() override {
+        Ctl("/timeout 5 quit");
+        for (HANDLE h : started) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+
+    // Starts the stand-in (with the sample database unless withDatabase is false) and
+    // registers tamber.exe as the Contacts view's command, as the integration window does.
+    void StartAct(bool withDatabase = true, bool noComm = false) {
+        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
+                           kStandinSettings + (noComm ? " /nocomm" : "");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        CloseHandle(pi.hThread);
+        started.push_back(pi.hProcess);
+        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
+        // Registered commands show once a database has been opened; closing it again leaves
+        // ACT! running without one.
+        ASSERT_EQ(Ctl("open " + kDb).exitCode, 0u);
+        if (!withDatabase) {
+            ASSERT_EQ(Ctl("close").exitCode, 0u);
+        }
+    }
+
+    // Puts the cursor in a field and presses the add-on's toolbar button; returns its process.
+    HANDLE Launch(int fieldId, DWORD* pid) {
+        Ctl("focus " + std::to_string(fieldId));
+        ProgramRun press = Ctl("press toolbar Tamberlist");
+        *pid = static_cast<DWORD>(strtoul(press.out.c_str(), nullptr, 10));
+        HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, *pid);
+        if (h) started.push_back(h);
+        return h;
+    }
+
+    Box LaunchAndRead(int fieldId, HANDLE* process = nullptr) {
+        DWORD pid = 0;
+        HANDLE h = Launch(fieldId, &pid);
+        EXPECT_NE(h, nullptr) << "the toolbar button started nothing";
+        if (!h) return {};
+        if (process) *process = h;
+        return WaitForBox(h, pid);
+    }
+
+    void Answer(const Box& box) { PostMessageA(box.hwnd, WM_COMMAND, IDOK, 0); }
+
+    std::vector<HANDLE> started;
+};
+
+TEST_F(StartupE2ETest, NoOpenDatabaseShowsTheOpenDatabaseMessage) {
+    StartAct(false);
+    HANDLE tamber = nullptr;
+    Box box = LaunchAndRead(kCompany, &tamber);
+    EXPECT_EQ(box.caption, "Tamberlist");
+    EXPECT_EQ(box.text, "Please open an ACT database prior to running Tamberlist!");
+    EXPECT_EQ(box.icon, "exclamation");
+    Answer(box);
+    EXPECT_TRUE(Ended(tamber));
+    std::string journal = Slurp(kJournal);
+    EXPECT_EQ(journal.find("create App"), std::string::npos)
+        << "the event control answered before any application object was made";
+}
+
+TEST_F(StartupE2ETest, CannotCommunicateModeShowsTheCriticalMessage) {
+    StartAct(true, true);
+    HANDLE tamber = nullptr;
+    Box box = LaunchAndRead(kCompany, &tamber);
+    EXPECT_EQ(box.caption, "Tamberlist");
+    // A lone carriage return in a message box breaks the line; the static shows it as is.
+    EXPECT_EQ(box.text, "Unable to communicate with ACT!\rPlease run actreg.exe located in the "
+                        "ACT folder and try again");
+    EXPECT_EQ(box.icon, "critical");
+    Answer(box);
+    EXPECT_TRUE(Ended(tamber));
+}
+
+TEST_F(StartupE2ETest, CursorOutsideAnEditBoxEndsSilently) {
+    StartAct();
+    for (int field : {kNotes, kDropDown}) {
+        HANDLE tamber = nullptr;
+        Box box = LaunchAndRead(field, &tamber);
+        EXPECT_EQ(box.hwnd, nullptr) << "field " << field << ": " << box.text;
+        EXPECT_TRUE(Ended(tamber));
+    }
+}
+
+TEST_F(StartupE2ETest, UnconfiguredAndConfiguredFieldsChooseTheirWindow) {
+    StartAct();
+    HANDLE first = nullptr;
+    Box box = LaunchAndRead(kLastName, &first);
+    EXPECT_EQ(box.caption, "Tamberlist");
+    EXPECT_NE(box.text.find("configuration window"), std::string::npos) << box.text;
+    Answer(box);
+    EXPECT_TRUE(Ended(first));
+
+    std::ofstream(kSettingsDir + "\\Contacts.ini", std::ios::binary)
+        << "[" << kLastName << "]\r\nType=0\r\n";
+    HANDLE second = nullptr;
+    box = LaunchAndRead(kLastName, &second);
+    EXPECT_NE(box.text.find("list window"), std::string::npos) << box.text;
+    Answer(box);
+    EXPECT_TRUE(Ended(second));
+}
+
+TEST_F(StartupE2ETest, SecondInstanceOnlyShowsItsMessage) {
+    StartAct();
+    HANDLE first = nullptr;
+    Box firstBox = LaunchAndRead(kCompany, &first);
+    ASSERT_NE(firstBox.hwnd, nullptr);
+
+    HANDLE second = nullptr;
+    Box box = LaunchAndRead(kCompany, &second);
+    EXPECT_EQ(box.caption, "Tamberlist");
+    EXPECT_EQ(box.text, "An instance of this program is already running!");
+    EXPECT_EQ(box.icon, "none");
+    Answer(box);
+    EXPECT_TRUE(Ended(second));
+    EXPECT_TRUE(IsWindow(firstBox.hwnd)) << "the first instance is untouched";
+    EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    Answer(firstBox);
+    EXPECT_TRUE(Ended(first));
+}
+
+TEST_F(StartupE2ETest, AdoSettingAndUnreadableGroupTableChooseTheDataAccess) {
+    StartAct();
+    struct Case {
+        const char* ado;
+        bool lockTable;
+        bool databaseObjects;
+    };
+    for (Case c : {Case{nullptr, false, false}, Case{"0", false, true}, Case{"1", true, true}}) {
+        SetSetting("Ado", c.ado);
+        if (c.lockTable) {
+            ASSERT_EQ(Ctl("lock-gdb").exitCode, 0u);
+        }
+        DeleteFileA(kJournal.c_str());
+        HANDLE tamber = nullptr;
+        Box box = LaunchAndRead(kCompany, &tamber);
+        Answer(box);
+        EXPECT_TRUE(Ended(tamber));
+        if (c.lockTable) Ctl("unlock-gdb");
+        std::string journal = Slurp(kJournal);
+        bool created = journal.find("create Database") != std::string::npos;
+        EXPECT_EQ(created, c.databaseObjects) << "Ado=" << (c.ado ? c.ado : "(missing)")
+                                              << (c.lockTable ? ", table locked" : "") << "\n"
+                                              << journal;
+    }
+}
+
+} // namespace
