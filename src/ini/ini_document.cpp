@@ -258,6 +258,28 @@ std::uint32_t Document::AddLine(std::string_view a, std::string_view b, std::str
     return static_cast<std::uint32_t>(lines_.size() - 1);
 }
 
+// A new "key=value" line. A key that is its own trimmed name before any '=' (the usual case)
+// needs no full parse: its name is the key, already hashed.
+std::uint32_t Document::AddKeyLine(std::string_view key, std::string_view value,
+                                   std::uint32_t hash) {
+    bool plain = !key.empty() && !IsFileBlank(key.front()) && key.front() != ';' &&
+                 key.front() != '[' && !IsFileBlank(key.back()) &&
+                 std::memchr(key.data(), '=', key.size()) == nullptr;
+    if (!plain) return AddLine(key, "=", value, kCrLf);
+    char* p = Allocate(key.size() + 1 + value.size());
+    std::memcpy(p, key.data(), key.size());
+    p[key.size()] = '=';
+    if (!value.empty()) std::memcpy(p + key.size() + 1, value.data(), value.size());
+    Line& line = lines_.emplace_back();
+    line.text = std::string_view(p, key.size() + 1 + value.size());
+    line.name = line.text.substr(0, key.size());
+    line.value = TrimFileBlanks(line.text.substr(key.size() + 1));
+    line.hash = hash;
+    line.eol = kCrLf;
+    line.kind = Kind::Key;
+    return static_cast<std::uint32_t>(lines_.size() - 1);
+}
+
 void Document::LinkAfter(std::uint32_t at, std::uint32_t line) {
     // A line without a line end (the file's last) gains one before anything follows it.
     if (at != 0 && lines_[at].eol == kEnd) lines_[at].eol = kCrLf;
@@ -454,7 +476,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         line.eol = fresh.eol;
         reparse = reparse || HasLineBreak(fresh.value);
     } else {
-        std::uint32_t line = AddLine(key, "=", value, kCrLf);
+        std::uint32_t line = AddKeyLine(key, value, hash);
         LinkAfter(s->lastKey, line);
         if (lines_[line].kind == Kind::Key) {
             s->lastKey = line;

@@ -99,6 +99,7 @@ class Document {
     Line MakeLine(std::string_view a, std::string_view b, std::string_view c, std::uint8_t eol);
     std::uint32_t AddLine(std::string_view a, std::string_view b, std::string_view c,
                           std::uint8_t eol);
+    std::uint32_t AddKeyLine(std::string_view key, std::string_view value, std::uint32_t hash);
     char* Allocate(std::size_t n);
     void LinkAfter(std::uint32_t at, std::uint32_t line);
     void Unlink(std::uint32_t line);

@@ -1,5 +1,7 @@
 #include "staticlists/listfiles/list_file.h"
 
+#include <charconv>
+
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
 
@@ -10,24 +12,50 @@ std::string IndexLetter(std::string_view entry) {
     return std::string(1, ansi::Lower(entry.front()));
 }
 
-std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
+namespace {
+
+// Works on owned strings and on views alike: a save stages views into the editor's text.
+template <class Entries>
+std::vector<RunStart> RunStartsOf(const Entries& entries) {
     std::vector<RunStart> runs;
-    std::string previous;
+    bool any = false;
+    char previous = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        std::string letter = IndexLetter(entries[i]);
-        if (letter.empty() || letter == previous) continue;
-        runs.push_back({letter, static_cast<std::int32_t>(i + 1)});
-        previous = std::move(letter);
+        if (entries[i].empty()) continue;
+        char letter = ansi::Lower(entries[i].front());
+        if (any && letter == previous) continue;
+        runs.push_back({std::string(1, letter), static_cast<std::int32_t>(i + 1)});
+        any = true;
+        previous = letter;
     }
     return runs;
 }
 
-void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!entries[i].empty()) out.Write(kItems, std::to_string(i + 1), entries[i]);
+template <class Entries>
+void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
+    char key[24];
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].empty()) continue;
+        auto end = std::to_chars(key, key + sizeof key, i + 1).ptr;
+        out.Write(kItems, std::string_view(key, end - key), entries[i]);
+    }
     out.Write(kIndex, kCount, std::to_string(entries.size()));
-    for (const RunStart& run : RunStarts(entries))
+    for (const RunStart& run : RunStartsOf(entries))
         out.Write(kIndex, run.letter, std::to_string(run.number));
+}
+
+} // namespace
+
+std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
+    return RunStartsOf(entries);
+}
+
+void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
+    StageEntriesOf(out, entries);
+}
+
+void StageEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
+    StageEntriesOf(out, entries);
 }
 
 void StageReplacement(ProfileWriter& out, const std::string& file,

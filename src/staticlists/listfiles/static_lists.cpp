@@ -179,7 +179,9 @@ std::string ReadListText(const std::string& file) {
     return text;
 }
 
-std::vector<std::string> SortedItems(std::string_view text) {
+namespace {
+
+std::vector<std::string_view> SortedViews(std::string_view text) {
     // Every kind of line break ends a line: a lone CR or LF kept inside an item would
     // break its line in the file and lose the rest of the item. Empty lines are dropped, so
     // an item is simply a run of characters that are neither.
@@ -229,11 +231,18 @@ std::vector<std::string> SortedItems(std::string_view text) {
     for (std::size_t b = 0; b < kBuckets; ++b)
         if (first[b + 1] - first[b] > 1)
             std::sort(spread.begin() + first[b], spread.begin() + first[b + 1], less);
-    std::vector<std::string> sorted;
+    std::vector<std::string_view> sorted;
     sorted.reserve(spread.size());
     for (const Keyed& k : spread)
-        sorted.emplace_back(k.item);
+        sorted.push_back(k.item);
     return sorted;
+}
+
+} // namespace
+
+std::vector<std::string> SortedItems(std::string_view text) {
+    std::vector<std::string_view> sorted = SortedViews(text);
+    return std::vector<std::string>(sorted.begin(), sorted.end());
 }
 
 void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items) {
@@ -242,7 +251,8 @@ void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& ite
 }
 
 bool SaveList(const std::string& file, std::string_view text) {
-    std::vector<std::string> items = SortedItems(text);
+    // Views into text: each item is copied once, into the file's new bytes.
+    std::vector<std::string_view> items = SortedViews(text);
     if (items.size() > static_cast<std::size_t>(kMaxItems)) {
         AppDialogs().MsgBox("This list has " + std::to_string(items.size()) +
                                 " items, but a list can hold at most " + std::to_string(kMaxItems) +
@@ -253,7 +263,8 @@ bool SaveList(const std::string& file, std::string_view text) {
     }
     IniLib::Batch batch(file);
     listfile::BatchWriter out(batch);
-    StageSave(out, items);
+    out.DeleteSection(listfile::kItems); // as StageSave does
+    listfile::StageEntries(out, items);
     return batch.Commit();
 }
 
