@@ -1,4 +1,5 @@
-// Any bytes: parsing keeps them exactly, every listed name can be read, and a write reads back.
+// Any bytes: parsing keeps them exactly, every listed name can be read, a write reads back,
+// and edits made to the parsed copy read as the written file read afresh.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -8,6 +9,47 @@
 #include "startup/settings/memory_file_system.h"
 
 using namespace tamber;
+
+namespace {
+
+std::string Snapshot(ini::Engine& e, const std::string& file) {
+    std::string out;
+    for (const std::string& s : e.Sections(file)) {
+        out += '[' + s + ']';
+        for (const std::string& k : e.Keys(file, s))
+            out += k + '=' + e.Value(file, s, k).value_or("<none>") + ';';
+    }
+    return out;
+}
+
+// Edits picked by the input's bytes: names and values are short slices of the input itself.
+void Edit(ini::Engine& engine, const std::string& file, const std::string& bytes) {
+    ini::Engine::Batch batch = engine.Begin(file);
+    auto slice = [&](std::size_t at) {
+        if (bytes.empty()) return std::string();
+        at %= bytes.size();
+        return bytes.substr(at, static_cast<unsigned char>(bytes[at]) % 5);
+    };
+    for (std::size_t i = 0; i + 3 < bytes.size() && i < 96; i += 4) {
+        std::string s = slice(i + 1), k = slice(i + 2), v = slice(i + 3);
+        switch (static_cast<unsigned char>(bytes[i]) % 5) {
+        case 0:
+            batch.DeleteKey(s, k);
+            break;
+        case 1:
+            batch.DeleteSection(s);
+            break;
+        case 2:
+            engine.WriteString(file, s, k, v); // the batch applies over this at Commit
+            break;
+        default:
+            batch.Write(s, k, v);
+        }
+    }
+    batch.Commit();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -20,6 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)engine.Value("C:\\f.ini", s, k);
     char buf[16];
     engine.GetString("C:\\f.ini", std::nullopt, std::nullopt, std::nullopt, buf, sizeof buf);
+    Edit(engine, "C:\\f.ini", bytes);
+    {
+        MemoryFileSystem copy;
+        copy.WriteAll("C:\\f.ini", fs.ReadAll("C:\\f.ini").value_or(""));
+        ini::Engine fresh(copy);
+        if (Snapshot(engine, "C:\\f.ini") != Snapshot(fresh, "C:\\f.ini")) std::abort();
+    }
     if (!engine.WriteString("C:\\f.ini", "Fuzz Section", "key", "value")) std::abort();
     engine.Forget(); // read the written file afresh
     if (engine.Value("C:\\f.ini", "fuzz section", "KEY") != "value") std::abort();
