@@ -31,10 +31,13 @@ class LabelPeer : public Win32Peer {
         if (!control_) return;
         if (p == Prop::Caption) return SetText(L().Caption());
         if (p == Prop::Style && hwnd_) {
-            LONG_PTR s = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~(SS_CENTER | SS_RIGHT);
+            // The static's type is one value of SS_TYPEMASK, not flags: OR-ing an alignment
+            // into SS_LEFTNOWORDWRAP would make it owner-drawn and hide the text.
+            LONG_PTR s = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK);
             s |= L().Alignment() == vb::kCenter         ? SS_CENTER
                  : L().Alignment() == vb::kRightJustify ? SS_RIGHT
-                                                        : SS_LEFT;
+                 : L().WordWrap()                       ? SS_LEFT
+                                                        : SS_LEFTNOWORDWRAP;
             SetWindowLongPtrA(hwnd_, GWL_STYLE, s);
             InvalidateRect(hwnd_, nullptr, TRUE);
             return;

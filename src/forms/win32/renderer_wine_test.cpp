@@ -176,6 +176,14 @@ TEST_F(RendererTest, EveryControlShowsWithItsPropertiesInPixels) {
     f.lst.RemoveItem(0);
     f.cbo.SetListIndex(2);
     EXPECT_EQ(TextOf(Win32Host::WindowOf(f.lbl)), "Changed");
+    // Alignment changes the static's type; it must stay a text static, never owner-drawn.
+    for (int a : {vb::kCenter, vb::kRightJustify, vb::kLeftJustify}) {
+        f.lbl.SetAlignment(a);
+        LONG type = GetWindowLongA(Win32Host::WindowOf(f.lbl), GWL_STYLE) & SS_TYPEMASK;
+        EXPECT_EQ(type, a == vb::kCenter         ? SS_CENTER
+                        : a == vb::kRightJustify ? SS_RIGHT
+                                                 : SS_LEFTNOWORDWRAP);
+    }
     RECT r = ClientRectOf(Win32Host::WindowOf(f.cmdOk));
     EXPECT_EQ(r.top, px(1000, ty));
     EXPECT_EQ(r.right - r.left, px(1500, tx));
