@@ -106,4 +106,8 @@ function(tamber_program name)
   tamber_warnings(${name})
   # Programs land side by side: tamber starts gauge from its own folder.
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # ACT!'s toolbar and menu show the program's icon files, registered beside the executable.
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${A_ICON} ${CMAKE_BINARY_DIR}/bin/${name}.ico
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${A_ICON} ${CMAKE_BINARY_DIR}/bin/${name}32.ico)
 endfunction()

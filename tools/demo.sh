@@ -71,13 +71,9 @@ tools/wine-prefix.sh >/dev/null
 mkdir -p "$TAMBER_WINEPREFIX/drive_c/ACT"
 cp src/actdb/sample/Contacts.dbf "$TAMBER_WINEPREFIX/drive_c/ACT/Contacts.dbf"
 
-# The add-on lands in build/win64/bin; its two icons must sit beside it, and its settings go
-# to the "Data" folder there, which a user creates once.
+# The add-on lands in build/win64/bin with its two icon files; its settings go to the "Data"
+# folder there, which a user creates once.
 mkdir -p "$bin/Data"
-if [ -f src/app/res/tamber.ico ]; then
-  [ -f "$bin/tamber.ico" ] || cp src/app/res/tamber.ico "$bin/tamber.ico"
-  [ -f "$bin/tamber32.ico" ] || cp src/app/res/tamber.ico "$bin/tamber32.ico"
-fi
 [ -f "$bin/tamber.exe" ] || echo "note: $bin/tamber.exe is not built yet; its button is registered anyway"
 
 tools/wine-run "$standin/actstandin.exe" /RegServer

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "forms/win32/test_support.h"
+
 namespace {
 
 const char* const kFolder = "C:\\TamberE2E";
@@ -258,6 +260,22 @@ class StartupE2ETest : public ::testing::Test {
 
     std::vector<HANDLE> started;
 };
+
+TEST_F(StartupE2ETest, RecordWindowShowsTheAddOnsToolbarButton) {
+    StartAct();
+    ProgramRun rect = Ctl("button-rect Tamberlist");
+    ASSERT_EQ(rect.exitCode, 0u) << rect.out;
+    long left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(sscanf(rect.out.c_str(), "%ld %ld %ld %ld", &left, &top, &right, &bottom), 4);
+    EXPECT_GT(right - left, 8);
+    EXPECT_GT(bottom - top, 8);
+    Ctl("focus " + std::to_string(kCompany));
+    HWND act = FindWindowA("TamberActStandinMain", nullptr);
+    ASSERT_NE(act, nullptr);
+    Sleep(500);
+    EXPECT_NE(tamber::forms::win32::testing::SaveScreenshot(act, "act_record_window_with_addon"),
+              "");
+}
 
 TEST_F(StartupE2ETest, NoOpenDatabaseShowsTheOpenDatabaseMessage) {
     StartAct(false);
