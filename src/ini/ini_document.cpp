@@ -299,8 +299,7 @@ void Document::Unlink(std::uint32_t line) {
 Document::Section* Document::Find(std::string_view section) const {
     if (memoValid_ && memoName_ == section) return memoSection_;
     auto it = byName_.find(FoldName(section));
-    Section* found =
-        (it == byName_.end() || it->second.empty()) ? nullptr : &*it->second.front();
+    Section* found = (it == byName_.end() || it->second.empty()) ? nullptr : &*it->second.front();
     memoName_.assign(section);
     memoSection_ = found;
     memoValid_ = true;
@@ -367,8 +366,7 @@ void Document::IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const {
             ++index.count;
             return;
         }
-        if (lines_[slot].hash != added.hash || !NamesEqual(lines_[slot].name, added.name))
-            continue;
+        if (lines_[slot].hash != added.hash || !NamesEqual(lines_[slot].name, added.name)) continue;
         if (first) {
             added.dup = slot;
             slot = line;

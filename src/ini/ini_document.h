@@ -46,9 +46,9 @@ class Document {
     enum class Kind : std::uint8_t { Other, Blank, Comment, Section, Key };
     // Views into the document's storage: valid until the next edit.
     struct Line {
-        std::string_view text;  // without the line end
-        std::string_view name;  // section or key name, trimmed, as spelled in the file
-        std::string_view value; // key value, trimmed, quotes kept
+        std::string_view text;            // without the line end
+        std::string_view name;            // section or key name, trimmed, as spelled in the file
+        std::string_view value;           // key value, trimmed, quotes kept
         std::uint32_t prev = 0, next = 0; // neighbours in file order; 0 is the list's head
         std::uint32_t dup = 0;            // next key of the same name in its section
         std::uint32_t hash = 0;           // of the folded key name
@@ -112,14 +112,14 @@ class Document {
     void IndexDropFirst(KeyIndex& index, std::uint32_t line) const;
     void NoteSectionsChanged() { memoValid_ = false; }
 
-    std::string base_;                              // text read or last written
-    std::vector<std::unique_ptr<char[]>> blocks_;   // text added since
+    std::string base_;                            // text read or last written
+    std::vector<std::unique_ptr<char[]>> blocks_; // text added since
     char* free_ = nullptr;
     std::size_t room_ = 0;
     // [0] is the head of the file-order list. Mutable: lookups build the key index (and its
     // Line::dup chains) on first use.
     mutable std::vector<Line> lines_;
-    mutable std::list<Section> sections_;           // file order, duplicates kept
+    mutable std::list<Section> sections_;                            // file order, duplicates kept
     std::unordered_map<std::string, std::vector<SectionIt>> byName_; // folded, file order
     // The last section looked up, by the caller's exact spelling: a batch names the same
     // section thousands of times in a row.

@@ -219,7 +219,8 @@ void Engine::Batch::Commit() {
     FileStamp stamp = files.Stamp(file_);
     std::unique_ptr<Cached> cached;
     bool exists = true;
-    if (Cached* current = engine_->Lookup(file_); current && stamp.exists && current->stamp == stamp) {
+    if (Cached* current = engine_->Lookup(file_);
+        current && stamp.exists && current->stamp == stamp) {
         cached = std::move(engine_->cache_.find(PathKey(file_))->second);
     } else {
         std::optional<std::string> bytes = files.ReadAll(file_);

@@ -4,6 +4,7 @@
 
 #include "common/vb_error.h"
 #include "ini/ini_engine.h"
+#include "ini/ini_snapshot.h"
 #include "ports/platform.h"
 #include "startup/settings/memory_file_system.h"
 
@@ -394,20 +395,9 @@ TEST(Profiles, FollowsTheInstalledFileSystemEvenAtTheSameAddress) {
 namespace tamber::ini {
 namespace {
 
-// Everything a reader can see of a file: sections, their keys and values, in order.
-std::string Snapshot(Engine& e, const std::string& file) {
-    std::string out;
-    for (const std::string& s : e.Sections(file)) {
-        out += "[" + s + "]";
-        for (const std::string& k : e.Keys(file, s))
-            out += k + "=" + e.Value(file, s, k).value_or("<none>") + ";";
-    }
-    return out;
-}
-
 std::string RandomName(std::mt19937& rng) {
-    static const std::vector<std::string> parts = {"a", "A", "b", "\xE9", "\xC9", " ",  "=",
-                                                   "[", "]", ";", "\t", "1", "2", "\r\n"};
+    static const std::vector<std::string> parts = {"a", "A", "b", "\xE9", "\xC9", " ", "=",
+                                                   "[", "]", ";", "\t",   "1",    "2", "\r\n"};
     std::string s;
     for (int n = 1 + rng() % 3; n > 0; --n)
         s += parts[rng() % (rng() % 4 ? 6 : parts.size())];

@@ -6,21 +6,12 @@
 
 #include "ini/ini_document.h"
 #include "ini/ini_engine.h"
+#include "ini/ini_snapshot.h"
 #include "startup/settings/memory_file_system.h"
 
 using namespace tamber;
 
 namespace {
-
-std::string Snapshot(ini::Engine& e, const std::string& file) {
-    std::string out;
-    for (const std::string& s : e.Sections(file)) {
-        out += '[' + s + ']';
-        for (const std::string& k : e.Keys(file, s))
-            out += k + '=' + e.Value(file, s, k).value_or("<none>") + ';';
-    }
-    return out;
-}
 
 // Edits picked by the input's bytes: names and values are short slices of the input itself.
 void Edit(ini::Engine& engine, const std::string& file, const std::string& bytes) {
@@ -67,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         MemoryFileSystem copy;
         copy.WriteAll("C:\\f.ini", fs.ReadAll("C:\\f.ini").value_or(""));
         ini::Engine fresh(copy);
-        if (Snapshot(engine, "C:\\f.ini") != Snapshot(fresh, "C:\\f.ini")) std::abort();
+        if (ini::Snapshot(engine, "C:\\f.ini") != ini::Snapshot(fresh, "C:\\f.ini")) std::abort();
     }
     if (!engine.WriteString("C:\\f.ini", "Fuzz Section", "key", "value")) std::abort();
     engine.Forget(); // read the written file afresh

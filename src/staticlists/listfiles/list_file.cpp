@@ -15,8 +15,7 @@ std::string IndexLetter(std::string_view entry) {
 namespace {
 
 // Works on owned strings and on views alike: a save stages views into the editor's text.
-template <class Entries>
-std::vector<RunStart> RunStartsOf(const Entries& entries) {
+template <class Entries> std::vector<RunStart> RunStartsOf(const Entries& entries) {
     std::vector<RunStart> runs;
     bool any = false;
     char previous = 0;
@@ -31,8 +30,7 @@ std::vector<RunStart> RunStartsOf(const Entries& entries) {
     return runs;
 }
 
-template <class Entries>
-void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
+template <class Entries> void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
     char key[24];
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].empty()) continue;

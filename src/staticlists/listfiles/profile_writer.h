@@ -25,9 +25,7 @@ class BatchWriter : public ProfileWriter {
     void DeleteKey(std::string_view section, std::string_view key) override {
         batch_.DeleteKey(section, key);
     }
-    void DeleteSection(std::string_view section) override {
-        batch_.DeleteSection(section);
-    }
+    void DeleteSection(std::string_view section) override { batch_.DeleteSection(section); }
 
   private:
     IniLib::Batch& batch_;
