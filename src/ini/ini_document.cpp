@@ -228,7 +228,7 @@ void Document::Rebase(std::string serialized) {
 char* Document::Allocate(std::size_t n) {
     if (n > room_) {
         std::size_t size = n > kBlock ? n : kBlock;
-        blocks_.push_back(std::make_unique<char[]>(size));
+        blocks_.push_back(std::unique_ptr<char[]>(new char[size])); // no need to zero it
         free_ = blocks_.back().get();
         room_ = size;
     }
@@ -278,6 +278,22 @@ std::uint32_t Document::AddKeyLine(std::string_view key, std::string_view value,
     line.eol = kCrLf;
     line.kind = Kind::Key;
     return static_cast<std::uint32_t>(lines_.size() - 1);
+}
+
+void Document::ReserveKeys(std::string_view section, std::size_t more) {
+    Section* s = Find(section);
+    if (!s) return;
+    EnsureIndex(*s);
+    if ((s->keys.count + more) * 2 <= s->keys.slots.size()) return;
+    std::size_t size = s->keys.slots.size();
+    while ((s->keys.count + more) * 2 > size)
+        size *= 2;
+    std::vector<std::uint32_t> old(size, 0);
+    old.swap(s->keys.slots);
+    s->keys.count = 0;
+    for (std::uint32_t l : old)
+        if (l) Place(s->keys, l);
+    lines_.reserve(lines_.size() + more);
 }
 
 void Document::LinkAfter(std::uint32_t at, std::uint32_t line) {

@@ -77,6 +77,8 @@ class Document {
     void Set(std::string_view section, std::string_view key, std::string_view value);
     void EraseKey(std::string_view section, std::string_view key);
     void EraseSection(std::string_view section);
+    // Room for that many more keys in an existing section (a batch knows what it brings).
+    void ReserveKeys(std::string_view section, std::size_t more);
 
   private:
     // Open addressing over line indices (0: empty slot), one entry per folded name: the first

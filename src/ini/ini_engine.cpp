@@ -230,11 +230,20 @@ void Engine::Batch::Commit() {
     // Out of the cache while it is edited: a failed write leaves no half-edited copy.
     engine_->Drop(file_);
     bool creates = false;
-    for (const Op& op : ops_) {
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
+        const Op& op = ops_[i];
         switch (op.kind) {
         case Op::kSet:
             cached->doc.Set(View(op.section), View(op.key), View(op.value));
             creates = true;
+            // At the start of a run of writes to one section, room for all of them at once.
+            if (i == 0 || !(ops_[i - 1].kind == Op::kSet && ops_[i - 1].section == op.section)) {
+                std::size_t run = 1;
+                while (i + run < ops_.size() && ops_[i + run].kind == Op::kSet &&
+                       ops_[i + run].section == op.section)
+                    ++run;
+                if (run > 1) cached->doc.ReserveKeys(View(op.section), run - 1);
+            }
             break;
         case Op::kDeleteKey:
             cached->doc.EraseKey(View(op.section), View(op.key));

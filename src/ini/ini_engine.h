@@ -75,6 +75,7 @@ class Engine {
         // its name once.
         struct Span {
             std::size_t at = 0, size = 0;
+            bool operator==(const Span&) const = default;
         };
         struct Op {
             enum Kind { kSet, kDeleteKey, kDeleteSection } kind;

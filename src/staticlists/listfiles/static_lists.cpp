@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "common/error_report.h"
 #include "common/vb_error.h"
@@ -207,9 +208,11 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
             ++i;
         if (i == start) break;
         std::string_view item = text.substr(start, i - start);
+        unsigned char bytes[8] = {};
+        std::memcpy(bytes, item.data(), std::min<std::size_t>(item.size(), 8));
         std::uint64_t head = 0;
-        for (std::size_t b = 0; b < 8; ++b)
-            head = (head << 8) | (b < item.size() ? static_cast<unsigned char>(item[b]) : 0u);
+        for (unsigned char b : bytes)
+            head = (head << 8) | b;
         keyed.push_back({head, item});
     }
     constexpr std::size_t kBuckets = 1 << 16;
