@@ -33,6 +33,12 @@ bool HasLineBreak(std::string_view s) {
                           std::memchr(s.data(), '\r', s.size()) != nullptr);
 }
 
+// A key that is its own trimmed name in a "key=value" line.
+bool IsPlainKey(std::string_view key) {
+    return !key.empty() && !IsFileBlank(key.front()) && key.front() != ';' && key.front() != '[' &&
+           !IsFileBlank(key.back()) && std::memchr(key.data(), '=', key.size()) == nullptr;
+}
+
 // FNV-1a over the folded bytes.
 std::uint32_t FoldHash(std::string_view name) {
     std::uint32_t h = 2166136261u;
@@ -137,6 +143,7 @@ void Document::Load(std::string bytes) {
         }
         line.text = std::string_view(p, (brk ? brk : end) - p);
         line.eol = eol;
+        line.eolFollows = true;
         Classify(line);
         line.prev = last;
         auto index = static_cast<std::uint32_t>(lines_.size());
@@ -175,14 +182,35 @@ std::string Document::Serialize() const {
     std::string out;
     out.resize(total);
     char* o = out.data();
+    // Lines whose bytes lie one after the other in storage (untouched stretches of the file,
+    // keys added together) are copied as one piece.
+    const char* run = nullptr;
+    std::size_t runSize = 0;
+    auto flush = [&] {
+        if (runSize) std::memcpy(o, run, runSize);
+        o += runSize;
+        runSize = 0;
+    };
     for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
         const Line& l = lines_[i];
+        std::string_view eol = kEols[l.eol];
+        if (l.eolFollows) {
+            if (runSize && run + runSize == l.text.data()) {
+                runSize += l.text.size() + eol.size();
+                continue;
+            }
+            flush();
+            run = l.text.data();
+            runSize = l.text.size() + eol.size();
+            continue;
+        }
+        flush();
         if (!l.text.empty()) std::memcpy(o, l.text.data(), l.text.size());
         o += l.text.size();
-        std::string_view eol = kEols[l.eol];
         std::memcpy(o, eol.data(), eol.size());
         o += eol.size();
     }
+    flush();
     return out;
 }
 
@@ -201,6 +229,7 @@ void Document::Rebase(std::string serialized) {
         line.name = Moved(line.name, from, to);
         line.value = Moved(line.value, from, to);
         line.text = std::string_view(to, line.text.size());
+        line.eolFollows = true;
         to += line.text.size() + kEols[line.eol].size();
         auto index = static_cast<std::uint32_t>(lines.size());
         renumber[i] = index;
@@ -241,13 +270,16 @@ char* Document::Allocate(std::size_t n) {
 Document::Line Document::MakeLine(std::string_view a, std::string_view b, std::string_view c,
                                   std::uint8_t eol) {
     std::size_t n = a.size() + b.size() + c.size();
-    char* p = n ? Allocate(n) : nullptr;
+    std::string_view end = kEols[eol];
+    char* p = Allocate(n + end.size());
     if (!a.empty()) std::memcpy(p, a.data(), a.size());
     if (!b.empty()) std::memcpy(p + a.size(), b.data(), b.size());
     if (!c.empty()) std::memcpy(p + a.size() + b.size(), c.data(), c.size());
+    if (!end.empty()) std::memcpy(p + n, end.data(), end.size());
     Line line;
     line.text = std::string_view(p, n);
     line.eol = eol;
+    line.eolFollows = true;
     Classify(line);
     return line;
 }
@@ -262,22 +294,65 @@ std::uint32_t Document::AddLine(std::string_view a, std::string_view b, std::str
 // needs no full parse: its name is the key, already hashed.
 std::uint32_t Document::AddKeyLine(std::string_view key, std::string_view value,
                                    std::uint32_t hash) {
-    bool plain = !key.empty() && !IsFileBlank(key.front()) && key.front() != ';' &&
-                 key.front() != '[' && !IsFileBlank(key.back()) &&
-                 std::memchr(key.data(), '=', key.size()) == nullptr;
-    if (!plain) return AddLine(key, "=", value, kCrLf);
-    char* p = Allocate(key.size() + 1 + value.size());
+    if (!IsPlainKey(key)) return AddLine(key, "=", value, kCrLf);
+    lines_.push_back(PlainKeyLine(key, value, hash));
+    return static_cast<std::uint32_t>(lines_.size() - 1);
+}
+
+Document::Line Document::PlainKeyLine(std::string_view key, std::string_view value,
+                                      std::uint32_t hash) {
+    const std::size_t n = key.size() + 1 + value.size();
+    char* p = Allocate(n + 2);
     std::memcpy(p, key.data(), key.size());
     p[key.size()] = '=';
     if (!value.empty()) std::memcpy(p + key.size() + 1, value.data(), value.size());
-    Line& line = lines_.emplace_back();
-    line.text = std::string_view(p, key.size() + 1 + value.size());
+    p[n] = '\r';
+    p[n + 1] = '\n';
+    Line line;
+    line.text = std::string_view(p, n);
     line.name = line.text.substr(0, key.size());
     line.value = TrimFileBlanks(line.text.substr(key.size() + 1));
     line.hash = hash;
     line.eol = kCrLf;
+    line.eolFollows = true;
     line.kind = Kind::Key;
-    return static_cast<std::uint32_t>(lines_.size() - 1);
+    return line;
+}
+
+bool Document::HasKeys(std::string_view section) const {
+    const Section* s = Find(section);
+    return s && s->lastKey != s->header;
+}
+
+std::size_t Document::AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys) {
+    Section* s = Find(section);
+    if (!s) return 0;
+    lines_.reserve(lines_.size() + keys.size());
+    std::size_t done = 0;
+    for (; done < keys.size(); ++done) {
+        std::string_view key = keys[done].key, value = keys[done].value;
+        if (HasLineBreak(value) || !IsPlainKey(key) || HasLineBreak(key)) break;
+        lines_.push_back(PlainKeyLine(key, value, FoldHash(key)));
+        auto line = static_cast<std::uint32_t>(lines_.size() - 1);
+        // After the section's last key: linked in directly, as that key's line now ends.
+        Line& after = lines_[s->lastKey];
+        if (after.eol == kEnd) {
+            after.eol = kCrLf;
+            after.eolFollows = false;
+        }
+        Line& added = lines_[line];
+        added.prev = s->lastKey;
+        added.next = after.next;
+        lines_[after.next].prev = line;
+        after.next = line;
+        s->lastKey = line;
+    }
+    if (done) {
+        // Built again from the lines when next searched.
+        s->indexed = false;
+        s->keys = KeyIndex{};
+    }
+    return done;
 }
 
 void Document::ReserveKeys(std::string_view section, std::size_t more) {
@@ -298,7 +373,10 @@ void Document::ReserveKeys(std::string_view section, std::size_t more) {
 
 void Document::LinkAfter(std::uint32_t at, std::uint32_t line) {
     // A line without a line end (the file's last) gains one before anything follows it.
-    if (at != 0 && lines_[at].eol == kEnd) lines_[at].eol = kCrLf;
+    if (at != 0 && lines_[at].eol == kEnd) {
+        lines_[at].eol = kCrLf;
+        lines_[at].eolFollows = false;
+    }
     std::uint32_t next = lines_[at].next;
     lines_[line].prev = at;
     lines_[line].next = next;
@@ -488,6 +566,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         line.name = fresh.name; // the same spelling, now in the line's own text
         line.value = fresh.value;
         line.eol = fresh.eol;
+        line.eolFollows = fresh.eolFollows;
         reparse = reparse || HasLineBreak(fresh.value);
     } else {
         std::uint32_t line = AddKeyLine(key, value, hash);

@@ -54,6 +54,7 @@ class Document {
         std::uint32_t hash = 0;           // of the folded key name
         std::uint8_t eol = 0;             // kEnd, kCrLf, kLf or kCr
         Kind kind = Kind::Other;
+        bool eolFollows = false; // the line end's bytes follow the text in storage
     };
 
     Document();
@@ -79,6 +80,16 @@ class Document {
     void EraseSection(std::string_view section);
     // Room for that many more keys in an existing section (a batch knows what it brings).
     void ReserveKeys(std::string_view section, std::size_t more);
+    // True when the section exists and has a key line.
+    bool HasKeys(std::string_view section) const;
+    // Appends "key=value" lines after the section's last key, in order, for keys the caller
+    // knows the section lacks and that differ from one another (folded). Stops before the
+    // first key that is not a plain name (blanks around it, '=', a leading ';' or '[', a
+    // line break) or value holding a line break; returns how many it appended.
+    struct NewKey {
+        std::string_view key, value;
+    };
+    std::size_t AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys);
 
   private:
     // Open addressing over line indices (0: empty slot), one entry per folded name: the first
@@ -102,6 +113,7 @@ class Document {
     std::uint32_t AddLine(std::string_view a, std::string_view b, std::string_view c,
                           std::uint8_t eol);
     std::uint32_t AddKeyLine(std::string_view key, std::string_view value, std::uint32_t hash);
+    Line PlainKeyLine(std::string_view key, std::string_view value, std::uint32_t hash);
     char* Allocate(std::size_t n);
     void LinkAfter(std::uint32_t at, std::uint32_t line);
     void Unlink(std::uint32_t line);

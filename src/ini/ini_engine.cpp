@@ -184,6 +184,50 @@ Engine::Batch::Batch(Engine& engine, std::string file) : engine_(&engine), file_
 Engine::Batch::~Batch() = default;
 Engine::Batch::Batch(Batch&&) noexcept = default;
 
+namespace {
+
+// The value of a key written as a plain decimal number (no sign, no leading zero), or -1.
+long long PlainNumber(std::string_view key) {
+    if (key.empty() || key.size() > 18 || (key[0] == '0' && key.size() > 1)) return -1;
+    long long n = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+bool HasBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
+// A run of writes of rising numbered keys ("1", "2", ...) to a section that has no keys yet
+// (a list saved after its section was deleted): the keys are new and differ from one another
+// by construction, so they are appended in one go without a lookup each. Returns how many of
+// the run's writes it made; 0 when the run does not qualify.
+std::size_t Engine::Batch::AppendNumbered(Document& doc, std::size_t first, std::size_t run) {
+    if (run < 3) return 0;
+    const Op& head = ops_[first];
+    std::string_view section = View(head.section);
+    if (HasBreak(section) || HasBreak(View(head.value)) || doc.HasKeys(section)) return 0;
+    long long previous = PlainNumber(View(head.key));
+    if (previous < 0) return 0;
+    std::vector<Document::NewKey> keys;
+    keys.reserve(run - 1);
+    for (std::size_t i = first + 1; i < first + run; ++i) {
+        long long n = PlainNumber(View(ops_[i].key));
+        if (n <= previous) break;
+        previous = n;
+        keys.push_back({View(ops_[i].key), View(ops_[i].value)});
+    }
+    if (keys.size() < 2) return 0;
+    // The first write creates the section if need be and leaves it with that one key.
+    doc.Set(section, View(head.key), View(head.value));
+    return 1 + doc.AppendAbsentKeys(section, keys);
+}
+
 Engine::Batch::Span Engine::Batch::Keep(std::string_view s) {
     Span span{text_.size(), s.size()};
     text_.append(s);
@@ -230,19 +274,25 @@ void Engine::Batch::Commit() {
     // Out of the cache while it is edited: a failed write leaves no half-edited copy.
     engine_->Drop(file_);
     bool creates = false;
-    for (std::size_t i = 0; i < ops_.size(); ++i) {
+    for (std::size_t i = 0; i < ops_.size();) {
         const Op& op = ops_[i];
         switch (op.kind) {
         case Op::kSet:
-            cached->doc.Set(View(op.section), View(op.key), View(op.value));
             creates = true;
-            // At the start of a run of writes to one section, room for all of them at once.
             if (i == 0 || !(ops_[i - 1].kind == Op::kSet && ops_[i - 1].section == op.section)) {
+                // The start of a run of writes to one section.
                 std::size_t run = 1;
                 while (i + run < ops_.size() && ops_[i + run].kind == Op::kSet &&
                        ops_[i + run].section == op.section)
                     ++run;
+                if (std::size_t appended = AppendNumbered(cached->doc, i, run)) {
+                    i += appended;
+                    continue;
+                }
+                cached->doc.Set(View(op.section), View(op.key), View(op.value));
                 if (run > 1) cached->doc.ReserveKeys(View(op.section), run - 1);
+            } else {
+                cached->doc.Set(View(op.section), View(op.key), View(op.value));
             }
             break;
         case Op::kDeleteKey:
@@ -252,6 +302,7 @@ void Engine::Batch::Commit() {
             cached->doc.EraseSection(View(op.section));
             break;
         }
+        ++i;
     }
     if (exists || creates) {
         engine_->Store(file_, cached->doc);

@@ -81,6 +81,7 @@ class Engine {
             enum Kind { kSet, kDeleteKey, kDeleteSection } kind;
             Span section, key, value;
         };
+        std::size_t AppendNumbered(Document& doc, std::size_t first, std::size_t run);
         Span Keep(std::string_view s);
         Span KeepSection(std::string_view section);
         std::string_view View(Span s) const { return std::string_view(text_).substr(s.at, s.size); }

@@ -445,6 +445,47 @@ TEST_F(IniEngine, EditedCopyReadsAsTheFileReadAfresh) {
     }
 }
 
+// Runs of numbered keys written to an emptied section (the shape of a list save) leave the
+// bytes of the same writes made one by one, whatever the values and the file around them.
+TEST_F(IniEngine, NumberedRunsEqualSequentialWrites) {
+    const std::vector<std::string> starts = {
+        "", "[Items]", "[Items]\r\n;c\r\nfree text\r\n[Index]\r\nCount=2\r\n",
+        "[Index]\r\nCount=1\r\n[Items]\r\n1=old\r\n[items]\r\n9=dup"};
+    const std::vector<std::string> values = {"v",   "",         "  padded  ", "\"q\"",
+                                             "a=b", "x\r\n5=y", ";v"};
+    std::mt19937 rng(5);
+    for (int round = 0; round < 60; ++round) {
+        const std::string& start = starts[round % starts.size()];
+        fs.WriteAll("C:\\seq.ini", start);
+        fs.WriteAll("C:\\bat.ini", start);
+        eng.Forget();
+        if (round % 2) (void)eng.Value("C:\\bat.ini", "Items", "1"); // commit over the copy
+        Engine::Batch batch = eng.Begin("C:\\bat.ini");
+        auto write = [&](const std::string& s, const std::string& k, const std::string& v) {
+            eng.WriteString("C:\\seq.ini", s, k, v);
+            batch.Write(s, k, v);
+        };
+        if (rng() % 4) {
+            eng.WriteString("C:\\seq.ini", "Items", std::nullopt, std::nullopt);
+            batch.DeleteSection("Items");
+        }
+        int n = 1 + rng() % 12;
+        for (int i = 1; i <= n; ++i) {
+            // Now and then a number out of order, repeated, or not a plain number.
+            std::string key = std::to_string(rng() % 9 ? i : rng() % 4);
+            if (rng() % 15 == 0) key = "0" + key;
+            write(rng() % 10 ? "Items" : "ITEMS", key,
+                  values[rng() % 3 ? 0 : rng() % values.size()]);
+        }
+        write("Index", "Count", std::to_string(n));
+        batch.Commit();
+        ASSERT_EQ(fs.ReadAll("C:\\bat.ini"), fs.ReadAll("C:\\seq.ini")) << "round " << round;
+        Engine reader(fs);
+        ASSERT_EQ(Snapshot(eng, "C:\\bat.ini"), Snapshot(reader, "C:\\bat.ini"))
+            << "round " << round;
+    }
+}
+
 // A large section: lookups, updates and deletions through the hash index, and the copy kept
 // after several commits, against the file read afresh.
 TEST_F(IniEngine, LargeSectionsStayConsistentAcrossCommits) {
