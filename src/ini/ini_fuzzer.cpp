@@ -14,27 +14,36 @@ using namespace tamber;
 namespace {
 
 // Edits picked by the input's bytes: names and values are short slices of the input itself.
-void Edit(ini::Engine& engine, const std::string& file, const std::string& bytes) {
+// The same edits go to a second file one write at a time; both must end with the same bytes.
+void Edit(ini::Engine& engine, const std::string& file, const std::string& one,
+          const std::string& bytes) {
     ini::Engine::Batch batch = engine.Begin(file);
     auto slice = [&](std::size_t at) {
         if (bytes.empty()) return std::string();
         at %= bytes.size();
         return bytes.substr(at, static_cast<unsigned char>(bytes[at]) % 5);
     };
+    auto write = [&](const std::string& s, const std::string& k, const std::string& v) {
+        batch.Write(s, k, v);
+        engine.WriteString(one, s, k, v);
+    };
     for (std::size_t i = 0; i + 3 < bytes.size() && i < 96; i += 4) {
         std::string s = slice(i + 1), k = slice(i + 2), v = slice(i + 3);
-        switch (static_cast<unsigned char>(bytes[i]) % 5) {
+        switch (static_cast<unsigned char>(bytes[i]) % 6) {
         case 0:
             batch.DeleteKey(s, k);
+            engine.WriteString(one, s, k, std::nullopt);
             break;
         case 1:
             batch.DeleteSection(s);
+            engine.WriteString(one, s, std::nullopt, std::nullopt);
             break;
-        case 2:
-            engine.WriteString(file, s, k, v); // the batch applies over this at Commit
+        case 2: // a run of numbered keys, as a list save writes them
+            for (std::size_t n = 1; n <= 1 + static_cast<unsigned char>(bytes[i + 2]) % 6; ++n)
+                write(s, std::to_string(n), slice(i + 3 + n));
             break;
         default:
-            batch.Write(s, k, v);
+            write(s, k, v);
         }
     }
     batch.Commit();
@@ -53,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)engine.Value("C:\\f.ini", s, k);
     char buf[16];
     engine.GetString("C:\\f.ini", std::nullopt, std::nullopt, std::nullopt, buf, sizeof buf);
-    Edit(engine, "C:\\f.ini", bytes);
+    fs.WriteAll("C:\\g.ini", bytes);
+    Edit(engine, "C:\\f.ini", "C:\\g.ini", bytes);
+    if (fs.ReadAll("C:\\f.ini") != fs.ReadAll("C:\\g.ini")) std::abort();
     {
         MemoryFileSystem copy;
         copy.WriteAll("C:\\f.ini", fs.ReadAll("C:\\f.ini").value_or(""));
