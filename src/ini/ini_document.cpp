@@ -1,6 +1,7 @@
 #include "ini/ini_document.h"
 
 #include <array>
+#include <charconv>
 #include <cstring>
 
 namespace tamber::ini {
@@ -115,6 +116,7 @@ void Document::Load(std::string bytes) {
     blocks_.clear();
     free_ = nullptr;
     room_ = 0;
+    blockBytes_ = 0;
     lines_.clear();
     lines_.reserve(base_.size() / 24 + 2);
     lines_.emplace_back(); // the head
@@ -176,9 +178,10 @@ void Document::Index() {
 }
 
 std::string Document::Serialize() const {
-    std::size_t total = 0;
-    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next)
+    std::size_t total = 0, count = 0;
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next, ++count)
         total += lines_[i].text.size() + kEols[lines_[i].eol].size();
+    liveLines_ = count;
     std::string out;
     out.resize(total);
     char* o = out.data();
@@ -252,12 +255,21 @@ void Document::Rebase(std::string serialized) {
     blocks_.clear();
     free_ = nullptr;
     room_ = 0;
+    blockBytes_ = 0;
+}
+
+bool Document::WorthRebasing(std::size_t serializedSize) const {
+    // Slack of a block or two keeps small files from being copied on every write.
+    const std::size_t slack = 2 * kBlock;
+    return base_.size() + blockBytes_ > 2 * serializedSize + slack ||
+           lines_.size() > 2 * liveLines_ + slack / 64;
 }
 
 char* Document::Allocate(std::size_t n) {
     if (n > room_) {
         std::size_t size = n > kBlock ? n : kBlock;
         blocks_.push_back(std::unique_ptr<char[]>(new char[size])); // no need to zero it
+        blockBytes_ += size;
         free_ = blocks_.back().get();
         room_ = size;
     }
@@ -353,6 +365,68 @@ std::size_t Document::AppendAbsentKeys(std::string_view section, const std::vect
         s->keys = KeyIndex{};
     }
     return done;
+}
+
+bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
+                                  std::string_view values, std::span<const std::size_t> lengths) {
+    Section* s = Find(section);
+    if (!s) return false;
+    if (lengths.empty()) return true;
+    // Decimal digits counted up in place; the last number is the widest.
+    char digits[24];
+    std::size_t width =
+        std::to_chars(digits, digits + sizeof digits, first + lengths.size() - 1).ptr - digits;
+    std::size_t nd = std::to_chars(digits, digits + sizeof digits, first).ptr - digits;
+    char* p = Allocate(values.size() + lengths.size() * (width + 3));
+    lines_.reserve(lines_.size() + lengths.size());
+    std::uint32_t tail = s->lastKey;
+    const std::uint32_t after = lines_[tail].next;
+    if (lines_[tail].eol == kEnd) {
+        lines_[tail].eol = kCrLf;
+        lines_[tail].eolFollows = false;
+    }
+    const char* v = values.data();
+    for (std::size_t len : lengths) {
+        char* start = p;
+        std::memcpy(p, digits, nd);
+        p[nd] = '=';
+        p += nd + 1;
+        if (len) std::memcpy(p, v, len);
+        p += len;
+        v += len;
+        p[0] = '\r';
+        p[1] = '\n';
+        p += 2;
+        Line line;
+        line.text = std::string_view(start, nd + 1 + len);
+        line.name = line.text.substr(0, nd);
+        line.value = TrimFileBlanks(line.text.substr(nd + 1));
+        line.hash = FoldHash(line.name);
+        line.eol = kCrLf;
+        line.eolFollows = true;
+        line.kind = Kind::Key;
+        line.prev = tail;
+        auto index = static_cast<std::uint32_t>(lines_.size());
+        lines_[tail].next = index;
+        lines_.push_back(line);
+        tail = index;
+        std::size_t i = nd;
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i > 0) {
+            ++digits[i - 1];
+        } else {
+            std::memmove(digits + 1, digits, nd++);
+            digits[0] = '1';
+        }
+    }
+    lines_[tail].next = after;
+    lines_[after].prev = tail;
+    s->lastKey = tail;
+    // Built again from the lines when next searched.
+    s->indexed = false;
+    s->keys = KeyIndex{};
+    return true;
 }
 
 void Document::ReserveKeys(std::string_view section, std::size_t more) {

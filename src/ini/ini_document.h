@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,6 +68,9 @@ class Document {
     // Takes the bytes Serialize() just returned as the document's storage, dropping the text
     // that edits left behind; lines, sections and lookups stay as they were.
     void Rebase(std::string serialized);
+    // True when the text and lines that edits left behind outweigh those in use, by the last
+    // Serialize() (which returned serializedSize bytes): then Rebase is worth its copy.
+    bool WorthRebasing(std::size_t serializedSize) const;
 
     // Reads; names as the caller passes them (already stripped of spaces).
     const Line* FindKey(std::string_view section, std::string_view key) const;
@@ -90,6 +94,12 @@ class Document {
         std::string_view key, value;
     };
     std::size_t AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys);
+    // Appends "n=value" lines after the section's last key for n = first, first + 1, ...,
+    // the values lying one after the other in values with the given lengths. The caller
+    // knows the section lacks those keys and that no value holds a line break. False (and
+    // nothing appended) when the name finds no section, as one its header cannot spell.
+    bool AppendNumberedKeys(std::string_view section, std::size_t first, std::string_view values,
+                            std::span<const std::size_t> lengths);
 
   private:
     // Open addressing over line indices (0: empty slot), one entry per folded name: the first
@@ -130,6 +140,8 @@ class Document {
     std::vector<std::unique_ptr<char[]>> blocks_; // text added since
     char* free_ = nullptr;
     std::size_t room_ = 0;
+    std::size_t blockBytes_ = 0;        // allocated in blocks_
+    mutable std::size_t liveLines_ = 0; // lines in the file at the last Serialize()
     // [0] is the head of the file-order list. Mutable: lookups build the key index (and its
     // Line::dup chains) on first use.
     mutable std::vector<Line> lines_;

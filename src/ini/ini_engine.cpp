@@ -1,6 +1,7 @@
 #include "ini/ini_engine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "common/vb_error.h"
@@ -145,7 +146,8 @@ std::uint32_t Engine::GetString(const std::string& file, Name section, Name key,
 void Engine::Store(const std::string& file, Document& doc) {
     std::string bytes = doc.Serialize();
     files_.WriteAll(file, bytes);
-    doc.Rebase(std::move(bytes)); // the written bytes become the copy's storage
+    // The written bytes become the copy's storage once enough of the old one is dead.
+    if (doc.WorthRebasing(bytes.size())) doc.Rebase(std::move(bytes));
 }
 
 bool Engine::WriteString(const std::string& file, Name section, Name key, Name value) {
@@ -198,7 +200,8 @@ long long PlainNumber(std::string_view key) {
 }
 
 bool HasBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
+    return !s.empty() && (std::memchr(s.data(), '\n', s.size()) != nullptr ||
+                          std::memchr(s.data(), '\r', s.size()) != nullptr);
 }
 
 } // namespace
@@ -244,15 +247,61 @@ void Engine::Batch::Write(std::string_view section, std::string_view key, std::s
     Span s = KeepSection(section);
     Span k = Keep(TrimSpaces(key));
     ops_.push_back({Op::kSet, s, k, Keep(value)});
+    ++pending_;
 }
 
 void Engine::Batch::DeleteKey(std::string_view section, std::string_view key) {
     Span s = KeepSection(section);
     ops_.push_back({Op::kDeleteKey, s, Keep(TrimSpaces(key)), {}});
+    ++pending_;
 }
 
 void Engine::Batch::DeleteSection(std::string_view section) {
     ops_.push_back({Op::kDeleteSection, KeepSection(section), {}, {}});
+    ++pending_;
+}
+
+void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
+                                  std::span<const std::string_view> values) {
+    if (values.empty()) return;
+    Span s = KeepSection(section);
+    Op op{Op::kNumbered, s, {lengths_.size(), values.size()}, {text_.size(), 0}, first};
+    std::size_t total = 0;
+    for (std::string_view v : values)
+        total += v.size();
+    text_.reserve(text_.size() + total);
+    lengths_.reserve(lengths_.size() + values.size());
+    for (std::string_view v : values) {
+        text_.append(v);
+        lengths_.push_back(v.size());
+    }
+    op.value.size = total;
+    ops_.push_back(op);
+    pending_ += values.size();
+}
+
+// Keys numbered on from op.number. Into a section without keys, free of line breaks, they
+// are all new and distinct, and are appended in one go; otherwise each is an ordinary write.
+void Engine::Batch::ApplyNumbered(Document& doc, const Op& op) {
+    std::string_view section = View(op.section), values = View(op.value);
+    std::span<const std::size_t> lengths(lengths_.data() + op.key.at, op.key.size);
+    const bool append = !HasBreak(section) && !HasBreak(values) && !doc.HasKeys(section);
+    char key[24];
+    auto keyOf = [&key](std::size_t n) {
+        return std::string_view(key, std::to_chars(key, key + sizeof key, n).ptr - key);
+    };
+    // The first write creates the section if need be.
+    doc.Set(section, keyOf(op.number), values.substr(0, lengths[0]));
+    std::size_t at = lengths[0];
+    if (lengths.size() == 1) return;
+    if (append &&
+        doc.AppendNumberedKeys(section, op.number + 1, values.substr(at), lengths.subspan(1)))
+        return;
+    doc.ReserveKeys(section, lengths.size() - 1);
+    for (std::size_t i = 1; i < lengths.size(); ++i) {
+        doc.Set(section, keyOf(op.number + i), values.substr(at, lengths[i]));
+        at += lengths[i];
+    }
 }
 
 void Engine::Batch::Commit() {
@@ -301,6 +350,10 @@ void Engine::Batch::Commit() {
         case Op::kDeleteSection:
             cached->doc.EraseSection(View(op.section));
             break;
+        case Op::kNumbered:
+            creates = true;
+            ApplyNumbered(cached->doc, op);
+            break;
         }
         ++i;
     }
@@ -310,6 +363,8 @@ void Engine::Batch::Commit() {
         engine_->cache_.emplace(PathKey(file_), std::move(cached));
     }
     ops_.clear();
+    lengths_.clear();
+    pending_ = 0;
     text_.clear();
 }
 

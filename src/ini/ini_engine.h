@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,10 +66,14 @@ class Engine {
         void Write(std::string_view section, std::string_view key, std::string_view value);
         void DeleteKey(std::string_view section, std::string_view key);
         void DeleteSection(std::string_view section);
+        // The same as Write(section, std::to_string(first + i), values[i]) for every value in
+        // order, staged as one change: a list save hands over thousands of numbered keys.
+        void WriteNumbered(std::string_view section, std::size_t first,
+                           std::span<const std::string_view> values);
         // Writes the file; throws VbError when it cannot. The batch may be used again.
         void Commit();
         // Number of changes waiting for Commit.
-        std::size_t Pending() const { return ops_.size(); }
+        std::size_t Pending() const { return pending_; }
 
       private:
         // Names and values are kept in one buffer; a run of changes to one section stores
@@ -77,17 +82,23 @@ class Engine {
             std::size_t at = 0, size = 0;
             bool operator==(const Span&) const = default;
         };
+        // A numbered run keeps its values one after the other in value, their lengths in
+        // lengths_ from key.at, its first number in number and its length in key.size.
         struct Op {
-            enum Kind { kSet, kDeleteKey, kDeleteSection } kind;
+            enum Kind { kSet, kDeleteKey, kDeleteSection, kNumbered } kind;
             Span section, key, value;
+            std::size_t number = 0;
         };
         std::size_t AppendNumbered(Document& doc, std::size_t first, std::size_t run);
+        void ApplyNumbered(Document& doc, const Op& op);
         Span Keep(std::string_view s);
         Span KeepSection(std::string_view section);
         std::string_view View(Span s) const { return std::string_view(text_).substr(s.at, s.size); }
         Engine* engine_;
         std::string file_;
         std::vector<Op> ops_;
+        std::vector<std::size_t> lengths_;
+        std::size_t pending_ = 0;
         std::string text_;
         Span lastSection_;
     };

@@ -486,6 +486,55 @@ TEST_F(IniEngine, NumberedRunsEqualSequentialWrites) {
     }
 }
 
+// A numbered run staged as one change leaves the bytes of its writes made one by one: into
+// an emptied, missing or filled section, with awkward values, numbers that gain a digit, and
+// commits made over the copy earlier commits left.
+TEST_F(IniEngine, StagedNumberedRunEqualsItsWritesOneByOne) {
+    const std::vector<std::string> starts = {
+        "", "[Items]", "[ Items ]\r\n;c\r\n\r\n[Index]\r\nCount=2",
+        "[Index]\r\nCount=1\r\n[Items]\r\n1=old\r\n[items]\r\n9=dup", "[Items]\r\n7=x"};
+    const std::vector<std::string> values = {"v",        "",   "  padded\t", "\"q\"",    "a=b",
+                                             "x\r\n5=y", ";v", "[s]",        "\xE9\xC9", "tail\r"};
+    const std::vector<std::size_t> firsts = {1, 8, 9, 95, 0, 999};
+    std::mt19937 rng(11);
+    for (int round = 0; round < 80; ++round) {
+        const std::string& start = starts[round % starts.size()];
+        fs.WriteAll("C:\\seq.ini", start);
+        fs.WriteAll("C:\\bat.ini", start);
+        eng.Forget();
+        Engine::Batch batch = eng.Begin("C:\\bat.ini");
+        for (int commit = 0; commit < 3; ++commit) {
+            bool emptied = rng() % 4 != 0;
+            if (emptied) {
+                eng.WriteString("C:\\seq.ini", "Items", std::nullopt, std::nullopt);
+                batch.DeleteSection("Items");
+            }
+            // Also names no header can spell back: each write then adds a section.
+            const char* odd[] = {" items ", "It]ems", "\tItems", "Items]"};
+            std::string section = rng() % 3 ? "Items" : odd[rng() % 4];
+            std::size_t first = firsts[rng() % firsts.size()];
+            std::vector<std::string> owned(1 + rng() % 14);
+            for (std::string& v : owned)
+                v = rng() % 3 ? "item" + std::to_string(rng() % 100)
+                              : values[rng() % values.size()];
+            std::vector<std::string_view> views(owned.begin(), owned.end());
+            for (std::size_t i = 0; i < owned.size(); ++i)
+                eng.WriteString("C:\\seq.ini", section, std::to_string(first + i), owned[i]);
+            batch.WriteNumbered(section, first, views);
+            EXPECT_EQ(batch.Pending(), owned.size() + (emptied ? 1 : 0)); // a write each
+            owned.assign(owned.size(), "gone"); // the batch keeps its own copy
+            eng.WriteString("C:\\seq.ini", "Index", "Count", std::to_string(round));
+            batch.Write("Index", "Count", std::to_string(round));
+            batch.Commit();
+            ASSERT_EQ(fs.ReadAll("C:\\bat.ini"), fs.ReadAll("C:\\seq.ini"))
+                << "round " << round << " commit " << commit;
+            Engine reader(fs);
+            ASSERT_EQ(Snapshot(eng, "C:\\bat.ini"), Snapshot(reader, "C:\\bat.ini"))
+                << "round " << round << " commit " << commit;
+        }
+    }
+}
+
 // A large section: lookups, updates and deletions through the hash index, and the copy kept
 // after several commits, against the file read afresh.
 TEST_F(IniEngine, LargeSectionsStayConsistentAcrossCommits) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ini/ini_document.h"
 #include "ini/ini_engine.h"
@@ -38,10 +40,21 @@ void Edit(ini::Engine& engine, const std::string& file, const std::string& one,
             batch.DeleteSection(s);
             engine.WriteString(one, s, std::nullopt, std::nullopt);
             break;
-        case 2: // a run of numbered keys, as a list save writes them
+        case 2: { // a run of numbered keys, as a list save writes them, one by one or staged
+            std::vector<std::string> values;
             for (std::size_t n = 1; n <= 1 + static_cast<unsigned char>(bytes[i + 2]) % 6; ++n)
-                write(s, std::to_string(n), slice(i + 3 + n));
+                values.push_back(slice(i + 3 + n));
+            if (static_cast<unsigned char>(bytes[i + 3]) % 2) {
+                std::vector<std::string_view> views(values.begin(), values.end());
+                batch.WriteNumbered(s, 1, views);
+                for (std::size_t n = 0; n < values.size(); ++n)
+                    engine.WriteString(one, s, std::to_string(n + 1), values[n]);
+            } else {
+                for (std::size_t n = 0; n < values.size(); ++n)
+                    write(s, std::to_string(n + 1), values[n]);
+            }
             break;
+        }
         default:
             write(s, k, v);
         }

@@ -145,6 +145,11 @@ void Batch::DeleteSection(std::string_view section) {
     batch_.DeleteSection(section);
 }
 
+void Batch::WriteNumbered(std::string_view section, std::size_t first,
+                          std::span<const std::string_view> values) {
+    batch_.WriteNumbered(section, first, values);
+}
+
 bool Batch::Commit() {
     try {
         batch_.Commit();

@@ -4,6 +4,7 @@
 // "IniLib" and the procedure; the procedure then returns its default result ("", false or
 // nullopt). Values, section names and key names are read whole, whatever their length.
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,9 @@ class Batch {
     void Write(std::string_view section, std::string_view key, std::string_view value);
     void DeleteKey(std::string_view section, std::string_view key);
     void DeleteSection(std::string_view section);
+    // Write(section, n, values[i]) for n = first, first + 1, ... as one staged change.
+    void WriteNumbered(std::string_view section, std::size_t first,
+                       std::span<const std::string_view> values);
     bool Commit();
     std::size_t Pending() const { return batch_.Pending(); }
 

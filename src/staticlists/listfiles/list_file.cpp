@@ -31,11 +31,18 @@ template <class Entries> std::vector<RunStart> RunStartsOf(const Entries& entrie
 }
 
 template <class Entries> void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
-    char key[24];
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].empty()) continue;
-        auto end = std::to_chars(key, key + sizeof key, i + 1).ptr;
-        out.Write(kItems, std::string_view(key, end - key), entries[i]);
+    // Runs of non-empty entries go as numbered runs; an empty entry has no key.
+    std::vector<std::string_view> run;
+    run.reserve(entries.size());
+    std::size_t runStart = 1;
+    for (std::size_t i = 0; i <= entries.size(); ++i) {
+        if (i < entries.size() && !entries[i].empty()) {
+            if (run.empty()) runStart = i + 1;
+            run.emplace_back(entries[i]);
+        } else if (!run.empty()) {
+            out.WriteNumbered(kItems, runStart, run);
+            run.clear();
+        }
     }
     out.Write(kIndex, kCount, std::to_string(entries.size()));
     for (const RunStart& run : RunStartsOf(entries))

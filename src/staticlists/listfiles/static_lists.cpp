@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -198,19 +199,58 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
     };
     std::vector<Keyed> keyed;
     keyed.reserve(text.size() / 8 + 1);
-    std::size_t i = 0;
+    const char* const data = text.data();
     const std::size_t n = text.size();
+    // Eight bytes at a time: a byte of the word is CR or LF when XOR with it leaves zero.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+    auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    auto load = [data](std::size_t at) {
+        std::uint64_t w;
+        std::memcpy(&w, data + at, 8);
+        return w;
+    };
+    auto isBreak = [data](std::size_t at) { return data[at] == '\r' || data[at] == '\n'; };
+    std::size_t i = 0;
     while (i < n) {
-        while (i < n && (text[i] == '\r' || text[i] == '\n'))
+        while (i < n && isBreak(i))
             ++i;
-        std::size_t start = i;
-        while (i < n && text[i] != '\r' && text[i] != '\n')
-            ++i;
-        if (i == start) break;
-        std::string_view item = text.substr(start, i - start);
+        if (i == n) break;
+        const std::size_t start = i;
+        for (;;) {
+            if (i + 8 > n) {
+                while (i < n && !isBreak(i))
+                    ++i;
+                break;
+            }
+            std::uint64_t w = load(i);
+            // Lowest found byte first, in memory order on a little-endian machine; the
+            // bytes of a big-endian one are searched one by one.
+            std::uint64_t found = zeroBytes(w ^ (kOnes * '\r')) | zeroBytes(w ^ (kOnes * '\n'));
+            if constexpr (std::endian::native == std::endian::little) {
+                if (found) {
+                    i += static_cast<std::size_t>(std::countr_zero(found)) / 8;
+                    break;
+                }
+                i += 8;
+            } else {
+                std::size_t stop = i + 8;
+                while (i < stop && !isBreak(i))
+                    ++i;
+                if (i < stop) break;
+            }
+        }
+        std::string_view item(data + start, i - start);
+        std::uint64_t head = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            if (start + 8 <= n) {
+                head = __builtin_bswap64(load(start));
+                if (item.size() < 8) head &= ~std::uint64_t{0} << (8 * (8 - item.size()));
+                keyed.push_back({head, item});
+                continue;
+            }
+        }
         unsigned char bytes[8] = {};
         std::memcpy(bytes, item.data(), std::min<std::size_t>(item.size(), 8));
-        std::uint64_t head = 0;
         for (unsigned char b : bytes)
             head = (head << 8) | b;
         keyed.push_back({head, item});

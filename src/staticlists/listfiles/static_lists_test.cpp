@@ -258,6 +258,36 @@ TEST(BubbleSort, MatchesTheSaveOrderOnItemsSharingLongPrefixes) {
     }
 }
 
+// Any bytes, line breaks of every kind at every position, a last line with or without its
+// break: the items are the text's lines between breaks, empty ones dropped, in plain
+// unsigned character-code order.
+TEST(SortedItems, SplitsAtEveryBreakAndSortsByUnsignedCode) {
+    std::mt19937 rng(23);
+    const std::string bytes("ab\r\n\0\x8D\x8A\x0D\x8A\xFF\x7F\xE9 ", 13);
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (int n = rng() % 120; n > 0; --n)
+            text += rng() % 3 ? 'a' + static_cast<char>(rng() % 3) : bytes[rng() % bytes.size()];
+        std::vector<std::string> expected;
+        std::string line;
+        for (char c : text + '\n') {
+            if (c != '\r' && c != '\n') {
+                line += c;
+            } else if (!line.empty()) {
+                expected.push_back(line);
+                line.clear();
+            }
+        }
+        std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+            return std::lexicographical_compare(
+                a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+                });
+        });
+        ASSERT_EQ(SortedItems(text), expected) << "round " << round;
+    }
+}
+
 // --- Names ---------------------------------------------------------------------------------
 
 TEST_F(StaticListTest, NoListFileGivesTheMarkerAndNoNames) {
