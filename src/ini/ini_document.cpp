@@ -397,18 +397,20 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         p[0] = '\r';
         p[1] = '\n';
         p += 2;
-        Line line;
+        auto index = static_cast<std::uint32_t>(lines_.size());
+        lines_[tail].next = index;
+        Line& line = lines_.emplace_back();
         line.text = std::string_view(start, nd + 1 + len);
-        line.name = line.text.substr(0, nd);
-        line.value = TrimFileBlanks(line.text.substr(nd + 1));
+        line.name = std::string_view(start, nd);
+        std::string_view value(start + nd + 1, len);
+        line.value = len && (IsFileBlank(value.front()) || IsFileBlank(value.back()))
+                         ? TrimFileBlanks(value)
+                         : value;
         line.hash = FoldHash(line.name);
         line.eol = kCrLf;
         line.eolFollows = true;
         line.kind = Kind::Key;
         line.prev = tail;
-        auto index = static_cast<std::uint32_t>(lines_.size());
-        lines_[tail].next = index;
-        lines_.push_back(line);
         tail = index;
         std::size_t i = nd;
         while (i > 0 && digits[i - 1] == '9')

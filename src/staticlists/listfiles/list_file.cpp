@@ -1,6 +1,8 @@
 #include "staticlists/listfiles/list_file.h"
 
 #include <charconv>
+#include <span>
+#include <type_traits>
 
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
@@ -32,18 +34,24 @@ template <class Entries> std::vector<RunStart> RunStartsOf(const Entries& entrie
 
 template <class Entries> void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
     // Runs of non-empty entries go as numbered runs; an empty entry has no key.
-    std::vector<std::string_view> run;
-    run.reserve(entries.size());
-    std::size_t runStart = 1;
-    for (std::size_t i = 0; i <= entries.size(); ++i) {
-        if (i < entries.size() && !entries[i].empty()) {
-            if (run.empty()) runStart = i + 1;
-            run.emplace_back(entries[i]);
-        } else if (!run.empty()) {
-            out.WriteNumbered(kItems, runStart, run);
-            run.clear();
-        }
+    auto stage = [&out](std::size_t first, std::span<const std::string_view> run) {
+        if (!run.empty()) out.WriteNumbered(kItems, first, run);
+    };
+    std::vector<std::string_view> views;
+    std::span<const std::string_view> all;
+    if constexpr (std::is_same_v<typename Entries::value_type, std::string_view>) {
+        all = entries;
+    } else {
+        views.assign(entries.begin(), entries.end());
+        all = views;
     }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!all[i].empty()) continue;
+        stage(start + 1, all.subspan(start, i - start));
+        start = i + 1;
+    }
+    stage(start + 1, all.subspan(start));
     out.Write(kIndex, kCount, std::to_string(entries.size()));
     for (const RunStart& run : RunStartsOf(entries))
         out.Write(kIndex, run.letter, std::to_string(run.number));
