@@ -388,10 +388,10 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
     const char* v = values.data();
     for (std::size_t len : lengths) {
         char* start = p;
-        std::memcpy(p, digits, nd);
+        CopyBytes(p, digits, nd);
         p[nd] = '=';
         p += nd + 1;
-        if (len) std::memcpy(p, v, len);
+        CopyBytes(p, v, len);
         p += len;
         v += len;
         p[0] = '\r';

@@ -8,6 +8,7 @@
 // built when the section is first searched.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <list>
 #include <memory>
 #include <span>
@@ -38,6 +39,28 @@ inline std::string_view TrimSpaces(std::string_view s) {
     while (!s.empty() && s.back() == ' ')
         s.remove_suffix(1);
     return s;
+}
+// memcpy for the short names and values a file holds mostly: sizes up to 16 take a few
+// fixed-size moves instead of a library call.
+inline void CopyBytes(char* to, const char* from, std::size_t n) {
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, from, 4);
+        std::memcpy(&b, from + n - 4, 4);
+        std::memcpy(to, &a, 4);
+        std::memcpy(to + n - 4, &b, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            to[i] = from[i];
+    }
 }
 // One outer pair of matching quotes removed.
 std::string_view Unquote(std::string_view value);

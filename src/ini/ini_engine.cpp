@@ -269,11 +269,13 @@ void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
     std::size_t total = 0;
     for (std::string_view v : values)
         total += v.size();
-    text_.reserve(text_.size() + total);
-    lengths_.reserve(lengths_.size() + values.size());
+    std::size_t at = text_.size(), n = lengths_.size();
+    text_.resize(at + total);
+    lengths_.resize(n + values.size());
     for (std::string_view v : values) {
-        text_.append(v);
-        lengths_.push_back(v.size());
+        CopyBytes(text_.data() + at, v.data(), v.size());
+        at += v.size();
+        lengths_[n++] = v.size();
     }
     op.value.size = total;
     ops_.push_back(op);

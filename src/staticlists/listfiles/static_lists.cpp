@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "common/error_report.h"
 #include "common/vb_error.h"
@@ -193,12 +194,24 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
     // are settled by the first eight bytes, read as one big-endian number (zero-padded, so a
     // shorter item that is a prefix never sorts after a longer one); the items are first
     // spread into buckets by the top two of those bytes.
+    if (text.size() > UINT32_MAX) { // beyond any editor text: plainly
+        std::vector<std::string_view> items;
+        for (std::size_t i = 0, end; i < text.size(); i = end + 1) {
+            end = std::min(text.find_first_of("\r\n", i), text.size());
+            if (end > i) items.push_back(text.substr(i, end - i));
+        }
+        std::sort(items.begin(), items.end());
+        return items;
+    }
+    // Small and trivial: a room for every possible item costs nothing until filled, and
+    // the moves of the sort stay in cache.
     struct Keyed {
         std::uint64_t head;
-        std::string_view item;
+        std::uint32_t at, size;
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(text.size() / 8 + 1);
+    auto itemOf = [text](const Keyed& k) { return text.substr(k.at, k.size); };
+    std::unique_ptr<Keyed[]> keyed(new Keyed[text.size() / 2 + 1]);
+    std::size_t count = 0;
     const char* const data = text.data();
     const std::size_t n = text.size();
     // Eight bytes at a time: a byte of the word is CR or LF when XOR with it leaves zero.
@@ -245,7 +258,8 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
             if (start + 8 <= n) {
                 head = __builtin_bswap64(load(start));
                 if (item.size() < 8) head &= ~std::uint64_t{0} << (8 * (8 - item.size()));
-                keyed.push_back({head, item});
+                keyed[count++] = {head, static_cast<std::uint32_t>(start),
+                                  static_cast<std::uint32_t>(item.size())};
                 continue;
             }
         }
@@ -253,31 +267,51 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
         std::memcpy(bytes, item.data(), std::min<std::size_t>(item.size(), 8));
         for (unsigned char b : bytes)
             head = (head << 8) | b;
-        keyed.push_back({head, item});
+        keyed[count++] = {head, static_cast<std::uint32_t>(start),
+                          static_cast<std::uint32_t>(item.size())};
     }
     constexpr std::size_t kBuckets = 1 << 16;
     auto bucket = [](const Keyed& k) { return static_cast<std::size_t>(k.head >> 48); };
     std::vector<std::uint32_t> first(kBuckets + 1, 0);
-    for (const Keyed& k : keyed)
-        ++first[bucket(k) + 1];
+    for (std::size_t k = 0; k < count; ++k)
+        ++first[bucket(keyed[k]) + 1];
     for (std::size_t b = 0; b < kBuckets; ++b)
         first[b + 1] += first[b];
-    std::vector<Keyed> spread(keyed.size());
+    std::unique_ptr<Keyed[]> spread(new Keyed[count]);
     {
         std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
-        for (const Keyed& k : keyed)
-            spread[next[bucket(k)]++] = k;
+        for (std::size_t k = 0; k < count; ++k)
+            spread[next[bucket(keyed[k])]++] = keyed[k];
     }
-    auto less = [](const Keyed& a, const Keyed& b) {
-        return a.head != b.head ? a.head < b.head : a.item < b.item;
-    };
-    for (std::size_t b = 0; b < kBuckets; ++b)
-        if (first[b + 1] - first[b] > 1)
-            std::sort(spread.begin() + first[b], spread.begin() + first[b + 1], less);
-    std::vector<std::string_view> sorted;
-    sorted.reserve(spread.size());
-    for (const Keyed& k : spread)
-        sorted.push_back(k.item);
+    keyed.reset();
+    // In bucket order the items need moving only within their bucket (a dozen items or so):
+    // one insertion pass by head, which never crosses into a lower bucket, then the rare
+    // items whose heads are equal ordered by the rest of their bytes.
+    bool ties = false;
+    for (std::size_t j = 1; j < count; ++j) {
+        const Keyed x = spread[j];
+        std::size_t k = j;
+        for (; k > 0 && spread[k - 1].head >= x.head; --k) {
+            if (spread[k - 1].head == x.head) {
+                ties = true;
+                break;
+            }
+            spread[k] = spread[k - 1];
+        }
+        spread[k] = x;
+    }
+    for (std::size_t r = 0; ties && r < count;) {
+        std::size_t e = r + 1;
+        while (e < count && spread[e].head == spread[r].head)
+            ++e;
+        if (e - r > 1)
+            std::sort(spread.get() + r, spread.get() + e,
+                      [&itemOf](const Keyed& a, const Keyed& c) { return itemOf(a) < itemOf(c); });
+        r = e;
+    }
+    std::vector<std::string_view> sorted(count);
+    for (std::size_t k = 0; k < count; ++k)
+        sorted[k] = itemOf(spread[k]);
     return sorted;
 }
 
