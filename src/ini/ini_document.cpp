@@ -117,6 +117,7 @@ void Document::Load(std::string bytes) {
     free_ = nullptr;
     room_ = 0;
     blockBytes_ = 0;
+    freeAt_ = freeCount_ = 0;
     lines_.clear();
     lines_.reserve(base_.size() / 24 + 2);
     lines_.emplace_back(); // the head
@@ -256,6 +257,7 @@ void Document::Rebase(std::string serialized) {
     free_ = nullptr;
     room_ = 0;
     blockBytes_ = 0;
+    freeAt_ = freeCount_ = 0;
 }
 
 bool Document::WorthRebasing(std::size_t serializedSize) const {
@@ -378,7 +380,14 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         std::to_chars(digits, digits + sizeof digits, first + lengths.size() - 1).ptr - digits;
     std::size_t nd = std::to_chars(digits, digits + sizeof digits, first).ptr - digits;
     char* p = Allocate(values.size() + lengths.size() * (width + 3));
-    lines_.reserve(lines_.size() + lengths.size());
+    const bool reuse = freeCount_ >= lengths.size();
+    std::uint32_t slot = freeAt_;
+    if (reuse) {
+        freeAt_ += static_cast<std::uint32_t>(lengths.size());
+        freeCount_ -= static_cast<std::uint32_t>(lengths.size());
+    } else {
+        lines_.reserve(lines_.size() + lengths.size());
+    }
     std::uint32_t tail = s->lastKey;
     const std::uint32_t after = lines_[tail].next;
     if (lines_[tail].eol == kEnd) {
@@ -397,9 +406,9 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         p[0] = '\r';
         p[1] = '\n';
         p += 2;
-        auto index = static_cast<std::uint32_t>(lines_.size());
+        const std::uint32_t index = reuse ? slot++ : static_cast<std::uint32_t>(lines_.size());
         lines_[tail].next = index;
-        Line& line = lines_.emplace_back();
+        Line& line = reuse ? (lines_[index] = Line()) : lines_.emplace_back();
         line.text = std::string_view(start, nd + 1 + len);
         line.name = std::string_view(start, nd);
         std::string_view value(start + nd + 1, len);
@@ -686,10 +695,24 @@ void Document::EraseSection(std::string_view section) {
     NoteSectionsChanged();
     // Header, keys and other entries go; comments and blank lines stay where they were.
     std::uint32_t it = lines_[s->header].next;
-    Unlink(s->header);
+    std::uint32_t runAt = s->header, runCount = 1;
+    auto drop = [&](std::uint32_t line) {
+        Unlink(line);
+        if (line == runAt + runCount) {
+            ++runCount;
+        } else {
+            runAt = line;
+            runCount = 1;
+        }
+        if (runCount > freeCount_) {
+            freeAt_ = runAt;
+            freeCount_ = runCount;
+        }
+    };
+    drop(s->header);
     while (it != 0 && lines_[it].kind != Kind::Section) {
         std::uint32_t next = lines_[it].next;
-        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) Unlink(it);
+        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) drop(it);
         it = next;
     }
     sections_.erase(s);

@@ -522,6 +522,13 @@ TEST_F(IniEngine, StagedNumberedRunEqualsItsWritesOneByOne) {
                 eng.WriteString("C:\\seq.ini", section, std::to_string(first + i), owned[i]);
             batch.WriteNumbered(section, first, views);
             EXPECT_EQ(batch.Pending(), owned.size() + (emptied ? 1 : 0)); // a write each
+            if (rng() % 3 == 0) { // a second run, into the room the first may have left
+                eng.WriteString("C:\\seq.ini", "Spare", std::nullopt, std::nullopt);
+                batch.DeleteSection("Spare");
+                for (std::size_t i = 0; i < owned.size(); ++i)
+                    eng.WriteString("C:\\seq.ini", "Spare", std::to_string(i + 1), owned[i]);
+                batch.WriteNumbered("Spare", 1, views);
+            }
             owned.assign(owned.size(), "gone"); // the batch keeps its own copy
             eng.WriteString("C:\\seq.ini", "Index", "Count", std::to_string(round));
             batch.Write("Index", "Count", std::to_string(round));
