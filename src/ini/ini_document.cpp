@@ -1,5 +1,6 @@
 #include "ini/ini_document.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -41,11 +42,12 @@ bool IsPlainKey(std::string_view key) {
 }
 
 // FNV-1a over the folded bytes.
+constexpr std::uint32_t kFnvBasis = 2166136261u, kFnvPrime = 16777619u;
 std::uint32_t FoldHash(std::string_view name) {
-    std::uint32_t h = 2166136261u;
+    std::uint32_t h = kFnvBasis;
     for (char c : name) {
         h ^= kFold[static_cast<unsigned char>(c)];
-        h *= 16777619u;
+        h *= kFnvPrime;
     }
     return h;
 }
@@ -221,6 +223,24 @@ std::string Document::Serialize() const {
 void Document::Rebase(std::string serialized) {
     // Moved in first: a short string's bytes move with it.
     base_ = std::move(serialized);
+    const std::size_t dead = lines_.size() - 1 - std::min(liveLines_, lines_.size() - 1);
+    if (dead <= liveLines_ / 8 + 64) {
+        // Few unused lines (erased ones whose slots were filled again): only the text moves.
+        // The unused ones keep views of released text; nothing reads them before they are
+        // filled again or dropped.
+        const char* to = base_.data();
+        for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+            Line& line = lines_[i];
+            const char* from = line.text.data();
+            line.name = Moved(line.name, from, to);
+            line.value = Moved(line.value, from, to);
+            line.text = std::string_view(to, line.text.size());
+            line.eolFollows = true;
+            to += line.text.size() + kEols[line.eol].size();
+        }
+        ReleaseBlocks();
+        return;
+    }
     std::vector<std::uint32_t> renumber(lines_.size(), 0);
     std::vector<Line> lines;
     lines.reserve(lines_.size());
@@ -253,11 +273,18 @@ void Document::Rebase(std::string serialized) {
             slot = renumber[slot];
     }
     lines_ = std::move(lines);
+    ReleaseBlocks();
+    freeAt_ = freeCount_ = 0;
+}
+
+void Document::ReleaseBlocks() {
+    // The largest is kept for the next large edit: a list saved again needs as much.
+    for (Block& b : blocks_)
+        if (b.size > kBlock && b.size > spare_.size) spare_ = std::move(b);
     blocks_.clear();
     free_ = nullptr;
     room_ = 0;
     blockBytes_ = 0;
-    freeAt_ = freeCount_ = 0;
 }
 
 bool Document::WorthRebasing(std::size_t serializedSize) const {
@@ -270,10 +297,15 @@ bool Document::WorthRebasing(std::size_t serializedSize) const {
 char* Document::Allocate(std::size_t n) {
     if (n > room_) {
         std::size_t size = n > kBlock ? n : kBlock;
-        blocks_.push_back(std::unique_ptr<char[]>(new char[size])); // no need to zero it
-        blockBytes_ += size;
-        free_ = blocks_.back().get();
-        room_ = size;
+        if (spare_.size >= size && spare_.size / 2 <= size) {
+            blocks_.push_back(std::move(spare_));
+            spare_ = Block{};
+        } else {
+            blocks_.push_back({std::unique_ptr<char[]>(new char[size]), size}); // not zeroed
+        }
+        blockBytes_ += blocks_.back().size;
+        free_ = blocks_.back().bytes.get();
+        room_ = blocks_.back().size;
     }
     char* p = free_;
     free_ += n;
@@ -380,14 +412,12 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         std::to_chars(digits, digits + sizeof digits, first + lengths.size() - 1).ptr - digits;
     std::size_t nd = std::to_chars(digits, digits + sizeof digits, first).ptr - digits;
     char* p = Allocate(values.size() + lengths.size() * (width + 3));
-    const bool reuse = freeCount_ >= lengths.size();
+    // Unused slots first, then new ones.
+    std::size_t reuse = std::min<std::size_t>(freeCount_, lengths.size());
     std::uint32_t slot = freeAt_;
-    if (reuse) {
-        freeAt_ += static_cast<std::uint32_t>(lengths.size());
-        freeCount_ -= static_cast<std::uint32_t>(lengths.size());
-    } else {
-        lines_.reserve(lines_.size() + lengths.size());
-    }
+    freeAt_ += static_cast<std::uint32_t>(reuse);
+    freeCount_ -= static_cast<std::uint32_t>(reuse);
+    lines_.reserve(lines_.size() + lengths.size() - reuse);
     std::uint32_t tail = s->lastKey;
     const std::uint32_t after = lines_[tail].next;
     if (lines_[tail].eol == kEnd) {
@@ -395,6 +425,9 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         lines_[tail].eolFollows = false;
     }
     const char* v = values.data();
+    // Digits fold to themselves: a key's hash is that of all its digits but the last, which
+    // changes only when a carry passes the last digit, then the last digit.
+    std::uint32_t headHash = FoldHash(std::string_view(digits, nd - 1));
     for (std::size_t len : lengths) {
         char* start = p;
         CopyBytes(p, digits, nd);
@@ -406,21 +439,27 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         p[0] = '\r';
         p[1] = '\n';
         p += 2;
-        const std::uint32_t index = reuse ? slot++ : static_cast<std::uint32_t>(lines_.size());
+        const bool reused = reuse > 0;
+        const std::uint32_t index = reused ? slot++ : static_cast<std::uint32_t>(lines_.size());
         lines_[tail].next = index;
-        Line& line = reuse ? (lines_[index] = Line()) : lines_.emplace_back();
+        Line& line = reused ? (lines_[index] = Line()) : lines_.emplace_back();
+        reuse -= reused;
         line.text = std::string_view(start, nd + 1 + len);
         line.name = std::string_view(start, nd);
         std::string_view value(start + nd + 1, len);
         line.value = len && (IsFileBlank(value.front()) || IsFileBlank(value.back()))
                          ? TrimFileBlanks(value)
                          : value;
-        line.hash = FoldHash(line.name);
+        line.hash = (headHash ^ static_cast<unsigned char>(digits[nd - 1])) * kFnvPrime;
         line.eol = kCrLf;
         line.eolFollows = true;
         line.kind = Kind::Key;
         line.prev = tail;
         tail = index;
+        if (digits[nd - 1] != '9') {
+            ++digits[nd - 1];
+            continue;
+        }
         std::size_t i = nd;
         while (i > 0 && digits[i - 1] == '9')
             digits[--i] = '0';
@@ -430,6 +469,7 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
             std::memmove(digits + 1, digits, nd++);
             digits[0] = '1';
         }
+        headHash = FoldHash(std::string_view(digits, nd - 1));
     }
     lines_[tail].next = after;
     lines_[after].prev = tail;

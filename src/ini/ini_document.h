@@ -159,8 +159,14 @@ class Document {
     void IndexDropFirst(KeyIndex& index, std::uint32_t line) const;
     void NoteSectionsChanged() { memoValid_ = false; }
 
-    std::string base_;                            // text read or last written
-    std::vector<std::unique_ptr<char[]>> blocks_; // text added since
+    std::string base_; // text read or last written
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+    };
+    void ReleaseBlocks();
+    std::vector<Block> blocks_; // text added since
+    Block spare_;               // a released large block, for the next large edit
     char* free_ = nullptr;
     std::size_t room_ = 0;
     // The longest run of consecutive line slots an erased section left unused: appended
