@@ -734,10 +734,12 @@ void Document::EraseSection(std::string_view section) {
     named->second.erase(named->second.begin());
     NoteSectionsChanged();
     // Header, keys and other entries go; comments and blank lines stay where they were.
+    // Comments and blank lines of the section stay, linked to one another; the rest drop
+    // out of the chain without each being unlinked on its own.
+    std::uint32_t kept = lines_[s->header].prev;
     std::uint32_t it = lines_[s->header].next;
     std::uint32_t runAt = s->header, runCount = 1;
     auto drop = [&](std::uint32_t line) {
-        Unlink(line);
         if (line == runAt + runCount) {
             ++runCount;
         } else {
@@ -750,11 +752,17 @@ void Document::EraseSection(std::string_view section) {
         }
     };
     drop(s->header);
-    while (it != 0 && lines_[it].kind != Kind::Section) {
-        std::uint32_t next = lines_[it].next;
-        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) drop(it);
-        it = next;
+    for (; it != 0 && lines_[it].kind != Kind::Section; it = lines_[it].next) {
+        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) {
+            drop(it);
+            continue;
+        }
+        lines_[kept].next = it;
+        lines_[it].prev = kept;
+        kept = it;
     }
+    lines_[kept].next = it;
+    lines_[it].prev = kept;
     sections_.erase(s);
 }
 
