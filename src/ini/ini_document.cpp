@@ -82,6 +82,16 @@ std::string_view Moved(std::string_view part, const char* from, const char* to) 
     return {to + (part.data() - from), part.size()};
 }
 
+// Points a line's views at its bytes in new storage, at to, and moves to past them.
+void MoveText(Document::Line& line, const char*& to) {
+    const char* from = line.text.data();
+    line.name = Moved(line.name, from, to);
+    line.value = Moved(line.value, from, to);
+    line.text = std::string_view(to, line.text.size());
+    line.eolFollows = true;
+    to += line.text.size() + kEols[line.eol].size();
+}
+
 } // namespace
 
 std::string FoldName(std::string_view name) {
@@ -229,15 +239,8 @@ void Document::Rebase(std::string serialized) {
         // The unused ones keep views of released text; nothing reads them before they are
         // filled again or dropped.
         const char* to = base_.data();
-        for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
-            Line& line = lines_[i];
-            const char* from = line.text.data();
-            line.name = Moved(line.name, from, to);
-            line.value = Moved(line.value, from, to);
-            line.text = std::string_view(to, line.text.size());
-            line.eolFollows = true;
-            to += line.text.size() + kEols[line.eol].size();
-        }
+        for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next)
+            MoveText(lines_[i], to);
         ReleaseBlocks();
         return;
     }
@@ -249,12 +252,7 @@ void Document::Rebase(std::string serialized) {
     std::uint32_t last = 0;
     for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
         Line line = lines_[i];
-        const char* from = line.text.data();
-        line.name = Moved(line.name, from, to);
-        line.value = Moved(line.value, from, to);
-        line.text = std::string_view(to, line.text.size());
-        line.eolFollows = true;
-        to += line.text.size() + kEols[line.eol].size();
+        MoveText(line, to);
         auto index = static_cast<std::uint32_t>(lines.size());
         renumber[i] = index;
         line.prev = last;
