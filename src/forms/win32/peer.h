@@ -56,6 +56,14 @@ class Win32Peer {
     FormWindow& form_;
     HWND hwnd_ = nullptr;
     bool applying_ = false; // a model write is being mirrored: notifications are echoes
+    // Marks a mirrored write for its scope, also when it leaves by an exception.
+    struct Applying {
+        explicit Applying(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Applying() { flag_ = false; }
+        Applying(const Applying&) = delete;
+        Applying& operator=(const Applying&) = delete;
+        bool& flag_;
+    };
     bool upPending_ = false;
 
   private:

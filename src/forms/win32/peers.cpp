@@ -186,21 +186,17 @@ class ListBoxPeer : public Win32Peer {
         L().Move(L().Left(), L().Top(), L().Width(), L().Height());
     }
     void Refill() {
-        applying_ = true;
+        Applying applying(applying_);
         SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
         SendMessageA(hwnd_, LB_INITSTORAGE, L().Entries().size(), 0);
         FillEntries(hwnd_, kListBoxMessages, L());
         SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(hwnd_, nullptr, TRUE);
-        applying_ = false;
     }
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
-        applying_ = true;
-        if (ApplyEntries(hwnd_, kListBoxMessages, L(), p, i)) {
-            applying_ = false;
-            return;
-        }
+        Applying applying(applying_);
+        if (ApplyEntries(hwnd_, kListBoxMessages, L(), p, i)) return;
         switch (p) {
         case Prop::TopIndex:
             SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(L().TopIndex()), 0);
@@ -213,7 +209,6 @@ class ListBoxPeer : public Win32Peer {
             Win32Peer::Apply(p, i);
             break;
         }
-        applying_ = false;
     }
     void Pull(Prop p) override {
         // While mirroring a write the model's value is the one to show, not the window's.
@@ -242,17 +237,13 @@ class ComboPeer : public Win32Peer {
     ComboBox& C() { return static_cast<ComboBox&>(*control_); }
     void ApplyAll() override {
         Win32Peer::ApplyAll();
-        applying_ = true;
+        Applying applying(applying_);
         FillEntries(hwnd_, kComboMessages, C());
-        applying_ = false;
     }
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
-        applying_ = true;
-        if (ApplyEntries(hwnd_, kComboMessages, C(), p, i)) {
-            applying_ = false;
-            return;
-        }
+        Applying applying(applying_);
+        if (ApplyEntries(hwnd_, kComboMessages, C(), p, i)) return;
         switch (p) {
         case Prop::Geometry: {
             // The window's height includes the drop-down list; the model's is the edit part.
@@ -268,7 +259,6 @@ class ComboPeer : public Win32Peer {
             Win32Peer::Apply(p, i);
             break;
         }
-        applying_ = false;
     }
     void OnCommand(WORD code) override {
         if (!control_ || applying_) return;
@@ -324,7 +314,7 @@ class ListViewPeer : public Win32Peer {
     }
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
-        applying_ = true;
+        Applying applying(applying_);
         switch (p) {
         case Prop::Columns: {
             while (SendMessageA(hwnd_, LVM_DELETECOLUMN, 0, 0)) {
@@ -368,7 +358,6 @@ class ListViewPeer : public Win32Peer {
             Win32Peer::Apply(p, i);
             break;
         }
-        applying_ = false;
     }
     void Pull(Prop p) override {
         if (!control_ || !hwnd_ || p != Prop::TopIndex) return;
