@@ -258,6 +258,17 @@ class StartupE2ETest : public ::testing::Test {
 
     void Answer(const Box& box) { PostMessageA(box.hwnd, WM_COMMAND, IDOK, 0); }
 
+    // Starts the add-on in the field, expects one message box, answers it and sees it end.
+    void ExpectMessage(int fieldId, const std::string& text, const std::string& icon) {
+        HANDLE tamber = nullptr;
+        Box box = LaunchAndRead(fieldId, &tamber);
+        EXPECT_EQ(box.caption, "Tamberlist");
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.icon, icon);
+        Answer(box);
+        EXPECT_TRUE(Ended(tamber));
+    }
+
     std::vector<HANDLE> started;
 };
 
@@ -279,13 +290,8 @@ TEST_F(StartupE2ETest, RecordWindowShowsTheAddOnsToolbarButton) {
 
 TEST_F(StartupE2ETest, NoOpenDatabaseShowsTheOpenDatabaseMessage) {
     StartAct(false);
-    HANDLE tamber = nullptr;
-    Box box = LaunchAndRead(kCompany, &tamber);
-    EXPECT_EQ(box.caption, "Tamberlist");
-    EXPECT_EQ(box.text, "Please open an ACT database prior to running Tamberlist!");
-    EXPECT_EQ(box.icon, "exclamation");
-    Answer(box);
-    EXPECT_TRUE(Ended(tamber));
+    ExpectMessage(kCompany, "Please open an ACT database prior to running Tamberlist!",
+                  "exclamation");
     std::string journal = Slurp(kJournal);
     EXPECT_EQ(journal.find("create App"), std::string::npos)
         << "the event control answered before any application object was made";
@@ -293,15 +299,11 @@ TEST_F(StartupE2ETest, NoOpenDatabaseShowsTheOpenDatabaseMessage) {
 
 TEST_F(StartupE2ETest, CannotCommunicateModeShowsTheCriticalMessage) {
     StartAct(true, true);
-    HANDLE tamber = nullptr;
-    Box box = LaunchAndRead(kCompany, &tamber);
-    EXPECT_EQ(box.caption, "Tamberlist");
     // A lone carriage return in a message box breaks the line; the static shows it as is.
-    EXPECT_EQ(box.text, "Unable to communicate with ACT!\rPlease run actreg.exe located in the "
-                        "ACT folder and try again");
-    EXPECT_EQ(box.icon, "critical");
-    Answer(box);
-    EXPECT_TRUE(Ended(tamber));
+    ExpectMessage(kCompany,
+                  "Unable to communicate with ACT!\rPlease run actreg.exe located in the ACT "
+                  "folder and try again",
+                  "critical");
 }
 
 TEST_F(StartupE2ETest, CursorOutsideAnEditBoxEndsSilently) {
@@ -338,13 +340,7 @@ TEST_F(StartupE2ETest, SecondInstanceOnlyShowsItsMessage) {
     Box firstBox = LaunchAndRead(kCompany, &first);
     ASSERT_NE(firstBox.hwnd, nullptr);
 
-    HANDLE second = nullptr;
-    Box box = LaunchAndRead(kCompany, &second);
-    EXPECT_EQ(box.caption, "Tamberlist");
-    EXPECT_EQ(box.text, "An instance of this program is already running!");
-    EXPECT_EQ(box.icon, "none");
-    Answer(box);
-    EXPECT_TRUE(Ended(second));
+    ExpectMessage(kCompany, "An instance of this program is already running!", "none");
     EXPECT_TRUE(IsWindow(firstBox.hwnd)) << "the first instance is untouched";
     EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     Answer(firstBox);
