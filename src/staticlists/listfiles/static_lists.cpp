@@ -7,6 +7,10 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/error_report.h"
 #include "common/vb_error.h"
 #include "ports/dialogs.h"
@@ -184,6 +188,99 @@ std::string ReadListText(const std::string& file) {
 
 namespace {
 
+struct Keyed {
+    std::uint64_t head; // the first eight bytes, big-endian, zero-padded
+    std::uint32_t at, size;
+};
+
+// The line breaks among the 64 bytes at p, one bit each, lowest byte first.
+inline std::uint64_t BreakMask(const char* p) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        auto bits = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        mask |= std::uint64_t{bits} << (16 * k);
+    }
+    return mask;
+#else
+    // Every zero byte marked by its top bit, exactly (no borrow from a lower byte).
+    auto zeroBytes = [](std::uint64_t w) {
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+        return ~(((w & kLow7) + kLow7) | w | kLow7);
+    };
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 8; ++k) {
+        std::uint64_t w;
+        std::memcpy(&w, p + 8 * k, 8);
+        if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        std::uint64_t found = zeroBytes(w ^ (kOnes * '\r')) | zeroBytes(w ^ (kOnes * '\n'));
+        // The top bits of the eight bytes gathered into one byte, lowest byte lowest.
+        mask |= (((found >> 7) * 0x0102040810204080ULL) >> 56) << (8 * k);
+    }
+    return mask;
+#endif
+}
+
+// Sorts a run of records whose heads share their top two bytes into to[], by the next four
+// bytes of the head; records equal in those keep their original order, and the return
+// value says whether there were any. Small runs (nearly all) by counting for each record how
+// many go before it, over a fixed span of 32-bit keys the compiler turns into vector
+// compares, so no branch depends on the data.
+bool SortRun(const Keyed* from, std::size_t m, Keyed* to) {
+    constexpr std::size_t kSmall = 24;
+    if (m <= kSmall) {
+        // Biased so that signed order is unsigned order; the padding never counts as less.
+        alignas(16) std::int32_t keys[kSmall];
+        for (std::size_t j = 0; j < kSmall; ++j)
+            keys[j] = j < m ? static_cast<std::int32_t>(
+                                  static_cast<std::uint32_t>(from[j].head >> 16) ^ 0x80000000u)
+                            : INT32_MAX;
+        bool ties = false;
+        for (std::size_t i = 0; i < m; ++i) {
+            const std::int32_t h = keys[i];
+            std::int32_t before = 0; // records less, and equal ones met earlier
+#if defined(__SSE2__)
+            const __m128i hv = _mm_set1_epi32(h), iv = _mm_set1_epi32(static_cast<int>(i));
+            __m128i acc = _mm_setzero_si128(), eq = _mm_setzero_si128();
+            for (std::size_t j = 0; j < kSmall; j += 4) {
+                const __m128i kv = _mm_load_si128(reinterpret_cast<const __m128i*>(keys + j));
+                const __m128i jv = _mm_setr_epi32(static_cast<int>(j), static_cast<int>(j + 1),
+                                                  static_cast<int>(j + 2), static_cast<int>(j + 3));
+                acc = _mm_sub_epi32(acc, _mm_cmpgt_epi32(hv, kv));
+                eq = _mm_sub_epi32(eq,
+                                   _mm_and_si128(_mm_cmpeq_epi32(hv, kv), _mm_cmpgt_epi32(iv, jv)));
+            }
+            acc = _mm_add_epi32(acc, eq);
+            acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
+            acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
+            before = _mm_cvtsi128_si32(acc);
+            eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0x4E));
+            eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0xB1));
+            ties |= _mm_cvtsi128_si32(eq) != 0;
+#else
+            std::int32_t equal = 0;
+            for (std::size_t j = 0; j < kSmall; ++j) {
+                before += keys[j] < h;
+                equal += (keys[j] == h) & (j < i);
+            }
+            before += equal;
+            ties |= equal != 0;
+#endif
+            to[before] = from[i];
+        }
+        return ties;
+    }
+    std::copy(from, from + m, to);
+    std::sort(to, to + m, [](const Keyed& a, const Keyed& b) { return a.head < b.head; });
+    for (std::size_t k = 1; k < m; ++k)
+        if (to[k].head >> 16 == to[k - 1].head >> 16) return true;
+    return false;
+}
+
 std::vector<std::string_view> SortedViews(std::string_view text) {
     // Every kind of line break ends a line: a lone CR or LF kept inside an item would
     // break its line in the file and lose the rest of the item. Empty lines are dropped, so
@@ -203,115 +300,80 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
         std::sort(items.begin(), items.end());
         return items;
     }
-    // Small and trivial: a room for every possible item costs nothing until filled, and
-    // the moves of the sort stay in cache.
-    struct Keyed {
-        std::uint64_t head;
-        std::uint32_t at, size;
-    };
     auto itemOf = [text](const Keyed& k) { return text.substr(k.at, k.size); };
-    std::unique_ptr<Keyed[]> keyed(new Keyed[text.size() / 2 + 1]);
-    std::size_t count = 0;
     const char* const data = text.data();
     const std::size_t n = text.size();
-    // Eight bytes at a time: a byte of the word is CR or LF when XOR with it leaves zero.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-    auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    auto load = [data](std::size_t at) {
-        std::uint64_t w;
-        std::memcpy(&w, data + at, 8);
-        return w;
-    };
-    auto isBreak = [data](std::size_t at) { return data[at] == '\r' || data[at] == '\n'; };
-    std::size_t i = 0;
-    while (i < n) {
-        while (i < n && isBreak(i))
-            ++i;
-        if (i == n) break;
-        const std::size_t start = i;
-        for (;;) {
-            if (i + 8 > n) {
-                while (i < n && !isBreak(i))
-                    ++i;
-                break;
-            }
-            std::uint64_t w = load(i);
-            // Lowest found byte first, in memory order on a little-endian machine; the
-            // bytes of a big-endian one are searched one by one.
-            std::uint64_t found = zeroBytes(w ^ (kOnes * '\r')) | zeroBytes(w ^ (kOnes * '\n'));
-            if constexpr (std::endian::native == std::endian::little) {
-                if (found) {
-                    i += static_cast<std::size_t>(std::countr_zero(found)) / 8;
-                    break;
-                }
-                i += 8;
-            } else {
-                std::size_t stop = i + 8;
-                while (i < stop && !isBreak(i))
-                    ++i;
-                if (i < stop) break;
-            }
-        }
-        std::string_view item(data + start, i - start);
-        std::uint64_t head = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            if (start + 8 <= n) {
-                head = __builtin_bswap64(load(start));
-                if (item.size() < 8) head &= ~std::uint64_t{0} << (8 * (8 - item.size()));
-                keyed[count++] = {head, static_cast<std::uint32_t>(start),
-                                  static_cast<std::uint32_t>(item.size())};
-                continue;
-            }
-        }
-        unsigned char bytes[8] = {};
-        std::memcpy(bytes, item.data(), std::min<std::size_t>(item.size(), 8));
-        for (unsigned char b : bytes)
-            head = (head << 8) | b;
-        keyed[count++] = {head, static_cast<std::uint32_t>(start),
-                          static_cast<std::uint32_t>(item.size())};
-    }
+    // Small and trivial: a room for every possible item costs nothing until filled.
+    std::unique_ptr<Keyed[]> keyed(new Keyed[n / 2 + 1]);
+    const std::size_t whole = n - n % 64; // breaks are found 64 bytes at a time
     constexpr std::size_t kBuckets = 1 << 16;
-    auto bucket = [](const Keyed& k) { return static_cast<std::size_t>(k.head >> 48); };
     std::vector<std::uint32_t> first(kBuckets + 1, 0);
-    for (std::size_t k = 0; k < count; ++k)
-        ++first[bucket(keyed[k]) + 1];
+    std::size_t count = 0;
+    auto add = [&](std::size_t start, std::size_t end) {
+        const std::size_t size = end - start;
+        std::uint64_t head = 0;
+        if (start + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, data + start, 8);
+            if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);
+            head = size < 8 ? w & (~std::uint64_t{0} << (8 * (8 - size))) : w;
+        } else {
+            unsigned char bytes[8] = {};
+            std::memcpy(bytes, data + start, std::min<std::size_t>(size, 8));
+            for (unsigned char b : bytes)
+                head = (head << 8) | b;
+        }
+        ++first[(head >> 48) + 1];
+        keyed[count++] = {head, static_cast<std::uint32_t>(start),
+                          static_cast<std::uint32_t>(size)};
+    };
+    std::size_t start = 0; // of the line being read
+    for (std::size_t i = 0; i < whole; i += 64) {
+        for (std::uint64_t mask = BreakMask(data + i); mask; mask &= mask - 1) {
+            const std::size_t end = i + static_cast<std::size_t>(std::countr_zero(mask));
+            if (end > start) add(start, end);
+            start = end + 1;
+        }
+    }
+    for (std::size_t i = whole; i < n; ++i) {
+        if (data[i] != '\r' && data[i] != '\n') continue;
+        if (i > start) add(start, i);
+        start = i + 1;
+    }
+    if (n > start) add(start, n);
     for (std::size_t b = 0; b < kBuckets; ++b)
         first[b + 1] += first[b];
     std::unique_ptr<Keyed[]> spread(new Keyed[count]);
     {
         std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
         for (std::size_t k = 0; k < count; ++k)
-            spread[next[bucket(keyed[k])]++] = keyed[k];
+            spread[next[keyed[k].head >> 48]++] = keyed[k];
     }
-    keyed.reset();
-    // In bucket order the items need moving only within their bucket (a dozen items or so):
-    // one insertion pass by head, which never crosses into a lower bucket, then the rare
-    // items whose heads are equal ordered by the rest of their bytes.
+    // Each bucket sorted back into keyed by the first six bytes; then the rare items that
+    // share those ordered by the rest of their bytes.
     bool ties = false;
-    for (std::size_t j = 1; j < count; ++j) {
-        const Keyed x = spread[j];
-        std::size_t k = j;
-        for (; k > 0 && spread[k - 1].head >= x.head; --k) {
-            if (spread[k - 1].head == x.head) {
-                ties = true;
-                break;
-            }
-            spread[k] = spread[k - 1];
+    for (std::size_t b = 0, done = 0; done < count; ++b) {
+        const std::size_t e = first[b + 1];
+        if (e - done == 1) {
+            keyed[done] = spread[done];
+        } else if (e > done) {
+            ties |= SortRun(spread.get() + done, e - done, keyed.get() + done);
         }
-        spread[k] = x;
+        done = e;
     }
+    spread.reset();
     for (std::size_t r = 0; ties && r < count;) {
         std::size_t e = r + 1;
-        while (e < count && spread[e].head == spread[r].head)
+        while (e < count && keyed[e].head >> 16 == keyed[r].head >> 16)
             ++e;
         if (e - r > 1)
-            std::sort(spread.get() + r, spread.get() + e,
+            std::sort(keyed.get() + r, keyed.get() + e,
                       [&itemOf](const Keyed& a, const Keyed& c) { return itemOf(a) < itemOf(c); });
         r = e;
     }
     std::vector<std::string_view> sorted(count);
     for (std::size_t k = 0; k < count; ++k)
-        sorted[k] = itemOf(spread[k]);
+        sorted[k] = itemOf(keyed[k]);
     return sorted;
 }
 

@@ -288,6 +288,67 @@ TEST(SortedItems, SplitsAtEveryBreakAndSortsByUnsignedCode) {
     }
 }
 
+// Lists long enough to fill the sort's buckets past their small-run limit, against the
+// items split plainly and put in order by std::sort: random bytes of every value, items
+// sharing long beginnings (one bucket, equal first eight bytes), few distinct items many
+// times over, items that are beginnings of each other or differ only by trailing NULs, and
+// every kind of break between them.
+TEST(SortedItems, LongListsSortAsStdSortDoes) {
+    std::mt19937 rng(31);
+    const char* breaks[] = {"\r\n", "\n", "\r", "\n\r", "\r\n\r\n", "\n\n\n"};
+    auto randomBytes = [&rng](std::size_t len, std::string_view alphabet) {
+        std::string s;
+        for (std::size_t i = 0; i < len; ++i) {
+            char c = alphabet.empty() ? static_cast<char>(rng() % 256)
+                                      : alphabet[rng() % alphabet.size()];
+            s += c == '\r' || c == '\n' ? 'x' : c;
+        }
+        return s;
+    };
+    const std::string nulHigh("a\0\x80\xFF", 4);
+    for (int round = 0; round < 56; ++round) {
+        const int shape = round % 7;
+        std::vector<std::string> items(shape == 5   ? 23 + round % 4
+                                       : shape == 6 ? 40 + rng() % 50
+                                                    : 200 + rng() % 3000);
+        std::vector<std::string> few;
+        for (int k = 0; k < 5; ++k)
+            few.push_back(randomBytes(1 + rng() % 12, {}));
+        for (std::string& item : items) {
+            switch (shape) {
+            case 0:
+                item = randomBytes(1 + rng() % 40, {});
+                break;
+            case 1:
+                item = std::string(12, 'p') + randomBytes(rng() % 6, nulHigh);
+                break;
+            case 2:
+                item = few[rng() % few.size()];
+                break;
+            case 3:
+                item = "ab" + randomBytes(rng() % 10, nulHigh);
+                break;
+            case 4:
+                item = randomBytes(1 + rng() % 3, "\x01\x7F\x80\xFE");
+                break;
+            case 5:
+                item = "zz" + std::string(6, 'm') + randomBytes(rng() % 4, nulHigh);
+                break;
+            default:
+                item = randomBytes(2, "ab") + "cdefgh" + randomBytes(rng() % 4, nulHigh);
+            }
+        }
+        std::string text = rng() % 2 ? "\r\n" : "";
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            text += items[k];
+            if (k + 1 < items.size() || rng() % 2) text += breaks[rng() % std::size(breaks)];
+        }
+        std::vector<std::string> expected = items;
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(SortedItems(text), expected) << "round " << round;
+    }
+}
+
 // --- Names ---------------------------------------------------------------------------------
 
 TEST_F(StaticListTest, NoListFileGivesTheMarkerAndNoNames) {
