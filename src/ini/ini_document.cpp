@@ -54,8 +54,9 @@ std::uint32_t FoldHash(std::string_view name) {
 
 // Kind, name and value of a line's text.
 void Classify(Document::Line& line) {
-    std::string_view t = TrimFileBlanks(line.text);
-    line.name = line.value = {};
+    std::string_view t = TrimFileBlanks(line.text());
+    line.SetName({});
+    line.SetValue({});
     if (t.empty()) {
         line.kind = Document::Kind::Blank;
     } else if (t.front() == ';') {
@@ -65,31 +66,22 @@ void Classify(Document::Line& line) {
         std::string_view inner = t.substr(1);
         inner = inner.substr(0, inner.find(']'));
         line.kind = Document::Kind::Section;
-        line.name = TrimFileBlanks(inner);
+        line.SetName(TrimFileBlanks(inner));
     } else if (auto eq = t.find('='); eq != std::string_view::npos) {
         line.kind = Document::Kind::Key;
-        line.name = TrimFileBlanks(t.substr(0, eq));
-        line.value = TrimFileBlanks(t.substr(eq + 1));
-        line.hash = FoldHash(line.name);
+        line.SetName(TrimFileBlanks(t.substr(0, eq)));
+        line.SetValue(TrimFileBlanks(t.substr(eq + 1)));
+        line.hash = FoldHash(line.name());
     } else {
         line.kind = Document::Kind::Other;
     }
 }
 
-// The same view moved from one copy of the text to another.
-std::string_view Moved(std::string_view part, const char* from, const char* to) {
-    if (part.empty()) return {};
-    return {to + (part.data() - from), part.size()};
-}
-
-// Points a line's views at its bytes in new storage, at to, and moves to past them.
+// Points a line at its bytes in new storage, at to, and moves to past them.
 void MoveText(Document::Line& line, const char*& to) {
-    const char* from = line.text.data();
-    line.name = Moved(line.name, from, to);
-    line.value = Moved(line.value, from, to);
-    line.text = std::string_view(to, line.text.size());
+    line.SetText(std::string_view(to, line.text().size()));
     line.eolFollows = true;
-    to += line.text.size() + kEols[line.eol].size();
+    to += line.text().size() + kEols[line.eol].size();
 }
 
 } // namespace
@@ -156,7 +148,7 @@ void Document::Load(std::string bytes) {
                 next = brk + 1;
             }
         }
-        line.text = std::string_view(p, (brk ? brk : end) - p);
+        line.SetText(std::string_view(p, (brk ? brk : end) - p));
         line.eol = eol;
         line.eolFollows = true;
         Classify(line);
@@ -182,7 +174,7 @@ void Document::Index() {
         if (line.kind == Kind::Section) {
             sections_.push_back(Section{i, i, false, {}});
             auto s = std::prev(sections_.end());
-            byName_[FoldName(line.name)].push_back(s);
+            byName_[FoldName(line.name())].push_back(s);
             current = &*s;
         } else if (line.kind == Kind::Key && current) {
             current->lastKey = i;
@@ -193,7 +185,7 @@ void Document::Index() {
 std::string Document::Serialize() const {
     std::size_t total = 0, count = 0;
     for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next, ++count)
-        total += lines_[i].text.size() + kEols[lines_[i].eol].size();
+        total += lines_[i].text().size() + kEols[lines_[i].eol].size();
     liveLines_ = count;
     std::string out;
     out.resize(total);
@@ -211,18 +203,18 @@ std::string Document::Serialize() const {
         const Line& l = lines_[i];
         std::string_view eol = kEols[l.eol];
         if (l.eolFollows) {
-            if (runSize && run + runSize == l.text.data()) {
-                runSize += l.text.size() + eol.size();
+            if (runSize && run + runSize == l.text().data()) {
+                runSize += l.text().size() + eol.size();
                 continue;
             }
             flush();
-            run = l.text.data();
-            runSize = l.text.size() + eol.size();
+            run = l.text().data();
+            runSize = l.text().size() + eol.size();
             continue;
         }
         flush();
-        if (!l.text.empty()) std::memcpy(o, l.text.data(), l.text.size());
-        o += l.text.size();
+        if (!l.text().empty()) std::memcpy(o, l.text().data(), l.text().size());
+        o += l.text().size();
         std::memcpy(o, eol.data(), eol.size());
         o += eol.size();
     }
@@ -321,7 +313,7 @@ Document::Line Document::MakeLine(std::string_view a, std::string_view b, std::s
     if (!c.empty()) std::memcpy(p + a.size() + b.size(), c.data(), c.size());
     if (!end.empty()) std::memcpy(p + n, end.data(), end.size());
     Line line;
-    line.text = std::string_view(p, n);
+    line.SetText(std::string_view(p, n));
     line.eol = eol;
     line.eolFollows = true;
     Classify(line);
@@ -353,9 +345,9 @@ Document::Line Document::PlainKeyLine(std::string_view key, std::string_view val
     p[n] = '\r';
     p[n + 1] = '\n';
     Line line;
-    line.text = std::string_view(p, n);
-    line.name = line.text.substr(0, key.size());
-    line.value = TrimFileBlanks(line.text.substr(key.size() + 1));
+    line.SetText(std::string_view(p, n));
+    line.SetName(line.text().substr(0, key.size()));
+    line.SetValue(TrimFileBlanks(line.text().substr(key.size() + 1)));
     line.hash = hash;
     line.eol = kCrLf;
     line.eolFollows = true;
@@ -442,12 +434,12 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         lines_[tail].next = index;
         Line& line = reused ? (lines_[index] = Line()) : lines_.emplace_back();
         reuse -= reused;
-        line.text = std::string_view(start, nd + 1 + len);
-        line.name = std::string_view(start, nd);
+        line.SetText(std::string_view(start, nd + 1 + len));
+        line.SetName(std::string_view(start, nd));
         std::string_view value(start + nd + 1, len);
-        line.value = len && (IsFileBlank(value.front()) || IsFileBlank(value.back()))
-                         ? TrimFileBlanks(value)
-                         : value;
+        line.SetValue(len && (IsFileBlank(value.front()) || IsFileBlank(value.back()))
+                          ? TrimFileBlanks(value)
+                          : value);
         line.hash = (headHash ^ static_cast<unsigned char>(digits[nd - 1])) * kFnvPrime;
         line.eol = kCrLf;
         line.eolFollows = true;
@@ -547,7 +539,7 @@ std::uint32_t Document::FindIn(Section& s, std::string_view key) const {
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         std::uint32_t line = s.keys.slots[at];
         if (line == 0) return 0;
-        if (lines_[line].hash == hash && NamesEqual(lines_[line].name, key)) return line;
+        if (lines_[line].hash == hash && NamesEqual(lines_[line].name(), key)) return line;
     }
 }
 
@@ -583,7 +575,8 @@ void Document::IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const {
             ++index.count;
             return;
         }
-        if (lines_[slot].hash != added.hash || !NamesEqual(lines_[slot].name, added.name)) continue;
+        if (lines_[slot].hash != added.hash || !NamesEqual(lines_[slot].name(), added.name()))
+            continue;
         if (first) {
             added.dup = slot;
             slot = line;
@@ -637,7 +630,7 @@ bool Document::HasSection(std::string_view section) const {
 std::vector<std::string> Document::SectionNames() const {
     std::vector<std::string> names;
     for (const Section& s : sections_)
-        names.emplace_back(lines_[s.header].name);
+        names.emplace_back(lines_[s.header].name());
     return names;
 }
 
@@ -647,7 +640,7 @@ std::vector<std::string> Document::KeyNames(std::string_view section) const {
     if (!s) return names;
     for (std::uint32_t i = lines_[s->header].next; i != 0 && lines_[i].kind != Kind::Section;
          i = lines_[i].next)
-        if (lines_[i].kind == Kind::Key) names.emplace_back(lines_[i].name);
+        if (lines_[i].kind == Kind::Key) names.emplace_back(lines_[i].name());
     return names;
 }
 
@@ -662,10 +655,10 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         LinkAfter(lines_[0].prev, header);
         sections_.push_back(Section{header, header, true, {}});
         sections_.back().keys.slots.assign(16, 0);
-        byName_[FoldName(lines_[header].name)].push_back(std::prev(sections_.end()));
+        byName_[FoldName(lines_[header].name())].push_back(std::prev(sections_.end()));
         NoteSectionsChanged();
         s = &sections_.back();
-        reparse = HasLineBreak(lines_[header].text);
+        reparse = HasLineBreak(lines_[header].text());
     }
     EnsureIndex(*s);
     Grow(s->keys); // before the probe, so an empty slot it finds stays the one to fill
@@ -675,7 +668,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
     std::uint32_t found = 0;
     for (; s->keys.slots[at] != 0; at = (at + 1) & mask) {
         const Line& l = lines_[s->keys.slots[at]];
-        if (l.hash == hash && NamesEqual(l.name, key)) {
+        if (l.hash == hash && NamesEqual(l.name(), key)) {
             found = s->keys.slots[at];
             break;
         }
@@ -684,26 +677,27 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         // In place, keeping the key's spelling and the line's end.
         Line& line = lines_[found];
         std::uint8_t eol = line.eol == kEnd ? std::uint8_t{kCrLf} : line.eol;
-        Line fresh = MakeLine(line.name, "=", value, eol);
-        line.text = fresh.text;
-        line.name = fresh.name; // the same spelling, now in the line's own text
-        line.value = fresh.value;
+        Line fresh = MakeLine(line.name(), "=", value, eol);
+        line.SetText(fresh.text());
+        line.SetName(fresh.name()); // the same spelling, now in the line's own text
+        line.SetValue(fresh.value());
         line.eol = fresh.eol;
         line.eolFollows = fresh.eolFollows;
-        reparse = reparse || HasLineBreak(fresh.value);
+        reparse = reparse || HasLineBreak(fresh.value());
     } else {
         std::uint32_t line = AddKeyLine(key, value, hash);
         LinkAfter(s->lastKey, line);
         if (lines_[line].kind == Kind::Key) {
             s->lastKey = line;
-            if (lines_[line].name.size() == key.size()) {
+            if (lines_[line].name().size() == key.size()) {
                 s->keys.slots[at] = line; // the name as given: the empty slot is its place
                 ++s->keys.count;
             } else {
                 IndexAdd(s->keys, line, false); // "a=b" as a name is the key "a"
             }
         }
-        reparse = reparse || lines_[line].kind == Kind::Section || HasLineBreak(lines_[line].text);
+        reparse =
+            reparse || lines_[line].kind == Kind::Section || HasLineBreak(lines_[line].text());
     }
     if (reparse) Reload();
 }

@@ -115,7 +115,7 @@ std::optional<std::string> Engine::Value(const std::string& file, std::string_vi
                                          std::string_view key) {
     const Document::Line* line = Load(file).FindKey(TrimSpaces(section), TrimSpaces(key));
     if (!line) return std::nullopt;
-    return std::string(Unquote(line->value));
+    return std::string(Unquote(line->value()));
 }
 
 std::vector<std::string> Engine::Sections(const std::string& file) {
