@@ -183,42 +183,39 @@ void Document::Index() {
 }
 
 std::string Document::Serialize() const {
-    std::size_t total = 0, count = 0;
-    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next, ++count)
-        total += lines_[i].text().size() + kEols[lines_[i].eol].size();
-    liveLines_ = count;
+    // One walk: the storage holds every line's text, so its size (and a line end for every
+    // line, as not all keep theirs in storage) is room enough, reserved and never zeroed.
     std::string out;
-    out.resize(total);
-    char* o = out.data();
+    out.reserve(base_.size() + blockBytes_ + 2 * lines_.size());
+    std::size_t count = 0;
     // Lines whose bytes lie one after the other in storage (untouched stretches of the file,
     // keys added together) are copied as one piece.
     const char* run = nullptr;
     std::size_t runSize = 0;
     auto flush = [&] {
-        if (runSize) std::memcpy(o, run, runSize);
-        o += runSize;
+        if (runSize) out.append(run, runSize);
         runSize = 0;
     };
-    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next, ++count) {
         const Line& l = lines_[i];
         std::string_view eol = kEols[l.eol];
+        const std::string_view text = l.text();
         if (l.eolFollows) {
-            if (runSize && run + runSize == l.text().data()) {
-                runSize += l.text().size() + eol.size();
+            if (runSize && run + runSize == text.data()) {
+                runSize += text.size() + eol.size();
                 continue;
             }
             flush();
-            run = l.text().data();
-            runSize = l.text().size() + eol.size();
+            run = text.data();
+            runSize = text.size() + eol.size();
             continue;
         }
         flush();
-        if (!l.text().empty()) std::memcpy(o, l.text().data(), l.text().size());
-        o += l.text().size();
-        std::memcpy(o, eol.data(), eol.size());
-        o += eol.size();
+        out.append(text);
+        out.append(eol);
     }
     flush();
+    liveLines_ = count;
     return out;
 }
 
