@@ -344,16 +344,14 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
     for (std::size_t b = 0; b < kBuckets; ++b)
         first[b + 1] += first[b];
     std::unique_ptr<Keyed[]> spread(new Keyed[count]);
-    {
-        std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
-        for (std::size_t k = 0; k < count; ++k)
-            spread[next[keyed[k].head >> 48]++] = keyed[k];
-    }
+    // Each bucket's start moves on as it fills, ending at the next bucket's start.
+    for (std::size_t k = 0; k < count; ++k)
+        spread[first[keyed[k].head >> 48]++] = keyed[k];
     // Each bucket sorted back into keyed by the first six bytes; then the rare items that
     // share those ordered by the rest of their bytes.
     bool ties = false;
     for (std::size_t b = 0, done = 0; done < count; ++b) {
-        const std::size_t e = first[b + 1];
+        const std::size_t e = first[b];
         if (e - done == 1) {
             keyed[done] = spread[done];
         } else if (e > done) {
@@ -371,9 +369,10 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
                       [&itemOf](const Keyed& a, const Keyed& c) { return itemOf(a) < itemOf(c); });
         r = e;
     }
-    std::vector<std::string_view> sorted(count);
+    std::vector<std::string_view> sorted;
+    sorted.reserve(count);
     for (std::size_t k = 0; k < count; ++k)
-        sorted[k] = itemOf(keyed[k]);
+        sorted.push_back(itemOf(keyed[k]));
     return sorted;
 }
 
