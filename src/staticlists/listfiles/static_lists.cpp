@@ -225,55 +225,60 @@ inline std::uint64_t BreakMask(const char* p) {
 #endif
 }
 
+// Ranks up to kSpan records (m of them) into to[] by the four head bytes after the top two:
+// each goes after the records less than it and the equal ones before it, counted over a
+// fixed span of keys with vector compares, so no branch depends on the data. True when
+// some are equal.
+template <std::size_t kSpan> bool RankRun(const Keyed* from, std::size_t m, Keyed* to) {
+    // Biased so that signed order is unsigned order; the padding never counts as less.
+    alignas(16) std::int32_t keys[kSpan];
+    for (std::size_t j = 0; j < kSpan; ++j)
+        keys[j] = j < m ? static_cast<std::int32_t>(static_cast<std::uint32_t>(from[j].head >> 16) ^
+                                                    0x80000000u)
+                        : INT32_MAX;
+    bool ties = false;
+    for (std::size_t i = 0; i < m; ++i) {
+        const std::int32_t h = keys[i];
+        std::int32_t before = 0; // records less, and equal ones met earlier
+#if defined(__SSE2__)
+        const __m128i hv = _mm_set1_epi32(h), iv = _mm_set1_epi32(static_cast<int>(i));
+        __m128i acc = _mm_setzero_si128(), eq = _mm_setzero_si128();
+        for (std::size_t j = 0; j < kSpan; j += 4) {
+            const __m128i kv = _mm_load_si128(reinterpret_cast<const __m128i*>(keys + j));
+            const __m128i jv = _mm_setr_epi32(static_cast<int>(j), static_cast<int>(j + 1),
+                                              static_cast<int>(j + 2), static_cast<int>(j + 3));
+            acc = _mm_sub_epi32(acc, _mm_cmpgt_epi32(hv, kv));
+            eq = _mm_sub_epi32(eq, _mm_and_si128(_mm_cmpeq_epi32(hv, kv), _mm_cmpgt_epi32(iv, jv)));
+        }
+        acc = _mm_add_epi32(acc, eq);
+        acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
+        acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
+        before = _mm_cvtsi128_si32(acc);
+        eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0x4E));
+        eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0xB1));
+        ties |= _mm_cvtsi128_si32(eq) != 0;
+#else
+        std::int32_t equal = 0;
+        for (std::size_t j = 0; j < kSpan; ++j) {
+            before += keys[j] < h;
+            equal += (keys[j] == h) & (j < i);
+        }
+        before += equal;
+        ties |= equal != 0;
+#endif
+        to[before] = from[i];
+    }
+    return ties;
+}
+
 // Sorts a run of records whose heads share their top two bytes into to[], by the next four
 // bytes of the head; records equal in those keep their original order, and the return
-// value says whether there were any. Small runs (nearly all) by counting for each record how
-// many go before it, over a fixed span of 32-bit keys the compiler turns into vector
-// compares, so no branch depends on the data.
+// value says whether there were any. Small runs (nearly all) are ranked over the smallest
+// span that holds them.
 bool SortRun(const Keyed* from, std::size_t m, Keyed* to) {
-    constexpr std::size_t kSmall = 24;
-    if (m <= kSmall) {
-        // Biased so that signed order is unsigned order; the padding never counts as less.
-        alignas(16) std::int32_t keys[kSmall];
-        for (std::size_t j = 0; j < kSmall; ++j)
-            keys[j] = j < m ? static_cast<std::int32_t>(
-                                  static_cast<std::uint32_t>(from[j].head >> 16) ^ 0x80000000u)
-                            : INT32_MAX;
-        bool ties = false;
-        for (std::size_t i = 0; i < m; ++i) {
-            const std::int32_t h = keys[i];
-            std::int32_t before = 0; // records less, and equal ones met earlier
-#if defined(__SSE2__)
-            const __m128i hv = _mm_set1_epi32(h), iv = _mm_set1_epi32(static_cast<int>(i));
-            __m128i acc = _mm_setzero_si128(), eq = _mm_setzero_si128();
-            for (std::size_t j = 0; j < kSmall; j += 4) {
-                const __m128i kv = _mm_load_si128(reinterpret_cast<const __m128i*>(keys + j));
-                const __m128i jv = _mm_setr_epi32(static_cast<int>(j), static_cast<int>(j + 1),
-                                                  static_cast<int>(j + 2), static_cast<int>(j + 3));
-                acc = _mm_sub_epi32(acc, _mm_cmpgt_epi32(hv, kv));
-                eq = _mm_sub_epi32(eq,
-                                   _mm_and_si128(_mm_cmpeq_epi32(hv, kv), _mm_cmpgt_epi32(iv, jv)));
-            }
-            acc = _mm_add_epi32(acc, eq);
-            acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
-            acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
-            before = _mm_cvtsi128_si32(acc);
-            eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0x4E));
-            eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0xB1));
-            ties |= _mm_cvtsi128_si32(eq) != 0;
-#else
-            std::int32_t equal = 0;
-            for (std::size_t j = 0; j < kSmall; ++j) {
-                before += keys[j] < h;
-                equal += (keys[j] == h) & (j < i);
-            }
-            before += equal;
-            ties |= equal != 0;
-#endif
-            to[before] = from[i];
-        }
-        return ties;
-    }
+    if (m <= 8) return RankRun<8>(from, m, to);
+    if (m <= 16) return RankRun<16>(from, m, to);
+    if (m <= 24) return RankRun<24>(from, m, to);
     std::copy(from, from + m, to);
     std::sort(to, to + m, [](const Keyed& a, const Keyed& b) { return a.head < b.head; });
     for (std::size_t k = 1; k < m; ++k)

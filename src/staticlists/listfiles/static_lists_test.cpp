@@ -309,7 +309,7 @@ TEST(SortedItems, LongListsSortAsStdSortDoes) {
     for (int round = 0; round < 56; ++round) {
         const int shape = round % 7;
         std::vector<std::string> items(shape == 5   ? 23 + round % 4
-                                       : shape == 6 ? 40 + rng() % 50
+                                       : shape == 6 ? 4 + rng() % 90
                                                     : 200 + rng() % 3000);
         std::vector<std::string> few;
         for (int k = 0; k < 5; ++k)
