@@ -429,8 +429,10 @@ bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
         const bool reused = reuse > 0;
         const std::uint32_t index = reused ? slot++ : static_cast<std::uint32_t>(lines_.size());
         lines_[tail].next = index;
-        Line& line = reused ? (lines_[index] = Line()) : lines_.emplace_back();
+        // Every field is set below: a reused slot needs no clearing first.
+        Line& line = reused ? lines_[index] : lines_.emplace_back();
         reuse -= reused;
+        line.dup = 0;
         line.SetText(std::string_view(start, nd + 1 + len));
         line.SetName(std::string_view(start, nd));
         std::string_view value(start + nd + 1, len);
