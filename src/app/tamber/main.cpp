@@ -36,8 +36,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Sys() = Platform{&Win32Settings(), &Win32Files(),     &Win32Desktop(), &Win32Keyboard(),
                      &processes,       groupTables.get(), automation.get()};
 
-    auto outcome = RunStartup([] { ShowMissingWindow("The list window"); },
-                              [] { ShowMissingWindow("The configuration window"); });
-    (void)outcome;
-    return host.Run();
+    RunStartup([] { ShowMissingWindow("The list window"); },
+               [] { ShowMissingWindow("The configuration window"); });
+    return host.Run(); // until the window start-up opened has closed
 }
