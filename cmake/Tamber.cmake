@@ -33,12 +33,14 @@ function(tamber_test name)
 endfunction()
 
 # Windows tests: built by the mingw builds, run under Wine through the toolchain's emulator.
-# tamber_wine_test(name SOURCES ... [DEPS ...] [NO_GTEST])
+# tamber_wine_test(name SOURCES ... [DEPS ...] [NO_GTEST] [SERIAL])
+# SERIAL: the test drives the display with real mouse and keyboard input, so no other test
+# may run alongside it.
 function(tamber_wine_test name)
   if(NOT WIN32 OR NOT TAMBER_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(A "NO_GTEST" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "NO_GTEST;SERIAL" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   if(NOT A_NO_GTEST)
@@ -49,6 +51,9 @@ function(tamber_wine_test name)
   if(TAMBER_RUN_WINE_TESTS)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    if(A_SERIAL)
+      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    endif()
   endif()
 endfunction()
 

@@ -13,7 +13,7 @@ add_executable(standin_probe WIN32 win32/probe_main.cpp)
 tamber_warnings(standin_probe)
 
 tamber_wine_test(standin_wine_test SOURCES win32/standin_wine_test.cpp
-                 DEPS tamber_actdb tamber_dbf ole32 oleaut32 uuid shell32)
+                 DEPS tamber_actdb tamber_dbf ole32 oleaut32 uuid shell32 SERIAL)
 if(TARGET standin_wine_test)
   add_dependencies(standin_wine_test actstandin actctl standin_probe)
 endif()
