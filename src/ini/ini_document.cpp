@@ -266,7 +266,7 @@ void Document::Rebase(std::string serialized) {
 
 void Document::ReleaseBlocks() {
     // The largest is kept for the next large edit: a list saved again needs as much.
-    for (Block& b : blocks_)
+    for (TextBlock& b : blocks_)
         if (b.size > kBlock && b.size > spare_.size) spare_ = std::move(b);
     blocks_.clear();
     free_ = nullptr;
@@ -286,7 +286,7 @@ char* Document::Allocate(std::size_t n) {
         std::size_t size = n > kBlock ? n : kBlock;
         if (spare_.size >= size && spare_.size / 2 <= size) {
             blocks_.push_back(std::move(spare_));
-            spare_ = Block{};
+            spare_ = TextBlock{};
         } else {
             blocks_.push_back({std::unique_ptr<char[]>(new char[size]), size}); // not zeroed
         }
@@ -388,85 +388,75 @@ std::size_t Document::AppendAbsentKeys(std::string_view section, const std::vect
     return done;
 }
 
-bool Document::AppendNumberedKeys(std::string_view section, std::size_t first,
-                                  std::string_view values, std::span<const std::size_t> lengths) {
+bool Document::AppendLines(std::string_view section, TextBlock& block, std::string_view lines) {
     Section* s = Find(section);
     if (!s) return false;
-    if (lengths.empty()) return true;
-    // Decimal digits counted up in place; the last number is the widest.
-    char digits[24];
-    std::size_t width =
-        std::to_chars(digits, digits + sizeof digits, first + lengths.size() - 1).ptr - digits;
-    std::size_t nd = std::to_chars(digits, digits + sizeof digits, first).ptr - digits;
-    char* p = Allocate(values.size() + lengths.size() * (width + 3));
-    // Unused slots first, then new ones.
-    std::size_t reuse = std::min<std::size_t>(freeCount_, lengths.size());
-    std::uint32_t slot = freeAt_;
-    freeAt_ += static_cast<std::uint32_t>(reuse);
-    freeCount_ -= static_cast<std::uint32_t>(reuse);
-    lines_.reserve(lines_.size() + lengths.size() - reuse);
-    std::uint32_t tail = s->lastKey;
-    const std::uint32_t after = lines_[tail].next;
-    if (lines_[tail].eol == kEnd) {
-        lines_[tail].eol = kCrLf;
-        lines_[tail].eolFollows = false;
+    if (lines.empty()) return true;
+    blockBytes_ += block.size;
+    blocks_.push_back(std::move(block));
+    // The lines are one entry, the last line end its own, until the section is next
+    // searched (Expand): a saved list is mostly written and not read again.
+    std::uint32_t index;
+    if (freeCount_ > 0) {
+        index = freeAt_++;
+        --freeCount_;
+        lines_[index] = Line{};
+    } else {
+        index = static_cast<std::uint32_t>(lines_.size());
+        lines_.emplace_back();
     }
-    const char* v = values.data();
-    // Digits fold to themselves: a key's hash is that of all its digits but the last, which
-    // changes only when a carry passes the last digit, then the last digit.
-    std::uint32_t headHash = FoldHash(std::string_view(digits, nd - 1));
-    for (std::size_t len : lengths) {
-        char* start = p;
-        CopyBytes(p, digits, nd);
-        p[nd] = '=';
-        p += nd + 1;
-        CopyBytes(p, v, len);
-        p += len;
-        v += len;
-        p[0] = '\r';
-        p[1] = '\n';
-        p += 2;
-        const bool reused = reuse > 0;
-        const std::uint32_t index = reused ? slot++ : static_cast<std::uint32_t>(lines_.size());
-        lines_[tail].next = index;
-        // Every field is set below: a reused slot needs no clearing first.
-        Line& line = reused ? lines_[index] : lines_.emplace_back();
-        reuse -= reused;
-        line.dup = 0;
-        line.SetText(std::string_view(start, nd + 1 + len));
-        line.SetName(std::string_view(start, nd));
-        std::string_view value(start + nd + 1, len);
-        line.SetValue(len && (IsFileBlank(value.front()) || IsFileBlank(value.back()))
-                          ? TrimFileBlanks(value)
-                          : value);
-        line.hash = (headHash ^ static_cast<unsigned char>(digits[nd - 1])) * kFnvPrime;
-        line.eol = kCrLf;
-        line.eolFollows = true;
-        line.kind = Kind::Key;
-        line.prev = tail;
-        tail = index;
-        if (digits[nd - 1] != '9') {
-            ++digits[nd - 1];
-            continue;
-        }
-        std::size_t i = nd;
-        while (i > 0 && digits[i - 1] == '9')
-            digits[--i] = '0';
-        if (i > 0) {
-            ++digits[i - 1];
-        } else {
-            std::memmove(digits + 1, digits, nd++);
-            digits[0] = '1';
-        }
-        headHash = FoldHash(std::string_view(digits, nd - 1));
-    }
-    lines_[tail].next = after;
-    lines_[after].prev = tail;
-    s->lastKey = tail;
+    Line& run = lines_[index];
+    run.SetText(lines.substr(0, lines.size() - 2));
+    run.eol = kCrLf;
+    run.eolFollows = true;
+    run.kind = Kind::Run;
+    LinkAfter(s->lastKey, index);
+    s->lastKey = index;
+    s->runs = true;
     // Built again from the lines when next searched.
     s->indexed = false;
     s->keys = KeyIndex{};
     return true;
+}
+
+// Splits the section's runs into their key lines, which keep their bytes where they are.
+void Document::Expand(Section& s) const {
+    s.runs = false;
+    for (std::uint32_t i = lines_[s.header].next; i != 0 && lines_[i].kind != Kind::Section;) {
+        if (lines_[i].kind != Kind::Run) {
+            i = lines_[i].next;
+            continue;
+        }
+        const Line run = lines_[i];
+        const std::string_view text = run.text();
+        std::uint32_t prev = run.prev, slot = i;
+        for (std::size_t at = 0;;) {
+            const auto* cr =
+                static_cast<const char*>(std::memchr(text.data() + at, '\r', text.size() - at));
+            const std::size_t end = cr ? static_cast<std::size_t>(cr - text.data()) : text.size();
+            Line line;
+            line.SetText(text.substr(at, end - at));
+            line.eol = cr ? std::uint8_t{kCrLf} : run.eol;
+            line.eolFollows = cr ? true : run.eolFollows;
+            Classify(line);
+            line.prev = prev;
+            if (slot == 0) {
+                slot = static_cast<std::uint32_t>(lines_.size());
+                lines_.push_back(line);
+            } else {
+                lines_[slot] = line;
+            }
+            lines_[prev].next = slot;
+            prev = slot;
+            slot = 0;
+            if (!cr) break;
+            at = end + 2;
+        }
+        lines_[prev].next = run.next;
+        lines_[run.next].prev = prev;
+        if (s.lastKey == i) s.lastKey = prev;
+        i = run.next;
+    }
 }
 
 void Document::ReserveKeys(std::string_view section, std::size_t more) {
@@ -516,6 +506,7 @@ Document::Section* Document::Find(std::string_view section) const {
 
 void Document::EnsureIndex(Section& s) const {
     if (s.indexed) return;
+    if (s.runs) Expand(s);
     std::vector<std::uint32_t> keys;
     for (std::uint32_t i = lines_[s.header].next; i != 0 && lines_[i].kind != Kind::Section;
          i = lines_[i].next)
@@ -635,8 +626,9 @@ std::vector<std::string> Document::SectionNames() const {
 
 std::vector<std::string> Document::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
-    const Section* s = Find(section);
+    Section* s = Find(section);
     if (!s) return names;
+    if (s->runs) Expand(*s);
     for (std::uint32_t i = lines_[s->header].next; i != 0 && lines_[i].kind != Kind::Section;
          i = lines_[i].next)
         if (lines_[i].kind == Kind::Key) names.emplace_back(lines_[i].name());

@@ -11,11 +11,12 @@
 #include <cstring>
 #include <list>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "ini/text_block.h"
 
 namespace tamber::ini {
 
@@ -67,7 +68,8 @@ std::string_view Unquote(std::string_view value);
 
 class Document {
   public:
-    enum class Kind : std::uint8_t { Other, Blank, Comment, Section, Key };
+    // Run: many "key=value" lines appended together, one entry until searched.
+    enum class Kind : std::uint8_t { Other, Blank, Comment, Section, Key, Run };
     // Views into the document's storage: valid until the next edit.
     // Name and value are kept as places in the text: a smaller record walks faster, and
     // moving the text moves them along.
@@ -135,12 +137,12 @@ class Document {
         std::string_view key, value;
     };
     std::size_t AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys);
-    // Appends "n=value" lines after the section's last key for n = first, first + 1, ...,
-    // the values lying one after the other in values with the given lengths. The caller
-    // knows the section lacks those keys and that no value holds a line break. False (and
-    // nothing appended) when the name finds no section, as one its header cannot spell.
-    bool AppendNumberedKeys(std::string_view section, std::size_t first, std::string_view values,
-                            std::span<const std::size_t> lengths);
+    // Appends whole "key=value" lines after the section's last key, taking over the block
+    // they lie in. Each line ends in CR LF; the caller knows the keys are plain names the
+    // section lacks, that they differ from one another, and that no value holds a line
+    // break. False (and the block left with the caller) when the name finds no section, as
+    // one its header cannot spell.
+    bool AppendLines(std::string_view section, TextBlock& block, std::string_view lines);
 
   private:
     // Open addressing over line indices (0: empty slot), one entry per folded name: the first
@@ -154,6 +156,7 @@ class Document {
         std::uint32_t lastKey; // == header when the section has no key lines
         bool indexed = false;
         KeyIndex keys;
+        bool runs = false; // holds Run entries, split on the next search
     };
     using SectionIt = std::list<Section>::iterator;
 
@@ -171,6 +174,7 @@ class Document {
     Section* Find(std::string_view section) const;
     std::uint32_t FindIn(Section& s, std::string_view key) const;
     void EnsureIndex(Section& s) const;
+    void Expand(Section& s) const;
     void Place(KeyIndex& index, std::uint32_t line) const;
     void Grow(KeyIndex& index) const;
     void IndexAdd(KeyIndex& index, std::uint32_t line, bool first) const;
@@ -178,13 +182,9 @@ class Document {
     void NoteSectionsChanged() { memoValid_ = false; }
 
     std::string base_; // text read or last written
-    struct Block {
-        std::unique_ptr<char[]> bytes;
-        std::size_t size = 0;
-    };
     void ReleaseBlocks();
-    std::vector<Block> blocks_; // text added since
-    Block spare_;               // a released large block, for the next large edit
+    std::vector<TextBlock> blocks_; // text added since
+    TextBlock spare_;               // a released large block, for the next large edit
     char* free_ = nullptr;
     std::size_t room_ = 0;
     // The longest run of consecutive line slots an erased section left unused: appended

@@ -1,6 +1,7 @@
 #include "ini/ini_engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -261,49 +262,145 @@ void Engine::Batch::DeleteSection(std::string_view section) {
     ++pending_;
 }
 
+namespace {
+
+// A number's decimal digits, counted up one at a time. Up to eight are kept as the bytes of
+// one word, stored whole and counted up in place: digits stored one byte at a time and read
+// back as a word would stall the processor on every number.
+class DecimalCounter {
+  public:
+    explicit DecimalCounter(std::size_t n)
+        : size_(static_cast<std::size_t>(std::to_chars(digits_, digits_ + 20, n).ptr - digits_)) {
+        Load();
+    }
+    std::size_t Size() const { return size_; }
+    // Writes the digits at p, and up to 8 - Size() bytes of no meaning after them.
+    void Store(char* p) const {
+        if (size_ <= 8)
+            std::memcpy(p, &word_, 8);
+        else
+            std::memcpy(p, digits_, size_);
+    }
+    void Next() {
+        if (size_ <= 8 && static_cast<char>(word_ >> Shift(size_ - 1)) != '9') {
+            word_ += std::uint64_t{1} << Shift(size_ - 1);
+            return;
+        }
+        if (size_ <= 8) std::memcpy(digits_, &word_, 8);
+        std::size_t i = size_;
+        while (i > 0 && digits_[i - 1] == '9')
+            digits_[--i] = '0';
+        if (i > 0) {
+            ++digits_[i - 1];
+        } else {
+            std::memmove(digits_ + 1, digits_, size_++);
+            digits_[0] = '1';
+        }
+        Load();
+    }
+
+  private:
+    // Where the digit at index k lies in the word.
+    static unsigned Shift(std::size_t k) {
+        return std::endian::native == std::endian::little ? static_cast<unsigned>(8 * k)
+                                                          : static_cast<unsigned>(56 - 8 * k);
+    }
+    void Load() {
+        if (size_ <= 8) std::memcpy(&word_, digits_, 8);
+    }
+    char digits_[24] = {};
+    std::size_t size_;
+    std::uint64_t word_ = 0;
+};
+
+} // namespace
+
 void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
                                   std::span<const std::string_view> values) {
     if (values.empty()) return;
     Span s = KeepSection(section);
-    Op op{Op::kNumbered, s, {lengths_.size(), values.size()}, {text_.size(), 0}, first};
     std::size_t total = 0;
     for (std::string_view v : values)
         total += v.size();
-    std::size_t at = text_.size(), n = lengths_.size();
-    text_.resize(at + total);
-    lengths_.resize(n + values.size());
+    // The lines are formatted here, once, into a block the document can keep as it is; the
+    // last number is the widest, and a number's word store may reach 8 bytes past its digits.
+    const std::size_t width = DecimalCounter(first + values.size() - 1).Size();
+    const std::size_t room = total + values.size() * (width + 3) + 8;
+    TextBlock block{std::unique_ptr<char[]>(new char[room]), room}; // not zeroed
+    char* const start = block.bytes.get();
+    char* p = start;
+    const std::size_t lengthsAt = lengths_.size();
+    lengths_.resize(lengthsAt + values.size());
+    std::size_t* length = lengths_.data() + lengthsAt;
+    DecimalCounter key(first);
     for (std::string_view v : values) {
-        CopyBytes(text_.data() + at, v.data(), v.size());
-        at += v.size();
-        lengths_[n++] = v.size();
+        key.Store(p);
+        p += key.Size();
+        *p++ = '=';
+        CopyBytes(p, v.data(), v.size());
+        p += v.size();
+        p[0] = '\r';
+        p[1] = '\n';
+        p += 2;
+        *length++ = v.size();
+        key.Next();
     }
-    op.value.size = total;
-    ops_.push_back(op);
+    ops_.push_back({Op::kNumbered,
+                    s,
+                    {lengthsAt, values.size()},
+                    {runs_.size(), static_cast<std::size_t>(p - start)},
+                    first});
+    runs_.push_back(std::move(block));
     pending_ += values.size();
 }
 
-// Keys numbered on from op.number. Into a section without keys, free of line breaks, they
-// are all new and distinct, and are appended in one go; otherwise each is an ordinary write.
-void Engine::Batch::ApplyNumbered(Document& doc, const Op& op) {
-    std::string_view section = View(op.section), values = View(op.value);
-    std::span<const std::size_t> lengths(lengths_.data() + op.key.at, op.key.size);
-    const bool append = !HasBreak(section) && !HasBreak(values) && !doc.HasKeys(section);
-    char key[24];
-    auto keyOf = [&key](std::size_t n) {
-        return std::string_view(key, std::to_chars(key, key + sizeof key, n).ptr - key);
-    };
-    // The first write creates the section if need be.
-    doc.Set(section, keyOf(op.number), values.substr(0, lengths[0]));
-    std::size_t at = lengths[0];
-    if (lengths.size() == 1) return;
-    if (append &&
-        doc.AppendNumberedKeys(section, op.number + 1, values.substr(at), lengths.subspan(1)))
-        return;
-    doc.ReserveKeys(section, lengths.size() - 1);
-    for (std::size_t i = 1; i < lengths.size(); ++i) {
-        doc.Set(section, keyOf(op.number + i), values.substr(at, lengths[i]));
-        at += lengths[i];
+namespace {
+
+// Line breaks in text: a numbered run's values hold none when this is two per line.
+std::size_t CountBreaks(std::string_view text) {
+    // Byte-wide counters that cannot overflow within a stretch let the loop be vectorised.
+    constexpr std::size_t kLanes = 32, kStretch = 255 * kLanes;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t end = std::min(text.size(), i + kStretch);
+        unsigned char lanes[kLanes] = {};
+        for (; i + kLanes <= end; i += kLanes)
+            for (std::size_t k = 0; k < kLanes; ++k)
+                lanes[k] += static_cast<unsigned char>(text[i + k] == '\r') + (text[i + k] == '\n');
+        for (; i < end; ++i)
+            n += static_cast<std::size_t>(text[i] == '\r') + (text[i] == '\n');
+        for (unsigned char c : lanes)
+            n += c;
     }
+    return n;
+}
+
+} // namespace
+
+// Keys numbered on from op.number. Into a section without keys, free of line breaks, they
+// are all new and distinct, and their lines are appended as they were formatted; otherwise
+// each is an ordinary write.
+void Engine::Batch::ApplyNumbered(Document& doc, const Op& op) {
+    std::string_view section = View(op.section);
+    TextBlock& block = runs_[op.value.at];
+    const std::string_view lines(block.bytes.get(), op.value.size);
+    std::span<const std::size_t> lengths(lengths_.data() + op.key.at, op.key.size);
+    // The line at: its key, its value and where the next begins.
+    auto write = [&](std::size_t& at, std::size_t length) {
+        const std::size_t eq = lines.find('=', at);
+        doc.Set(section, lines.substr(at, eq - at), lines.substr(eq + 1, length));
+        at = eq + 1 + length + 2;
+    };
+    const bool append =
+        !HasBreak(section) && !doc.HasKeys(section) && CountBreaks(lines) == 2 * lengths.size();
+    std::size_t at = 0;
+    // The first write creates the section if need be.
+    write(at, lengths[0]);
+    if (lengths.size() == 1) return;
+    if (append && doc.AppendLines(section, block, lines.substr(at))) return;
+    doc.ReserveKeys(section, lengths.size() - 1);
+    for (std::size_t i = 1; i < lengths.size(); ++i)
+        write(at, lengths[i]);
 }
 
 void Engine::Batch::Commit() {
@@ -366,6 +463,7 @@ void Engine::Batch::Commit() {
     }
     ops_.clear();
     lengths_.clear();
+    runs_.clear();
     pending_ = 0;
     text_.clear();
 }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ini/text_block.h"
 #include "ports/file_system.h"
 
 namespace tamber::ini {
@@ -82,8 +83,9 @@ class Engine {
             std::size_t at = 0, size = 0;
             bool operator==(const Span&) const = default;
         };
-        // A numbered run keeps its values one after the other in value, their lengths in
-        // lengths_ from key.at, its first number in number and its length in key.size.
+        // A numbered run keeps its lines ("n=value" and CR LF, formatted when staged) in
+        // runs_[value.at], value.size bytes; its values' lengths in lengths_ from key.at, its
+        // first number in number and its length in key.size.
         struct Op {
             enum Kind { kSet, kDeleteKey, kDeleteSection, kNumbered } kind;
             Span section, key, value;
@@ -98,6 +100,7 @@ class Engine {
         std::string file_;
         std::vector<Op> ops_;
         std::vector<std::size_t> lengths_;
+        std::vector<TextBlock> runs_;
         std::size_t pending_ = 0;
         std::string text_;
         Span lastSection_;

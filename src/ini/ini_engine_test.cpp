@@ -522,6 +522,13 @@ TEST_F(IniEngine, StagedNumberedRunEqualsItsWritesOneByOne) {
                 eng.WriteString("C:\\seq.ini", section, std::to_string(first + i), owned[i]);
             batch.WriteNumbered(section, first, views);
             EXPECT_EQ(batch.Pending(), owned.size() + (emptied ? 1 : 0)); // a write each
+            if (rng() % 3 == 0) { // later changes in the same commit find the run's keys
+                const std::string key = std::to_string(first + rng() % (owned.size() + 1));
+                eng.WriteString("C:\\seq.ini", section, key, "over");
+                batch.Write(section, key, "over");
+                eng.WriteString("C:\\seq.ini", section, std::to_string(first), std::nullopt);
+                batch.DeleteKey(section, std::to_string(first));
+            }
             if (rng() % 3 == 0) { // a second run, into the room the first may have left
                 eng.WriteString("C:\\seq.ini", "Spare", std::nullopt, std::nullopt);
                 batch.DeleteSection("Spare");

@@ -225,64 +225,63 @@ inline std::uint64_t BreakMask(const char* p) {
 #endif
 }
 
-// Ranks up to kSpan records (m of them) into to[] by the four head bytes after the top two:
-// each goes after the records less than it and the equal ones before it, counted over a
-// fixed span of keys with vector compares, so no branch depends on the data. True when
-// some are equal.
-template <std::size_t kSpan> bool RankRun(const Keyed* from, std::size_t m, Keyed* to) {
+// A run's records share their top kShared head bytes (one or two); ranking orders them by the
+// next three. Records whose heads agree that far (Settled) are put in order afterwards.
+template <int kShared> constexpr unsigned kSettledShift = 40 - 8 * kShared;
+template <int kShared> constexpr std::uint64_t Settled(std::uint64_t head) {
+    return head >> kSettledShift<kShared>;
+}
+
+// Ranks up to kSpan records (m of them) into to[] by the three bytes: each goes after those
+// that are less, counted over a fixed span of keys with vector compares, so no branch
+// depends on the data. A key is the three bytes and the record's place below them, so no
+// two are equal and records equal in the bytes keep their order. True when some are.
+template <int kShared, std::size_t kSpan>
+bool RankRun(const Keyed* from, std::size_t m, Keyed* to) {
+    static_assert(kSpan <= 256);
     // Biased so that signed order is unsigned order; the padding never counts as less.
     alignas(16) std::int32_t keys[kSpan];
     for (std::size_t j = 0; j < kSpan; ++j)
-        keys[j] = j < m ? static_cast<std::int32_t>(static_cast<std::uint32_t>(from[j].head >> 16) ^
-                                                    0x80000000u)
+        keys[j] = j < m ? static_cast<std::int32_t>(
+                              ((static_cast<std::uint32_t>(Settled<kShared>(from[j].head)) << 8) |
+                               static_cast<std::uint32_t>(j)) ^
+                              0x80000000u)
                         : INT32_MAX;
-    bool ties = false;
     for (std::size_t i = 0; i < m; ++i) {
-        const std::int32_t h = keys[i];
-        std::int32_t before = 0; // records less, and equal ones met earlier
+        std::int32_t before = 0;
 #if defined(__SSE2__)
-        const __m128i hv = _mm_set1_epi32(h), iv = _mm_set1_epi32(static_cast<int>(i));
-        __m128i acc = _mm_setzero_si128(), eq = _mm_setzero_si128();
-        for (std::size_t j = 0; j < kSpan; j += 4) {
-            const __m128i kv = _mm_load_si128(reinterpret_cast<const __m128i*>(keys + j));
-            const __m128i jv = _mm_setr_epi32(static_cast<int>(j), static_cast<int>(j + 1),
-                                              static_cast<int>(j + 2), static_cast<int>(j + 3));
-            acc = _mm_sub_epi32(acc, _mm_cmpgt_epi32(hv, kv));
-            eq = _mm_sub_epi32(eq, _mm_and_si128(_mm_cmpeq_epi32(hv, kv), _mm_cmpgt_epi32(iv, jv)));
-        }
-        acc = _mm_add_epi32(acc, eq);
+        const __m128i hv = _mm_set1_epi32(keys[i]);
+        __m128i acc = _mm_setzero_si128();
+        for (std::size_t j = 0; j < kSpan; j += 4)
+            acc = _mm_sub_epi32(
+                acc,
+                _mm_cmpgt_epi32(hv, _mm_load_si128(reinterpret_cast<const __m128i*>(keys + j))));
         acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
         acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
         before = _mm_cvtsi128_si32(acc);
-        eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0x4E));
-        eq = _mm_add_epi32(eq, _mm_shuffle_epi32(eq, 0xB1));
-        ties |= _mm_cvtsi128_si32(eq) != 0;
 #else
-        std::int32_t equal = 0;
-        for (std::size_t j = 0; j < kSpan; ++j) {
-            before += keys[j] < h;
-            equal += (keys[j] == h) & (j < i);
-        }
-        before += equal;
-        ties |= equal != 0;
+        for (std::size_t j = 0; j < kSpan; ++j)
+            before += keys[j] < keys[i];
 #endif
         to[before] = from[i];
     }
+    bool ties = false;
+    for (std::size_t k = 1; k < m; ++k)
+        ties |= Settled<kShared>(to[k].head) == Settled<kShared>(to[k - 1].head);
     return ties;
 }
 
-// Sorts a run of records whose heads share their top two bytes into to[], by the next four
-// bytes of the head; records equal in those keep their original order, and the return
-// value says whether there were any. Small runs (nearly all) are ranked over the smallest
-// span that holds them.
-bool SortRun(const Keyed* from, std::size_t m, Keyed* to) {
-    if (m <= 8) return RankRun<8>(from, m, to);
-    if (m <= 16) return RankRun<16>(from, m, to);
-    if (m <= 24) return RankRun<24>(from, m, to);
+// Sorts a run of records sharing their top kShared head bytes into to[]. Small runs (nearly
+// all) are ranked over the smallest span that holds them. True when some are not settled.
+constexpr std::size_t kLongestRanked = 24;
+template <int kShared> bool SortRun(const Keyed* from, std::size_t m, Keyed* to) {
+    if (m <= 8) return RankRun<kShared, 8>(from, m, to);
+    if (m <= 16) return RankRun<kShared, 16>(from, m, to);
+    if (m <= kLongestRanked) return RankRun<kShared, kLongestRanked>(from, m, to);
     std::copy(from, from + m, to);
     std::sort(to, to + m, [](const Keyed& a, const Keyed& b) { return a.head < b.head; });
     for (std::size_t k = 1; k < m; ++k)
-        if (to[k].head >> 16 == to[k - 1].head >> 16) return true;
+        if (Settled<kShared>(to[k].head) == Settled<kShared>(to[k - 1].head)) return true;
     return false;
 }
 
@@ -311,8 +310,7 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
     // Small and trivial: a room for every possible item costs nothing until filled.
     std::unique_ptr<Keyed[]> keyed(new Keyed[n / 2 + 1]);
     const std::size_t whole = n - n % 64; // breaks are found 64 bytes at a time
-    constexpr std::size_t kBuckets = 1 << 16;
-    std::vector<std::uint32_t> first(kBuckets + 1, 0);
+    std::uint32_t first[257] = {};        // bucket starts by the top byte, counted first
     std::size_t count = 0;
     auto add = [&](std::size_t start, std::size_t end) {
         const std::size_t size = end - start;
@@ -328,7 +326,7 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
             for (unsigned char b : bytes)
                 head = (head << 8) | b;
         }
-        ++first[(head >> 48) + 1];
+        ++first[(head >> 56) + 1];
         keyed[count++] = {head, static_cast<std::uint32_t>(start),
                           static_cast<std::uint32_t>(size)};
     };
@@ -346,39 +344,59 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
         start = i + 1;
     }
     if (n > start) add(start, n);
-    for (std::size_t b = 0; b < kBuckets; ++b)
+    // Two passes of buckets, by the top byte and then by the next (their counts stay in the
+    // fastest cache), leave runs that share both; each is sorted into sorted[] by the next
+    // three bytes, and the rare items that share those ordered by the rest of their bytes.
+    for (std::size_t b = 0; b < 256; ++b)
         first[b + 1] += first[b];
-    std::unique_ptr<Keyed[]> spread(new Keyed[count]);
+    std::unique_ptr<Keyed[]> spread(new Keyed[count]), sorted(new Keyed[count]);
     // Each bucket's start moves on as it fills, ending at the next bucket's start.
     for (std::size_t k = 0; k < count; ++k)
-        spread[first[keyed[k].head >> 48]++] = keyed[k];
-    // Each bucket sorted back into keyed by the first six bytes; then the rare items that
-    // share those ordered by the rest of their bytes.
-    bool ties = false;
-    for (std::size_t b = 0, done = 0; done < count; ++b) {
-        const std::size_t e = first[b];
-        if (e - done == 1) {
-            keyed[done] = spread[done];
-        } else if (e > done) {
-            ties |= SortRun(spread.get() + done, e - done, keyed.get() + done);
+        spread[first[keyed[k].head >> 56]++] = keyed[k];
+    auto orderTies = [&](std::size_t from, std::size_t to, unsigned shift) {
+        for (std::size_t r = from; r < to;) {
+            std::size_t e = r + 1;
+            while (e < to && sorted[e].head >> shift == sorted[r].head >> shift)
+                ++e;
+            if (e - r > 1)
+                std::sort(
+                    sorted.get() + r, sorted.get() + e,
+                    [&itemOf](const Keyed& a, const Keyed& c) { return itemOf(a) < itemOf(c); });
+            r = e;
         }
-        done = e;
+    };
+    auto sortRun = [&]<int kShared>(const Keyed* from, std::size_t lo, std::size_t hi) {
+        if (hi - lo == 1)
+            sorted[lo] = from[lo];
+        else if (hi > lo && SortRun<kShared>(from + lo, hi - lo, sorted.get() + lo))
+            orderTies(lo, hi, kSettledShift<kShared>);
+    };
+    for (std::size_t b = 0, lo = 0; lo < count; ++b) {
+        const std::size_t hi = first[b];
+        if (hi - lo <= kLongestRanked) {
+            sortRun.operator()<1>(spread.get(), lo, hi);
+            lo = hi;
+            continue;
+        }
+        std::uint32_t next[257] = {};
+        for (std::size_t k = lo; k < hi; ++k)
+            ++next[((spread[k].head >> 48) & 0xFF) + 1];
+        next[0] = static_cast<std::uint32_t>(lo);
+        for (std::size_t c = 0; c < 256; ++c)
+            next[c + 1] += next[c];
+        for (std::size_t k = lo; k < hi; ++k)
+            keyed[next[(spread[k].head >> 48) & 0xFF]++] = spread[k];
+        for (std::size_t c = 0, done = lo; done < hi; ++c) {
+            sortRun.operator()<2>(keyed.get(), done, next[c]);
+            done = next[c];
+        }
+        lo = hi;
     }
-    spread.reset();
-    for (std::size_t r = 0; ties && r < count;) {
-        std::size_t e = r + 1;
-        while (e < count && keyed[e].head >> 16 == keyed[r].head >> 16)
-            ++e;
-        if (e - r > 1)
-            std::sort(keyed.get() + r, keyed.get() + e,
-                      [&itemOf](const Keyed& a, const Keyed& c) { return itemOf(a) < itemOf(c); });
-        r = e;
-    }
-    std::vector<std::string_view> sorted;
-    sorted.reserve(count);
+    std::vector<std::string_view> items;
+    items.reserve(count);
     for (std::size_t k = 0; k < count; ++k)
-        sorted.push_back(itemOf(keyed[k]));
-    return sorted;
+        items.push_back(itemOf(sorted[k]));
+    return items;
 }
 
 } // namespace
