@@ -41,11 +41,17 @@ inline std::string_view TrimSpaces(std::string_view s) {
         s.remove_suffix(1);
     return s;
 }
-// memcpy for the short names and values a file holds mostly: sizes up to 16 take a few
-// fixed-size moves instead of a library call.
+// memcpy for the short names and values a file holds mostly: sizes up to 32 take two
+// overlapping fixed-size moves instead of a library call.
 inline void CopyBytes(char* to, const char* from, std::size_t n) {
-    if (n > 16) {
+    if (n > 32) {
         std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        char a[16], b[16];
+        std::memcpy(a, from, 16);
+        std::memcpy(b, from + n - 16, 16);
+        std::memcpy(to, a, 16);
+        std::memcpy(to + n - 16, b, 16);
     } else if (n >= 8) {
         std::uint64_t a, b;
         std::memcpy(&a, from, 8);

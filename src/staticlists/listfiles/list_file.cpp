@@ -1,8 +1,7 @@
 #include "staticlists/listfiles/list_file.h"
 
-#include <charconv>
+#include <algorithm>
 #include <span>
-#include <type_traits>
 
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
@@ -14,10 +13,7 @@ std::string IndexLetter(std::string_view entry) {
     return std::string(1, ansi::Lower(entry.front()));
 }
 
-namespace {
-
-// Works on owned strings and on views alike: a save stages views into the editor's text.
-template <class Entries> std::vector<RunStart> RunStartsOf(const Entries& entries) {
+std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
     std::vector<RunStart> runs;
     bool any = false;
     char previous = 0;
@@ -32,43 +28,45 @@ template <class Entries> std::vector<RunStart> RunStartsOf(const Entries& entrie
     return runs;
 }
 
-template <class Entries> void StageEntriesOf(ProfileWriter& out, const Entries& entries) {
-    // Runs of non-empty entries go as numbered runs; an empty entry has no key.
-    auto stage = [&out](std::size_t first, std::span<const std::string_view> run) {
-        if (!run.empty()) out.WriteNumbered(kItems, first, run);
-    };
-    std::vector<std::string_view> views;
-    std::span<const std::string_view> all;
-    if constexpr (std::is_same_v<typename Entries::value_type, std::string_view>) {
-        all = entries;
-    } else {
-        views.assign(entries.begin(), entries.end());
-        all = views;
-    }
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].empty()) continue;
-        stage(start + 1, all.subspan(start, i - start));
-        start = i + 1;
-    }
-    stage(start + 1, all.subspan(start));
-    out.Write(kIndex, kCount, std::to_string(entries.size()));
-    for (const RunStart& run : RunStartsOf(entries))
+namespace {
+
+void StageIndex(ProfileWriter& out, std::size_t count, const std::vector<RunStart>& runs) {
+    out.Write(kIndex, kCount, std::to_string(count));
+    for (const RunStart& run : runs)
         out.Write(kIndex, run.letter, std::to_string(run.number));
 }
 
 } // namespace
 
-std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
-    return RunStartsOf(entries);
-}
-
 void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
-    StageEntriesOf(out, entries);
+    // Runs of non-empty entries go as numbered runs; an empty entry has no key.
+    std::vector<std::string_view> views(entries.begin(), entries.end());
+    const std::span<const std::string_view> all = views;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= all.size(); ++i) {
+        if (i < all.size() && !all[i].empty()) continue;
+        if (i > start) out.WriteNumbered(kItems, start + 1, all.subspan(start, i - start));
+        start = i + 1;
+    }
+    StageIndex(out, entries.size(), RunStarts(entries));
 }
 
-void StageEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
-    StageEntriesOf(out, entries);
+void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
+    if (!entries.empty()) out.WriteNumbered(kItems, 1, entries);
+    // The entries of each first character lie together: where each such group ends is found
+    // by halving instead of reading every entry.
+    std::vector<RunStart> runs;
+    for (auto at = entries.begin(); at != entries.end();) {
+        const auto first = static_cast<unsigned char>(at->front());
+        const char letter = ansi::Lower(at->front());
+        if (runs.empty() || runs.back().letter.front() != letter)
+            runs.push_back(
+                {std::string(1, letter), static_cast<std::int32_t>(at - entries.begin() + 1)});
+        at = std::partition_point(at, entries.end(), [first](std::string_view e) {
+            return static_cast<unsigned char>(e.front()) <= first;
+        });
+    }
+    StageIndex(out, entries.size(), runs);
 }
 
 void StageReplacement(ProfileWriter& out, const std::string& file,

@@ -32,7 +32,8 @@ std::vector<RunStart> RunStarts(const std::vector<std::string>& entries);
 // Queues the writes that store entries in the layout: [Items] keys for the non-empty entries,
 // [Index] "Count", then one [Index] key per run start, in order. Clears nothing first.
 void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries);
-void StageEntries(ProfileWriter& out, const std::vector<std::string_view>& entries);
+// The same for entries that are all non-empty and in character-code order (a saved list).
+void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries);
 
 // As StageEntries, after removing every key of [Items] and [Index] from file (the section
 // headers stay): the save of a rebuilt cache file.

@@ -425,7 +425,7 @@ bool SaveList(const std::string& file, std::string_view text) {
     IniLib::Batch batch(file);
     listfile::BatchWriter out(batch);
     out.DeleteSection(listfile::kItems); // as StageSave does
-    listfile::StageEntries(out, items);
+    listfile::StageSortedEntries(out, items);
     return batch.Commit();
 }
 
