@@ -121,7 +121,6 @@ void Document::Load(std::string bytes) {
     free_ = nullptr;
     room_ = 0;
     blockBytes_ = 0;
-    freeAt_ = freeCount_ = 0;
     lines_.clear();
     lines_.reserve(base_.size() / 24 + 2);
     lines_.emplace_back(); // the head
@@ -261,13 +260,9 @@ void Document::Rebase(std::string serialized) {
     }
     lines_ = std::move(lines);
     ReleaseBlocks();
-    freeAt_ = freeCount_ = 0;
 }
 
 void Document::ReleaseBlocks() {
-    // The largest is kept for the next large edit: a list saved again needs as much.
-    for (TextBlock& b : blocks_)
-        if (b.size > kBlock && b.size > spare_.size) spare_ = std::move(b);
     blocks_.clear();
     free_ = nullptr;
     room_ = 0;
@@ -284,12 +279,7 @@ bool Document::WorthRebasing(std::size_t serializedSize) const {
 char* Document::Allocate(std::size_t n) {
     if (n > room_) {
         std::size_t size = n > kBlock ? n : kBlock;
-        if (spare_.size >= size && spare_.size / 2 <= size) {
-            blocks_.push_back(std::move(spare_));
-            spare_ = TextBlock{};
-        } else {
-            blocks_.push_back({std::unique_ptr<char[]>(new char[size]), size}); // not zeroed
-        }
+        blocks_.push_back({std::unique_ptr<char[]>(new char[size]), size}); // not zeroed
         blockBytes_ += blocks_.back().size;
         free_ = blocks_.back().bytes.get();
         room_ = blocks_.back().size;
@@ -396,16 +386,8 @@ bool Document::AppendLines(std::string_view section, TextBlock& block, std::stri
     blocks_.push_back(std::move(block));
     // The lines are one entry, the last line end its own, until the section is next
     // searched (Expand): a saved list is mostly written and not read again.
-    std::uint32_t index;
-    if (freeCount_ > 0) {
-        index = freeAt_++;
-        --freeCount_;
-        lines_[index] = Line{};
-    } else {
-        index = static_cast<std::uint32_t>(lines_.size());
-        lines_.emplace_back();
-    }
-    Line& run = lines_[index];
+    const auto index = static_cast<std::uint32_t>(lines_.size());
+    Line& run = lines_.emplace_back();
     run.SetText(lines.substr(0, lines.size() - 2));
     run.eol = kCrLf;
     run.eolFollows = true;
@@ -721,25 +703,8 @@ void Document::EraseSection(std::string_view section) {
     // out of the chain without each being unlinked on its own.
     std::uint32_t kept = lines_[s->header].prev;
     std::uint32_t it = lines_[s->header].next;
-    std::uint32_t runAt = s->header, runCount = 1;
-    auto drop = [&](std::uint32_t line) {
-        if (line == runAt + runCount) {
-            ++runCount;
-        } else {
-            runAt = line;
-            runCount = 1;
-        }
-        if (runCount > freeCount_) {
-            freeAt_ = runAt;
-            freeCount_ = runCount;
-        }
-    };
-    drop(s->header);
     for (; it != 0 && lines_[it].kind != Kind::Section; it = lines_[it].next) {
-        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) {
-            drop(it);
-            continue;
-        }
+        if (lines_[it].kind != Kind::Comment && lines_[it].kind != Kind::Blank) continue;
         lines_[kept].next = it;
         lines_[it].prev = kept;
         kept = it;

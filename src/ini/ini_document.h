@@ -190,12 +190,8 @@ class Document {
     std::string base_; // text read or last written
     void ReleaseBlocks();
     std::vector<TextBlock> blocks_; // text added since
-    TextBlock spare_;               // a released large block, for the next large edit
     char* free_ = nullptr;
     std::size_t room_ = 0;
-    // The longest run of consecutive line slots an erased section left unused: appended
-    // keys fill it rather than grow the array (a list save replaces a whole section).
-    std::uint32_t freeAt_ = 0, freeCount_ = 0;
     std::size_t blockBytes_ = 0;        // allocated in blocks_
     mutable std::size_t liveLines_ = 0; // lines in the file at the last Serialize()
     // [0] is the head of the file-order list. Mutable: lookups build the key index (and its
