@@ -279,7 +279,7 @@ bool Document::WorthRebasing(std::size_t serializedSize) const {
 char* Document::Allocate(std::size_t n) {
     if (n > room_) {
         std::size_t size = n > kBlock ? n : kBlock;
-        blocks_.push_back({std::unique_ptr<char[]>(new char[size]), size}); // not zeroed
+        blocks_.emplace_back(size);
         blockBytes_ += blocks_.back().size;
         free_ = blocks_.back().bytes.get();
         room_ = blocks_.back().size;
@@ -378,12 +378,13 @@ std::size_t Document::AppendAbsentKeys(std::string_view section, const std::vect
     return done;
 }
 
-bool Document::AppendLines(std::string_view section, TextBlock& block, std::string_view lines) {
+bool Document::AppendLines(std::string_view section, const TextBlock& block,
+                           std::string_view lines) {
     Section* s = Find(section);
     if (!s) return false;
     if (lines.empty()) return true;
     blockBytes_ += block.size;
-    blocks_.push_back(std::move(block));
+    blocks_.push_back(block);
     // The lines are one entry, the last line end its own, until the section is next
     // searched (Expand): a saved list is mostly written and not read again.
     const auto index = static_cast<std::uint32_t>(lines_.size());

@@ -143,12 +143,12 @@ class Document {
         std::string_view key, value;
     };
     std::size_t AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys);
-    // Appends whole "key=value" lines after the section's last key, taking over the block
-    // they lie in. Each line ends in CR LF; the caller knows the keys are plain names the
-    // section lacks, that they differ from one another, and that no value holds a line
-    // break. False (and the block left with the caller) when the name finds no section, as
+    // Appends whole "key=value" lines after the section's last key, keeping (a share of) the
+    // block they lie in as their storage. Each line ends in CR LF; the caller knows the keys
+    // are plain names the section lacks, that they differ from one another, and that no
+    // value holds a line break. False (nothing appended) when the name finds no section, as
     // one its header cannot spell.
-    bool AppendLines(std::string_view section, TextBlock& block, std::string_view lines);
+    bool AppendLines(std::string_view section, const TextBlock& block, std::string_view lines);
 
   private:
     // Open addressing over line indices (0: empty slot), one entry per folded name: the first

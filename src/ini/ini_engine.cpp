@@ -326,7 +326,7 @@ void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
     // last number is the widest, and a number's word store may reach 8 bytes past its digits.
     const std::size_t width = DecimalCounter(first + values.size() - 1).Size();
     const std::size_t room = total + values.size() * (width + 3) + 8;
-    TextBlock block{std::unique_ptr<char[]>(new char[room]), room}; // not zeroed
+    TextBlock block(room);
     char* const start = block.bytes.get();
     char* p = start;
     const std::size_t lengthsAt = lengths_.size();
@@ -348,8 +348,7 @@ void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
     ops_.push_back({Op::kNumbered,
                     s,
                     {lengthsAt, values.size()},
-                    {runs_.size(), static_cast<std::size_t>(p - start)},
-                    first});
+                    {runs_.size(), static_cast<std::size_t>(p - start)}});
     runs_.push_back(std::move(block));
     pending_ += values.size();
 }
@@ -377,12 +376,12 @@ std::size_t CountBreaks(std::string_view text) {
 
 } // namespace
 
-// Keys numbered on from op.number. Into a section without keys, free of line breaks, they
-// are all new and distinct, and their lines are appended as they were formatted; otherwise
-// each is an ordinary write.
+// Keys numbered on from the first in the run's lines. Into a section without keys, free of line
+// breaks, they are all new and distinct, and their lines are appended as they were formatted;
+// otherwise each is an ordinary write.
 void Engine::Batch::ApplyNumbered(Document& doc, const Op& op) {
     std::string_view section = View(op.section);
-    TextBlock& block = runs_[op.value.at];
+    const TextBlock& block = runs_[op.value.at];
     const std::string_view lines(block.bytes.get(), op.value.size);
     std::span<const std::size_t> lengths(lengths_.data() + op.key.at, op.key.size);
     // The line at: its key, its value and where the next begins.

@@ -84,12 +84,11 @@ class Engine {
             bool operator==(const Span&) const = default;
         };
         // A numbered run keeps its lines ("n=value" and CR LF, formatted when staged) in
-        // runs_[value.at], value.size bytes; its values' lengths in lengths_ from key.at, its
-        // first number in number and its length in key.size.
+        // runs_[value.at], value.size bytes, and its values' lengths in lengths_ from key.at,
+        // key.size of them.
         struct Op {
             enum Kind { kSet, kDeleteKey, kDeleteSection, kNumbered } kind;
             Span section, key, value;
-            std::size_t number = 0;
         };
         std::size_t AppendNumbered(Document& doc, std::size_t first, std::size_t run);
         void ApplyNumbered(Document& doc, const Op& op);

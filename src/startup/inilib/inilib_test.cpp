@@ -144,7 +144,9 @@ TEST_F(IniLibTest, BatchWritesOnceAndReportsFailure) {
     batch.Write("Items", "2", "b");
     batch.Write("Index", "Count", "2");
     batch.DeleteSection("Gone");
-    EXPECT_EQ(batch.Pending(), 4u);
+    const std::vector<std::string_view> list = {"x", "y", "z"};
+    batch.WriteNumbered("List", 1, list); // lines the parsed copy keeps as one entry
+    EXPECT_EQ(batch.Pending(), 7u);
     fs.failWrites = err::kDiskFull;
     EXPECT_FALSE(batch.Commit());
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -155,7 +157,9 @@ TEST_F(IniLibTest, BatchWritesOnceAndReportsFailure) {
     int before = fs.writes;
     EXPECT_TRUE(batch.Commit()); // the changes were kept for a retry
     EXPECT_EQ(fs.writes, before + 1);
-    EXPECT_EQ(Bytes(), "[Items]\r\n1=a\r\n2=b\r\n[Index]\r\nCount=2\r\n");
+    EXPECT_EQ(Bytes(),
+              "[Items]\r\n1=a\r\n2=b\r\n[Index]\r\nCount=2\r\n[List]\r\n1=x\r\n2=y\r\n3=z\r\n");
+    EXPECT_EQ(IniLib::GetKeyValue("List", "2"), "y");
 }
 
 TEST_F(IniLibTest, UnexpectedErrorsAreReportedWithTheDefaultResult) {
