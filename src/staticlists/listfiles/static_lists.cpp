@@ -293,8 +293,7 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
     // Equal items are indistinguishable, so any sort by character code orders them exactly
     // as the bubble sort does, without its quadratic time on long lists. Most comparisons
     // are settled by the first eight bytes, read as one big-endian number (zero-padded, so a
-    // shorter item that is a prefix never sorts after a longer one); the items are first
-    // spread into buckets by the top two of those bytes.
+    // shorter item that is a prefix never sorts after a longer one).
     if (text.size() > UINT32_MAX) { // beyond any editor text: plainly
         std::vector<std::string_view> items;
         for (std::size_t i = 0, end; i < text.size(); i = end + 1) {
