@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/procedure.h"
 #include "common/program_end.h"
 
 #include "ports/dialogs.h"
@@ -59,4 +60,28 @@ void ReportError(std::string_view module, std::string_view kind, std::string_vie
     ReportError(ToVbError(std::current_exception()), module, kind, procedure, line);
 }
 
+namespace detail {
+
+void ReportInBoundary(std::string_view module, std::string_view kind, std::string_view procedure,
+                      int line, ReportGuard* guard) {
+    if (guard && guard->reporting) {
+        try {
+            throw;
+        } catch (const ProgramEnded&) {
+            throw;
+        } catch (...) {
+        }
+        return;
+    }
+    struct Reset {
+        ReportGuard* g;
+        ~Reset() {
+            if (g) g->reporting = false;
+        }
+    } reset{guard};
+    if (guard) guard->reporting = true;
+    ReportError(module, kind, procedure, line);
+}
+
+} // namespace detail
 } // namespace tamber

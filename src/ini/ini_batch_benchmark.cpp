@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "ini/ini_engine.h"
-#include "startup/settings/host_file_system.h"
+#include "ports/host/host_file_system.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "common/vb_error.h"
 #include "ini/ini_engine.h"
 #include "ini/ini_snapshot.h"
+#include "ports/memory/memory_file_system.h"
 #include "ports/platform.h"
-#include "startup/settings/memory_file_system.h"
 
 namespace tamber::ini {
 namespace {

@@ -9,7 +9,7 @@
 #include "ini/ini_document.h"
 #include "ini/ini_engine.h"
 #include "ini/ini_snapshot.h"
-#include "startup/settings/memory_file_system.h"
+#include "ports/memory/memory_file_system.h"
 
 using namespace tamber;
 

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tamber {
+#include "ports/types.h"
 
-using WindowHandle = std::uintptr_t; // as in startup/module1/module1.h
-using ThreadId = std::uint32_t;
-struct Rect; // startup/module1/module1.h: left, top, right, bottom
+namespace tamber {
 
 class Desktop {
   public:

@@ -1,6 +1,7 @@
 #pragma once
 // The ports a program runs on, chosen once at start: the Win32 implementations in the
-// programs, portable ones in tests. Each port's contract is in its own header.
+// programs, portable ones in tests. Each port's contract is in its own header. Windows take
+// the ports they use in their constructor; Sys() serves WinMain and the VB-style modules.
 namespace tamber {
 
 class SettingsStore;   // ports/settings_store.h: per-user program settings (registry)
@@ -23,7 +24,20 @@ struct Platform {
     act::Automation* automation = nullptr;
 };
 
-// The process's platform. Programs fill it in WinMain; tests install portable ports.
+// The process's platform. Programs fill it in WinMain; tests use ScopedPlatform.
 Platform& Sys();
+
+// Installs ports for one scope and puts back what was there before:
+//     ScopedPlatform sys({.settings = &settings, .files = &files});
+class ScopedPlatform {
+  public:
+    explicit ScopedPlatform(const Platform& ports) : saved_(Sys()) { Sys() = ports; }
+    ~ScopedPlatform() { Sys() = saved_; }
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+  private:
+    Platform saved_;
+};
 
 } // namespace tamber

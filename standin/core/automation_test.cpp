@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "startup/grouptable/dbf_table.h"
+#include "ports/dbf/dbf_table.h"
 
 namespace tamber::standin {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "startup/grouptable/dbf_writer.h"
+#include "ports/dbf/dbf_writer.h"
 
 namespace tamber::standin {
 

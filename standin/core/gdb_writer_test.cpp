@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "startup/grouptable/dbf_table.h"
+#include "ports/dbf/dbf_table.h"
 
 namespace tamber::standin {
 namespace {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "actdb/actdb.h"
-#include "startup/grouptable/dbf_table.h"
+#include "ports/dbf/dbf_table.h"
 #include "win32/late_call.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "config/fieldsettings/field_settings.h"
 
 #include "common/vb_error.h"
-#include "startup/inilib/inilib.h"
+#include "inilib/inilib.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::fieldsettings {

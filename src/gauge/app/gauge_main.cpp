@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "common/procedure.h"
 #include "forms/win32/win32_host.h"
 #include "gauge/gauge/frm_gauge.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
-#include "startup/settings/win32/win32_ports.h"
+#include "ports/win32/win32_storage.h"
 
 namespace {
 
@@ -30,15 +31,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     forms::win32::Win32Host host;
     SetAppTitle(kGaugeTitle);
-    Sys().settings = &Win32Settings();
-
-    frmGauge* self = nullptr;
-    frmGauge gauge(Win32Settings(), [&self] {
-        return reinterpret_cast<std::uintptr_t>(forms::win32::Win32Host::WindowOf(*self));
-    });
-    self = &gauge;
-    RECT area = ForegroundWorkArea();
-    CentreOnArea(gauge, area.left, area.top, area.right, area.bottom);
-    gauge.Show();
-    return host.Run();
+    // Last resort: whatever escapes the window or the message loop is reported, never a
+    // silent abnormal end.
+    return Function(
+        "gauge", "WinMain",
+        [&](Statement&) {
+            Sys().settings = &Win32Settings();
+            frmGauge* self = nullptr;
+            frmGauge gauge(Win32Settings(), [&self] {
+                return reinterpret_cast<std::uintptr_t>(forms::win32::Win32Host::WindowOf(*self));
+            });
+            self = &gauge;
+            RECT area = ForegroundWorkArea();
+            CentreOnArea(gauge, area.left, area.top, area.right, area.bottom);
+            gauge.Show();
+            return host.Run();
+        },
+        1);
 }

@@ -14,8 +14,8 @@
 #include "common/vb_error.h"
 #include "forms/win32/test_support.h"
 #include "listbuild/progress/progress_channel.h"
-#include "startup/process/win32/win32_process_launcher.h"
-#include "startup/settings/win32/win32_ports.h"
+#include "ports/win32/win32_process_launcher.h"
+#include "ports/win32/win32_storage.h"
 
 namespace tamber {
 namespace {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/error_report.h"
+#include "common/procedure.h"
 #include "common/program_end.h"
 #include "common/vb_error.h"
 #include "ports/settings_store.h"
@@ -64,15 +65,11 @@ frmGauge::frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> wind
 }
 
 void frmGauge::Form_Load() {
-    int line = 0;
-    try {
-        line = 1;
+    Sub("frmGauge", "Form_Load", [&](Statement& at) {
         SetMousePointer(fvb::kHourglass);
-        line = 2;
+        at();
         settings_.SaveSetting(kApp, kSection, "GAUGE", std::to_string(windowHandle_()));
-    } catch (...) {
-        ReportError("frmGauge", "Sub", "Form_Load", line);
-    }
+    });
 }
 
 std::int32_t frmGauge::ReadCount(const char* name, int line) {
@@ -98,43 +95,27 @@ void frmGauge::ShowPhase(const char* text) {
 }
 
 void frmGauge::Timer1_Timer() {
-    int line = 0;
-    try {
-        line = 1;
-        total = ReadCount("Total", line);
-        line = 2;
-        stage = ReadCount("Stage", line);
-        line = 3;
+    // While a message box of an earlier tick is open the timer keeps firing: no second box.
+    Sub("frmGauge", "Timer1_Timer", reporting_, [&](Statement& at) {
+        at();
+        total = ReadCount("Total", at.line());
+        at();
+        stage = ReadCount("Stage", at.line());
+        at();
         step = settings_.GetSetting(kApp, kSection, "Step", "");
-        line = 4;
         if (step == "End") EndProgram();
-        line = 5;
+        at();
         if (step == "Building") ShowPhase("Building list... Please Wait!");
-        line = 6;
         if (step == "Saving") ShowPhase("Saving list... Please Wait!");
-    } catch (const ProgramEnded&) {
-        throw;
-    } catch (...) {
-        if (reporting_) return; // an earlier tick's message is still open
-        reporting_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{reporting_};
-        ReportError("frmGauge", "Sub", "Timer1_Timer", line);
-    }
+    });
 }
 
 void frmGauge::cmdCancel_Click() {
-    int line = 0;
-    try {
-        line = 1;
+    Sub("frmGauge", "cmdCancel_Click", [&](Statement& at) {
         settings_.SaveSetting(kApp, kSection, "Status", "Off");
-        line = 2;
+        at();
         Unload();
-    } catch (...) {
-        ReportError("frmGauge", "Sub", "cmdCancel_Click", line);
-    }
+    });
 }
 
 void CentreOnArea(Form& form, long areaLeft, long areaTop, long areaRight, long areaBottom) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "common/procedure.h"
 #include "forms/runtime/forms.h"
 
 namespace tamber {
@@ -50,7 +51,7 @@ class frmGauge : public forms::Form {
     // box is open, and would otherwise stack a box every tick.
     bool badCountReported_ = false;
     // A tick's error message is open: ticks that run inside it do not add another.
-    bool reporting_ = false;
+    ReportGuard reporting_;
 };
 
 // Left and top, in twips, that centre a form of the given outer size on a screen area given

@@ -10,7 +10,7 @@
 #include "common/scripted_dialogs.h"
 #include "common/vb_error.h"
 #include "forms/runtime/headless.h"
-#include "startup/settings/memory_settings_store.h"
+#include "ports/memory/memory_settings_store.h"
 
 namespace tamber {
 namespace {
@@ -186,7 +186,7 @@ TEST_F(GaugeTest, OtherTickErrorsShowOneMessageAtATime) {
     };
     OneTick();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].prompt.find("in frmGauge: Sub Timer1_Timer - Line # 3"),
+    EXPECT_NE(dialogs.shown[0].prompt.find("in frmGauge: Sub Timer1_Timer - Line # 5"),
               std::string::npos);
     // Once it is closed, the next failing tick reports again.
     dialogs.whileOpen = nullptr;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ini/ini_engine.h"
-#include "startup/settings/win32/win32_ports.h"
+#include "ports/win32/win32_storage.h"
 
 namespace tamber::ini {
 namespace {

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string_view>
 
-#include "common/error_report.h"
+#include "common/procedure.h"
 #include "ini/ini_document.h"
-#include "startup/inilib/inilib.h"
+#include "inilib/inilib.h"
 #include "startup/module1/module1.h"
 #include "vb/vb_convert.h"
 
@@ -39,21 +39,16 @@ std::optional<std::int32_t> GroupNumber(const std::string& reference, const std:
 } // namespace
 
 std::string Get_List_Name(std::int16_t type, const std::string& reference, bool showCompany) {
-    int line = 0;
-    try {
-        line = 1;
+    return Function("Module1", "Get_List_Name", [&](Statement& at) -> std::string {
         if (type == 0) return "000001";
-        line = 2;
+        at();
         std::optional<std::int32_t> number = GroupNumber(reference, M().ListsIniFile);
         if (!number) return {};
-        line = 3;
+        at();
         std::string name = std::to_string(static_cast<std::int64_t>(type) * 100000 + *number);
         if (type == 2) name += showCompany ? "_C" : "_N";
         return name;
-    } catch (...) {
-        ReportError("Module1", "Function", "Get_List_Name", line);
-        return {};
-    }
+    });
 }
 
 } // namespace tamber

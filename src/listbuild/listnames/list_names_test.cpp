@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "startup/inilib/inilib.h"
+#include "inilib/inilib.h"
 #include "staticlists/listfiles/list_test_env.h"
 
 namespace tamber {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/vb_error.h"
-#include "startup/process/fake_process_launcher.h"
-#include "startup/settings/memory_settings_store.h"
+#include "ports/memory/fake_process_launcher.h"
+#include "ports/memory/memory_settings_store.h"
 
 namespace tamber {
 namespace {

@@ -1,46 +1,37 @@
 #include "startup/database/database_access.h"
 
-#include "common/error_report.h"
+#include "common/procedure.h"
+#include "inilib/inilib.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/group_table.h"
 #include "ports/platform.h"
-#include "startup/inilib/inilib.h"
 #include "startup/module1/module1.h"
 
 namespace tamber {
 
 bool IsSet(int16_t fieldId, const std::string& /*file*/) {
-    int line = 1;
-    try {
+    return Function("Module1", "IsSet", [&](Statement& at) {
         if (fieldId == 0) return false;
-        line = 2;
+        at();
         const std::string sections = IniLib::GetSections("");
-        line = 3;
+        at();
         const std::string needle = std::string(1, '\0') + M().FieldIdText + '\0';
         return sections.find(needle) != std::string::npos;
-    } catch (...) {
-        ReportError("Module1", "Function", "IsSet", line);
-        return false;
-    }
+    });
 }
 
 void Create_Database() {
-    int line = 1;
-    try {
+    Sub("Module1", "Create_Database", [&](Statement& at) {
         Module1& m = M();
         m.ActDatabase = Sys().automation->CreateDatabase();
-        line = 2;
+        at();
         m.ActDatabase->OpenEx("");
-        line = 3;
+        at();
         m.ActContact = m.ActDatabase->Contact();
-        line = 4;
         m.ActGroup = m.ActDatabase->Group();
-        line = 5;
         m.ActFields = m.ActContact->Fields();
-    } catch (...) {
-        ReportError("Module1", "Sub", "Create_Database", line);
-    }
+    });
 }
 
 void Close_Database() {
@@ -53,20 +44,15 @@ void Close_Database() {
 }
 
 std::string Get_Generic_Name() {
-    int line = 1;
-    try {
+    return Function("Module1", "Get_Generic_Name", [&](Statement& at) {
         std::string path = M().ActApp->GetOpenDBName();
-        line = 2;
+        at();
         auto slash = path.rfind('\\');
         std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-        line = 3;
         // Cutting at a missing "." would leave no name at all and put every setting in ".ini".
         auto dot = file.find('.');
         return dot == std::string::npos ? file : file.substr(0, dot);
-    } catch (...) {
-        ReportError("Module1", "Function", "Get_Generic_Name", line);
-        return "";
-    }
+    });
 }
 
 void Connect_Group_Table() {

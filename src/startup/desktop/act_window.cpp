@@ -1,6 +1,6 @@
 #include "startup/desktop/act_window.h"
 
-#include "common/error_report.h"
+#include "common/procedure.h"
 #include "ports/platform.h"
 
 namespace tamber {
@@ -42,36 +42,25 @@ class InputAttachment {
 } // namespace
 
 WindowHandle GetACTHandle() {
-    try {
-        return Port().ForegroundWindow();
-    } catch (...) {
-        ReportError(kModule, "Function", "GetACTHandle", 1);
-        return 0;
-    }
+    return Function(kModule, "GetACTHandle", [&](Statement&) { return Port().ForegroundWindow(); });
 }
 
 WindowHandle FindACTFieldHandle(WindowHandle window) {
-    int line = 0;
-    try {
-        line = 1;
+    return Function(kModule, "FindACTFieldHandle", [&](Statement& at) -> WindowHandle {
         if (window == 0) return 0;
-        line = 2;
+        at();
         Desktop& desktop = Port();
         const ThreadId other = desktop.WindowThread(window);
-        line = 3;
         const ThreadId own = desktop.CurrentThread();
         if (other == own) return 0;
-        line = 4;
+        at();
         const InputAttachment attachment(desktop, own, other);
         if (!attachment) return 0;
-        line = 5;
+        at();
         const WindowHandle focus = desktop.FocusWindow();
-        line = 6;
+        at();
         return desktop.ClassName(focus) == "Edit" ? focus : 0;
-    } catch (...) {
-        ReportError(kModule, "Function", "FindACTFieldHandle", line);
-        return 0;
-    }
+    });
 }
 
 } // namespace tamber

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/scripted_dialogs.h"
+#include "ports/memory/fake_desktop.h"
 #include "ports/platform.h"
-#include "startup/desktop/fake_desktop.h"
 
 namespace tamber {
 namespace {
@@ -23,9 +23,7 @@ class ActWindowTest : public ::testing::Test {
         desktop.focus[kAct] = kField;
         desktop.focus[kOwn] = kOwnEdit;
         desktop.foreground = kActMain;
-        Sys().desktop = &desktop;
     }
-    void TearDown() override { Sys().desktop = nullptr; }
 
     bool DetachedAfterAttaching() const {
         return desktop.AttachedTo() == 0 && desktop.attachCalls.size() == 2 &&
@@ -34,6 +32,7 @@ class ActWindowTest : public ::testing::Test {
     }
 
     FakeDesktop desktop;
+    ScopedPlatform sys{{.desktop = &desktop}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
 };
@@ -92,7 +91,7 @@ TEST_F(ActWindowTest, AFailureWhileAttachedStillDetachesAndIsReported) {
     EXPECT_EQ(FindACTFieldHandle(kActMain), 0u);
     EXPECT_TRUE(DetachedAfterAttaching());
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Function FindACTFieldHandle - Line # 5"),
+    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Function FindACTFieldHandle - Line # 10"),
               std::string::npos)
         << dialogs.shown[0].prompt;
 }

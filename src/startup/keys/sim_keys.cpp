@@ -1,6 +1,6 @@
 #include "startup/keys/sim_keys.h"
 
-#include "common/error_report.h"
+#include "common/procedure.h"
 #include "ports/keyboard.h"
 #include "ports/platform.h"
 
@@ -17,32 +17,27 @@ Keyboard& Port() {
 } // namespace
 
 void MySendKeys(const std::string& text) {
-    try {
+    Sub(kModule, "MySendKeys", [&](Statement&) {
         for (std::size_t i = 0; i < text.size(); ++i)
             SendAKey(text.substr(i));
-    } catch (...) {
-        ReportError(kModule, "Sub", "MySendKeys", 1);
-    }
+    });
 }
 
 void SendAKey(const std::string& text) {
-    int line = 0;
-    try {
+    Sub(kModule, "SendAKey", [&](Statement& at) {
         if (text.empty()) return;
-        line = 1;
         Keyboard& keyboard = Port();
         const auto c = static_cast<unsigned char>(text[0]);
+        at();
         const auto virtualKey = static_cast<std::uint8_t>(keyboard.KeyForChar(c) & 0xFF);
-        line = 2;
+        at();
         const unsigned char oem = keyboard.OemChar(c);
         const auto scanCode = static_cast<std::uint8_t>(keyboard.OemScanCode(oem) & 0xFF);
-        line = 3;
+        at();
         keyboard.KeyEvent(virtualKey, scanCode, 0);
-        line = 4;
+        at();
         keyboard.KeyEvent(virtualKey, scanCode, Keyboard::kKeyUp);
-    } catch (...) {
-        ReportError(kModule, "Sub", "SendAKey", line);
-    }
+    });
 }
 
 } // namespace tamber

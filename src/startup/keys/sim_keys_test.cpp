@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/scripted_dialogs.h"
+#include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
-#include "startup/keys/recording_keyboard.h"
 
 namespace tamber {
 namespace {
@@ -15,10 +15,8 @@ constexpr std::uint8_t kVkShift = 0x10;
 
 class SimKeysTest : public ::testing::Test {
   protected:
-    void SetUp() override { Sys().keyboard = &keyboard; }
-    void TearDown() override { Sys().keyboard = nullptr; }
-
     RecordingKeyboard keyboard;
+    ScopedPlatform sys{{.keyboard = &keyboard}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
 };
@@ -69,7 +67,7 @@ TEST_F(SimKeysTest, AFailedKeyIsReportedAndTheRestStillSent) {
     keyboard.failOnEvent = 1; // key-up of the first character
     MySendKeys("ab");
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].prompt.find("in simKeysModule: Sub SendAKey - Line # 4"),
+    EXPECT_NE(dialogs.shown[0].prompt.find("in simKeysModule: Sub SendAKey - Line # 11"),
               std::string::npos)
         << dialogs.shown[0].prompt;
     EXPECT_EQ(keyboard.events,

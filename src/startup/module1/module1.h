@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "ports/types.h"
+
 namespace tamber {
 
 namespace act {
@@ -17,13 +19,6 @@ class Group;
 class Fields;
 } // namespace act
 class GroupTableConnection; // ports/group_table.h
-
-struct Rect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
-// Window handles are carried as 32-bit values, as the system stores them in the registry.
-using WindowHandle = std::uintptr_t;
 
 struct Module1 {
     std::shared_ptr<act::App> ActApp;

@@ -3,11 +3,11 @@
 #include "common/program_end.h"
 #include "common/scripted_dialogs.h"
 #include "common/vb_error.h"
+#include "ports/memory/fake_process_launcher.h"
+#include "ports/memory/memory_file_system.h"
+#include "ports/memory/memory_settings_store.h"
 #include "ports/platform.h"
 #include "startup/module1/module1.h"
-#include "startup/process/fake_process_launcher.h"
-#include "startup/settings/memory_file_system.h"
-#include "startup/settings/memory_settings_store.h"
 #include "startup/settings/settings.h"
 
 namespace tamber {
@@ -17,16 +17,13 @@ class SettingsLocation : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetModule1();
-        Sys().files = &files;
-        Sys().settings = &settings;
-        Sys().processes = &processes;
         processes.programFolder = "C:\\Program Files\\Tamberlist";
         M().DbName = "Sales";
     }
-    void TearDown() override { Sys() = Platform{}; }
     MemoryFileSystem files;
     MemorySettingsStore settings;
     FakeProcessLauncher processes;
+    ScopedPlatform sys{{.settings = &settings, .files = &files, .processes = &processes}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
 };
@@ -88,7 +85,7 @@ TEST_F(SettingsLocation, StoreFailureIsReportedNotThrown) {
     Sys().settings = &denied;
     Init_Settings_Location();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Sub Init_Settings_Location - Line # 5"),
+    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Sub Init_Settings_Location - Line # 10"),
               std::string::npos);
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/error_report.h"
+#include "common/procedure.h"
 #include "ports/act.h"
 #include "ports/desktop.h"
 #include "ports/dialogs.h"
@@ -25,21 +25,24 @@ void ShowOpenDatabaseMessage() {
 
 } // namespace
 
+frmStartup::frmStartup(std::function<void()> showList, std::function<void()> showMain)
+    : showList_(std::move(showList)), showMain_(std::move(showMain)) {}
+
 frmStartup::Outcome frmStartup::Form_Load() {
     Module1& m = M();
-    int line = 1;
-    try {
+    Outcome outcome = Outcome::Ended;
+    Sub("frmStartup", "Form_Load", [&](Statement& at) {
         // The control exists before the form's load code runs.
         if (!ActEvent2) ActEvent2 = Sys().automation->CreateEventControl();
         if (Sys().processes->AnotherInstanceRunning(AppTitle())) {
             AppDialogs().MsgBox("An instance of this program is already running!", mb::kOkOnly,
                                 AppTitle());
-            return Outcome::Ended;
+            return Form_Unload();
         }
 
-        line = 2;
+        at();
         if (ActEvent2->DatabaseOpen(0) < 1) {
-            line = 3;
+            at();
             if (!ActEvent2->CannotCommunicate()) {
                 ShowOpenDatabaseMessage();
             } else {
@@ -47,56 +50,58 @@ frmStartup::Outcome frmStartup::Form_Load() {
                                     "located in the ACT folder and try again",
                                     mb::kCritical, AppTitle());
             }
-            return Outcome::Ended;
+            return Form_Unload();
         }
 
-        line = 4;
+        at();
         m.ActApp = Sys().automation->CreateApp();
         m.ActViews = m.ActApp->Views();
 
-        line = 5;
+        at();
         try {
             m.ActView = m.ActViews->Create(1, "CV");
         } catch (const VbError&) {
             ShowOpenDatabaseMessage();
-            return Outcome::Ended;
+            return Form_Unload();
         }
 
-        line = 6;
+        at();
         try {
             m.FieldId = m.ActView->CurrentFieldId();
             m.FieldIdText = std::to_string(m.FieldId);
         } catch (const VbError&) {
-            return Outcome::Ended;
+            return Form_Unload();
         }
 
-        line = 7;
+        at();
         m.ActWindow = GetACTHandle();
-        line = 8;
         m.FieldWindow = FindACTFieldHandle(m.ActWindow);
-        if (m.FieldWindow == 0) return Outcome::Ended;
-        line = 9;
+        if (m.FieldWindow == 0) return Form_Unload();
+        at();
         m.FieldRect = Sys().desktop->WindowRect(m.FieldWindow);
 
-        line = 10;
+        at();
         m.DbName = Get_Generic_Name();
-        line = 11;
         Connect_Group_Table();
-        line = 12;
+        at();
         if (!m.AdoUnavailable) {
             std::string ado = Sys().settings->GetSetting(AppTitle(), "Settings", "Ado", "1");
             m.UseActDatabase = vb::CLng(ado) != 1;
         }
-        line = 13;
         if (m.UseActDatabase) Create_Database();
-        line = 14;
+        at();
         Init_Settings_Location();
-        line = 15;
-        return IsSet(m.FieldId, "") ? Outcome::ShowListWindow : Outcome::ShowMainWindow;
-    } catch (...) {
-        ReportError("frmStartup", "Sub", "Form_Load", line);
-        return Outcome::Ended;
-    }
+
+        // The chosen window shows first; the start-up form unloads after it, so a failure
+        // while releasing the event control reaches this procedure's handler.
+        at();
+        outcome = IsSet(m.FieldId, "") ? Outcome::ShowListWindow : Outcome::ShowMainWindow;
+        if (outcome == Outcome::ShowListWindow) showList_();
+        if (outcome == Outcome::ShowMainWindow) showMain_();
+        at();
+        Form_Unload();
+    });
+    return outcome;
 }
 
 void frmStartup::Form_Unload() {
@@ -105,12 +110,8 @@ void frmStartup::Form_Unload() {
 
 frmStartup::Outcome RunStartup(const std::function<void()>& showList,
                                const std::function<void()>& showMain) {
-    frmStartup form;
-    frmStartup::Outcome outcome = form.Form_Load();
-    form.Form_Unload();
-    if (outcome == frmStartup::Outcome::ShowListWindow) showList();
-    if (outcome == frmStartup::Outcome::ShowMainWindow) showMain();
-    return outcome;
+    frmStartup form(showList, showMain);
+    return form.Form_Load();
 }
 
 } // namespace tamber

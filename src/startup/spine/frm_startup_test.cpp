@@ -6,17 +6,17 @@
 
 #include "common/program_end.h"
 #include "common/scripted_dialogs.h"
+#include "inilib/inilib.h"
+#include "ports/dbf/dbf_group_tables.h"
+#include "ports/dbf/dbf_writer.h"
+#include "ports/memory/fake_desktop.h"
+#include "ports/memory/fake_process_launcher.h"
+#include "ports/memory/memory_act.h"
+#include "ports/memory/memory_file_system.h"
+#include "ports/memory/memory_settings_store.h"
 #include "ports/platform.h"
-#include "startup/act/memory_act.h"
 #include "startup/database/database_access.h"
-#include "startup/desktop/fake_desktop.h"
-#include "startup/grouptable/dbf_group_tables.h"
-#include "startup/grouptable/dbf_writer.h"
-#include "startup/inilib/inilib.h"
 #include "startup/module1/module1.h"
-#include "startup/process/fake_process_launcher.h"
-#include "startup/settings/memory_file_system.h"
-#include "startup/settings/memory_settings_store.h"
 
 namespace tamber {
 namespace {
@@ -55,14 +55,18 @@ class StartupTest : public ::testing::Test {
     FakeProcessLauncher processes;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{SmallDatabase()};
+    ScopedPlatform sys{{.settings = &settings,
+                        .files = &files,
+                        .desktop = &desktop,
+                        .processes = &processes,
+                        .groupTables = groupTables.get(),
+                        .automation = &act.automation()}};
     ScriptedDialogs dialogs;
     ScopedDialogs scope{dialogs};
 
     void SetUp() override {
         ResetModule1();
         SetAppTitle("Tamberlist");
-        Sys() = Platform{&settings,         &files,           &desktop, nullptr, &processes,
-                         groupTables.get(), &act.automation()};
         files.MakeFolders(HasDataFolder() ? kData : "C:\\Program Files\\Tamberlist");
         files.MakeFolders("C:\\ACT");
         files.WriteAll("C:\\ACT\\Contacts.gdb",
@@ -73,7 +77,6 @@ class StartupTest : public ::testing::Test {
         desktop.focus[kActThread] = kFieldEdit;
         act.SetCurrentField(12);
     }
-    void TearDown() override { Sys() = Platform{}; }
     virtual bool HasDataFolder() const { return true; }
 
     void Configure(const std::string& section) {
@@ -236,6 +239,17 @@ TEST_F(StartupTest, UnexpectedErrorIsReportedAndNoWindowOpens) {
         std::string::npos);
 }
 
+TEST_F(StartupTest, FailedReleaseAfterShowingTheWindowIsReportedNotFatal) {
+    Configure("12");
+    act.Fail("Event.Disconnect", VbError(-2147417848, "Automation error"));
+    EXPECT_EQ(Run(), frmStartup::Outcome::ShowListWindow);
+    EXPECT_EQ(shownList, 1) << "the chosen window shows before the start-up form unloads";
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("'Automation error'\r\nin frmStartup: Sub Form_Load"),
+              std::string::npos)
+        << dialogs.shown[0].prompt;
+}
+
 class DatabaseNameTest : public StartupTest {};
 
 TEST_F(DatabaseNameTest, BaseNameIsCutAtTheFirstDot) {
@@ -264,7 +278,7 @@ TEST_F(DatabaseNameTest, CreateDatabaseFailureIsReported) {
     act.Fail("Database.OpenEx", VbError(act::kErrNoDatabase, "No database is open"));
     Create_Database();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Sub Create_Database - Line # 2"),
+    EXPECT_NE(dialogs.shown[0].prompt.find("in Module1: Sub Create_Database - Line # 3"),
               std::string::npos);
 }
 

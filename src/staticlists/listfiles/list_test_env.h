@@ -6,9 +6,9 @@
 
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
+#include "ports/memory/memory_file_system.h"
 #include "ports/platform.h"
 #include "startup/module1/module1.h"
-#include "startup/settings/memory_file_system.h"
 
 namespace tamber {
 
@@ -17,24 +17,19 @@ class ListFolderTest : public ::testing::Test {
     void SetUp() override {
         ResetModule1();
         fs.MakeFolders("C:\\Data");
-        saved = Sys().files;
-        Sys().files = &fs;
         ini::Profiles().Forget();
         M().SettingsDir = "C:\\Data\\";
         M().DbName = "Contacts";
         M().IniFile = "C:\\Data\\Contacts.ini";
         M().ListsIniFile = "C:\\Data\\Contacts_lists.ini";
     }
-    void TearDown() override {
-        ini::Profiles().Forget();
-        Sys().files = saved;
-    }
+    void TearDown() override { ini::Profiles().Forget(); }
     std::string Bytes(const std::string& path) { return fs.ReadAll(path).value_or("<missing>"); }
 
     MemoryFileSystem fs;
+    ScopedPlatform sys{{.files = &fs}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
-    FileSystem* saved = nullptr;
 };
 
 } // namespace tamber

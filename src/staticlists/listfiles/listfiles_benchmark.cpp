@@ -7,8 +7,8 @@
 
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
+#include "ports/host/host_file_system.h"
 #include "ports/platform.h"
-#include "startup/settings/host_file_system.h"
 #include "staticlists/listfiles/bench_lists.h"
 #include "staticlists/listfiles/static_lists.h"
 

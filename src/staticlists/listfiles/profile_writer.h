@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "startup/inilib/inilib.h"
+#include "inilib/inilib.h"
 
 namespace tamber::listfile {
 

@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "common/error_report.h"
+#include "common/procedure.h"
 #include "common/vb_error.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
@@ -47,17 +47,15 @@ std::string ListPath(const std::string& name) {
 }
 
 ExistingLists Get_Existing_Lists() {
-    int line = 0;
-    try {
-        line = 1;
-        std::vector<std::string> names = ListNames();
-        line = 2;
-        if (names.empty()) return std::string(kNoListMarker);
-        return names;
-    } catch (...) {
-        ReportError("Module1", "Function", "Get_Existing_Lists", line);
-        return std::vector<std::string>{};
-    }
+    return Function(
+        "Module1", "Get_Existing_Lists",
+        [&](Statement& at) -> ExistingLists {
+            at();
+            std::vector<std::string> names = ListNames();
+            if (names.empty()) return std::string(kNoListMarker);
+            return names;
+        },
+        ExistingLists(std::vector<std::string>{}));
 }
 
 bool IsNoListMarker(const ExistingLists& lists) {
@@ -66,55 +64,38 @@ bool IsNoListMarker(const ExistingLists& lists) {
 }
 
 std::string Get_List_string() {
-    int line = 0;
-    try {
-        line = 1;
+    return Function("frmNew", "Get_List_string", [&](Statement&) {
         std::string all;
         for (const std::string& name : ListNames())
             all += name + "|";
         return all;
-    } catch (...) {
-        ReportError("frmNew", "Function", "Get_List_string", line);
-        return {};
-    }
+    });
 }
 
 bool Name_Taken(const std::string& typed, const std::string& currentName) {
-    int line = 0;
-    try {
-        line = 1;
+    return Function("frmNew", "Name_Taken", [&](Statement& at) {
         // A list may take another capitalisation of its own name.
         if (!currentName.empty() && ansi::EqualNoCase(typed, currentName)) return false;
-        line = 2;
+        at();
         for (const std::string& name : ListNames())
             if (ansi::EqualNoCase(name, typed)) return true;
         return false;
-    } catch (...) {
-        ReportError("frmNew", "Function", "Name_Taken", line);
-        return false;
-    }
+    });
 }
 
 std::int16_t ValidateText(std::int16_t KeyAscii, const std::string& Allowed, bool AllowBackspace) {
-    int line = 0;
-    try {
-        line = 1;
+    return Function("modDataValidation", "ValidateText", [&](Statement& at) -> std::int16_t {
         std::string allowed = ansi::Upper(Allowed);
-        line = 2;
         if (AllowBackspace) allowed += '\b';
-        line = 3;
+        at();
         if (KeyAscii < 0 || KeyAscii > 255)
             throw VbError(err::kInvalidProcedureCall, "Invalid procedure call or argument");
         char typed = ansi::Upper(static_cast<char>(KeyAscii));
-        line = 4;
         if (allowed.find(typed) != std::string::npos) return KeyAscii;
-        line = 5;
+        at();
         if (g_beep) g_beep();
         return 0;
-    } catch (...) {
-        ReportError("modDataValidation", "Function", "ValidateText", line);
-        return 0;
-    }
+    });
 }
 
 void SetBeepHook(BeepHook hook) {

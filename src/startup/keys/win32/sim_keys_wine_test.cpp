@@ -7,8 +7,8 @@
 
 #include "common/scripted_dialogs.h"
 #include "ports/platform.h"
+#include "ports/win32/win32_keyboard.h"
 #include "startup/keys/sim_keys.h"
-#include "startup/keys/win32/win32_keyboard.h"
 
 namespace tamber {
 namespace {

@@ -10,8 +10,8 @@
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
 #include "ports/platform.h"
+#include "ports/win32/win32_storage.h"
 #include "startup/module1/module1.h"
-#include "startup/settings/win32/win32_ports.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber::staticlists {

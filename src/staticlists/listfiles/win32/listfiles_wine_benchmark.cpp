@@ -14,7 +14,7 @@
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
 #include "ports/platform.h"
-#include "startup/settings/win32/win32_ports.h"
+#include "ports/win32/win32_storage.h"
 #include "staticlists/listfiles/bench_lists.h"
 #include "staticlists/listfiles/static_lists.h"
 

@@ -1,0 +1,132 @@
+#include "inilib/inilib.h"
+
+#include "common/procedure.h"
+#include "startup/module1/module1.h"
+#include "vb/vb_convert.h"
+
+namespace tamber::IniLib {
+namespace {
+
+const std::string& FileOrDefault(const std::string& file) {
+    return file.empty() ? M().IniFile : file;
+}
+
+// The list buffers began at 1000 characters; longer lists now get a longer buffer.
+constexpr std::size_t kSectionBuffer = 1000;
+
+} // namespace
+
+std::string GetKeyValue(const std::string& section, const std::string& key, const std::string& def,
+                        const std::string& valueType, const std::string& fallback,
+                        const std::string& file) {
+    return Function("IniLib", "GetKeyValue", [&](Statement& at) {
+        at();
+        std::string value =
+            ini::Profiles().Value(FileOrDefault(file), section, key).value_or(std::string());
+        if (value.empty()) value = def;
+        if (valueType != "Numeric" && valueType != "Boolean") return value;
+        // "Boolean" takes numbers too ("0", "-1"); the words True and False fail the test.
+        at();
+        if (vb::IsNumeric(value)) return value;
+        return fallback.empty() ? value : fallback;
+    });
+}
+
+bool WriteKeyValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::string& file) {
+    return Function("IniLib", "WriteKeyValue", [&](Statement&) {
+        return ini::Profiles().WriteString(FileOrDefault(file), section, key, value);
+    });
+}
+
+bool DeleteKey(const std::string& section, const std::string& key, const std::string& file) {
+    return Function("IniLib", "DeleteKey", [&](Statement&) {
+        return ini::Profiles().WriteString(FileOrDefault(file), section, key, std::nullopt);
+    });
+}
+
+bool DeleteSection(const std::string& section, const std::string& file) {
+    return Function("IniLib", "DeleteSection", [&](Statement&) {
+        return ini::Profiles().WriteString(FileOrDefault(file), section, std::nullopt,
+                                           std::nullopt);
+    });
+}
+
+void DeleteSectionContent(const std::string& section, const std::string& file) {
+    Sub("IniLib", "DeleteSectionContent", [&](Statement& at) {
+        at();
+        std::optional<std::vector<std::string>> keys = Extract_Keys(section, file);
+        if (!keys) return;
+        // The same key deletions, one after the other, written to the file once.
+        at();
+        ini::Engine::Batch batch = ini::Profiles().Begin(FileOrDefault(file));
+        for (const std::string& key : *keys)
+            batch.DeleteKey(section, key);
+        at();
+        batch.Commit();
+    });
+}
+
+std::string GetSections(const std::string& file) {
+    return Function("IniLib", "GetSections", [&](Statement& at) -> std::string {
+        at();
+        std::vector<std::string> names = ini::Profiles().Sections(FileOrDefault(file));
+        std::string list;
+        for (const std::string& name : names) {
+            list += name;
+            list += '\0';
+        }
+        if (list.empty()) return "";
+        // NUL, the names each closed by NUL, then the rest of the buffer (all NULs).
+        at();
+        std::string result(1, '\0');
+        result += list;
+        result.append(std::max(kSectionBuffer, list.size() + 1) - list.size(), '\0');
+        return result;
+    });
+}
+
+std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
+                                                     const std::string& file) {
+    return Function(
+        "IniLib", "Extract_Keys", [&](Statement& at) -> std::optional<std::vector<std::string>> {
+            at();
+            std::vector<std::string> names = ini::Profiles().Keys(FileOrDefault(file), section);
+            std::vector<std::string> keys;
+            // An empty name reads as the list's closing NUL: the list ends there.
+            for (const std::string& name : names) {
+                if (name.empty()) break;
+                keys.push_back(name);
+            }
+            if (keys.empty()) return std::nullopt;
+            return keys;
+        });
+}
+
+Batch::Batch(const std::string& file) : batch_(ini::Profiles().Begin(FileOrDefault(file))) {}
+
+void Batch::Write(std::string_view section, std::string_view key, std::string_view value) {
+    batch_.Write(section, key, value);
+}
+
+void Batch::DeleteKey(std::string_view section, std::string_view key) {
+    batch_.DeleteKey(section, key);
+}
+
+void Batch::DeleteSection(std::string_view section) {
+    batch_.DeleteSection(section);
+}
+
+void Batch::WriteNumbered(std::string_view section, std::size_t first,
+                          std::span<const std::string_view> values) {
+    batch_.WriteNumbered(section, first, values);
+}
+
+bool Batch::Commit() {
+    return Function("IniLib", "Commit", [&](Statement&) {
+        batch_.Commit();
+        return true;
+    });
+}
+
+} // namespace tamber::IniLib

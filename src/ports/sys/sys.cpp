@@ -1,0 +1,10 @@
+#include "ports/platform.h"
+
+namespace tamber {
+
+Platform& Sys() {
+    static Platform platform;
+    return platform;
+}
+
+} // namespace tamber
