@@ -36,9 +36,17 @@ done
 [ -f "$manual" ] || { echo "build-installer: missing manual $manual" >&2; exit 1; }
 
 mkdir -p "$(dirname "$out")"
-wixl -a "$arch" -D Version="$version" -D Bin="$(readlink -f "$bin")" \
-  -D Manual="$(readlink -f "$manual")" -D Win64="$win64" -o "$out" "$here/installer/tamber.wxs"
-# wixl has no Permanent attribute: set msidbComponentAttributesPermanent (16) on the Data
-# folder's component, so that uninstalling never removes the user's settings folder.
-msibuild "$out" -q "UPDATE Component SET Attributes = Attributes + 16 WHERE Component = 'DataFolder'"
+out=$(readlink -f "$out")
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cp "$bin"/{tamber.exe,gauge.exe,tamber.ico,tamber32.ico} "$stage/"
+cp "$manual" "$stage/tamber_user_manual.pdf"
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Win64="$win64" -o "$out" \
+  "$here/installer/tamber.wxs")
+# wixl has no Permanent attribute: add msidbComponentAttributesPermanent (16) to the Data
+# folder's component, so that neither an uninstall nor an upgrade removes the user's folder.
+# MSI's SQL has no arithmetic: read the attributes, then write the sum.
+attrs=$(msiinfo export "$out" Component | awk -F'\t' '$1 == "DataFolder" {print $4}')
+[ -n "$attrs" ] || { echo "build-installer: no DataFolder component in $out" >&2; exit 1; }
+msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = $(( attrs | 16 )) WHERE \`Component\` = 'DataFolder'"
 echo "$out ($arch, version $version)"

@@ -67,9 +67,13 @@ while read -r img; do
 done < <(grep -o '<img src="[^"]*"' "$out/$name.html" | sed 's/<img src="//;s/"$//')
 [ $absent = 0 ] || exit 1
 
-weasyprint -q "$out/$name.html" "$out/$name.pdf"
-pdftotext -enc UTF-8 "$out/$name.pdf" "$out/$name.txt"
+# The PDF takes its name only once every check passed: a failed build leaves no manual for
+# the installer to pick up.
+rm -f "$out/$name.pdf"
+weasyprint -q "$out/$name.html" "$out/$name.tmp.pdf"
+pdftotext -enc UTF-8 "$out/$name.tmp.pdf" "$out/$name.txt"
 python3 tools/manual_messages.py check src "$out/$name.txt"
+mv "$out/$name.tmp.pdf" "$out/$name.pdf"
 
 rm -f "$artifacts"/manual-page-*.png
 pdftoppm -png -r 50 -f 1 -l 4 "$out/$name.pdf" "$artifacts/manual-page"
