@@ -169,7 +169,7 @@ def gather(src):
             arg = first_argument(text, m.end()).strip()
             line = text.count("\n", 0, m.start()) + 1
             where = f"{path}:{line}"
-            if re.match(r"(const\b|std::string\b|\)|$)", arg):
+            if re.match(r"(const\b|std::string\s*&|$)", arg):
                 continue  # a declaration or definition, not a call
             frags = fragments(arg)
             if frags:

@@ -45,6 +45,7 @@ echo "== windows tests"
 
 # The manual takes its screenshots from the Windows tests above; the installers take the manual.
 echo "== user manual"
+python3 tools/manual_messages_test.py 2>&1 | tail -1 || status=1
 tools/build-manual.sh || status=1
 echo "== installers"
 version=$(sed -n 's/^#define TAMBER_VERSION "\(.*\)"$/\1/p' build/win32/generated/tamber_version.h)
