@@ -74,6 +74,8 @@ check "uninstall entry gives version $version" test "$(entry_value DisplayVersio
 check "uninstall entry names the publisher" test "$(entry_value Publisher)" = Tamberlist
 check "uninstall entry gives the support address" \
   test "$(entry_value Contact)" = support@tamberlist.com
+check "uninstall entry gives the program folder" \
+  test "$(entry_value InstallLocation)" = "$local_appdata\\Programs\\Tamberlist\\"
 check "Start-menu shortcut to the manual" test -f "$menu/Tamberlist User Manual.lnk"
 
 echo "-- uninstall"
