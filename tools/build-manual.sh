@@ -27,7 +27,7 @@ rm -f "$out"/shots/*
 
 # Screenshots: PNG as is, BMP (the Wine tests' format) converted.
 missing=()
-for name in $(grep -oh 'shots/[A-Za-z0-9_.-]*\.png' "$src"/*.md | sort -u | sed 's|shots/||;s|\.png$||'); do
+for name in $(grep -oh 'shots/[A-Za-z0-9_.-]*\.png' "$src"/[0-9][0-9]-*.md | sort -u | sed 's|shots/||;s|\.png$||'); do
   if [ -f "$artifacts/$name.png" ]; then
     cp "$artifacts/$name.png" "$out/shots/$name.png"
   elif [ -f "$artifacts/$name.bmp" ]; then
@@ -58,7 +58,7 @@ if [ $draft = yes ]; then
 fi
 # No smart quotes: the messages must read in the PDF exactly as the programs write them.
 pandoc -f markdown-smart -t html5 --standalone --toc --toc-depth=2 "${css[@]}" \
-  -M date="Version $version$subtitle_extra" -o "$out/$name.html" "$src"/*.md
+  -M date="Version $version$subtitle_extra" -o "$out/$name.html" "$src"/[0-9][0-9]-*.md
 
 # Every image the manual references must exist (weasyprint would only warn).
 absent=0
@@ -77,6 +77,6 @@ mv "$out/$name.tmp.pdf" "$out/$name.pdf"
 
 rm -f "$artifacts"/manual-page-*.png
 pdftoppm -png -r 50 -f 1 -l 4 "$out/$name.pdf" "$artifacts/manual-page"
-todo=$(grep -c '^::: todo' "$src"/*.md | awk -F: '{s += $2} END {print s}')
+todo=$(grep -c '^::: todo' "$src"/[0-9][0-9]-*.md | awk -F: '{s += $2} END {print s}')
 echo "manual: $out/$name.pdf ($(pdfinfo "$out/$name.pdf" | awk '/^Pages:/ {print $2}') pages," \
   "version $version, $todo sections still to be written${missing:+, ${#missing[@]} placeholder screenshots})"
