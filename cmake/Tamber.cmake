@@ -1,6 +1,12 @@
 # Helpers every subsystem's CMakeLists uses, so targets get the same flags and tests
 # are registered the same way in every build.
 
+# The project version reaches the code (about box) through one generated header, and the
+# installer script through the same file in the build tree.
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tamber_version.h.in
+               ${PROJECT_BINARY_DIR}/generated/tamber_version.h @ONLY)
+include_directories(${PROJECT_BINARY_DIR}/generated)
+
 function(tamber_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   # GCC 12 reports false -Wrestrict errors inside std::string at -O3.

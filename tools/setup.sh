@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on a Debian 12 machine; safe to run again.
 set -euo pipefail
 pkgs=(cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-      mingw-w64 wine64 xvfb xauth imagemagick xdotool x11-utils clang-format)
+      mingw-w64 wine64 xvfb xauth imagemagick xdotool x11-utils clang-format
+      wixl msitools pandoc weasyprint poppler-utils fonts-dejavu-core python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

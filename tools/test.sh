@@ -43,5 +43,27 @@ echo "== windows tests"
 (cd build/win64 && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 1 --timeout 600) || status=1
 /usr/lib/wine/wineserver64 -k 2>/dev/null || true
 
+# The manual takes its screenshots from the Windows tests above; the installers take the manual.
+echo "== user manual"
+python3 tools/manual_messages_test.py 2>&1 | tail -1 || status=1
+tools/build-manual.sh || status=1
+echo "== installers"
+version=$(sed -n 's/^#define TAMBER_VERSION "\(.*\)"$/\1/p' build/win32/generated/tamber_version.h)
+manual=build/manual/tamber_user_manual.pdf
+if [ -f "$manual" ]; then
+  pkg=build/installer/Tamberlist-$version
+  tools/build-installer.sh --arch x86 --bin build/win32/bin --manual "$manual" --out "$pkg-x86.msi"
+  tools/build-installer.sh --arch x64 --bin build/win64/bin --manual "$manual" --out "$pkg-x64.msi"
+  # An older version of the same package, to upgrade from.
+  tools/build-installer.sh --arch x64 --bin build/win64/bin --manual "$manual" --version 0.0.1 \
+    --out build/installer/older/Tamberlist-0.0.1-x64.msi
+  echo "-- contents of the i686 package $pkg-x86.msi"
+  msiinfo suminfo "$pkg-x86.msi" | grep -E '^(Subject|Template):'
+  msiinfo export "$pkg-x86.msi" File | tail -n +4 | cut -f 3-4 | tr -d '\r' | sed 's/^/  /'
+  tools/test-installer.sh "$pkg-x64.msi" build/installer/older/Tamberlist-0.0.1-x64.msi || status=1
+else
+  echo "no manual, so no installer"; status=1
+fi
+
 
 exit $status

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Installs, upgrades and removes the Tamberlist package under Wine, in a prefix of its own,
+# silently as an administrator would, and checks what lands where.
+#   tools/test-installer.sh NEW.msi OLDER.msi
+# OLDER.msi is the same package with a lower version number (build-installer.sh --version).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+new=$(readlink -f "$1")
+old=$(readlink -f "$2")
+export WINEPREFIX=${TAMBER_MSI_WINEPREFIX:-$here/build/wineprefix-msi}
+export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+wine=/usr/lib/wine/wine64
+failures=0
+total=0
+check() { # description, command...
+  local what=$1; shift
+  total=$((total + 1))
+  if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what"; failures=$((failures + 1)); fi
+}
+win() { "$wine" "$@" 2>/dev/null | tr -d '\r'; }
+msiexec() { "$wine" msiexec "$@" /qn; /usr/lib/wine/wineserver64 -w; }
+
+echo "== installer under Wine (fresh prefix $WINEPREFIX)"
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+"$wine" wineboot -i >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -w
+
+local_appdata=$(win cmd /c echo %LOCALAPPDATA%)
+start_menu=$(win cmd /c echo %APPDATA%)'\Microsoft\Windows\Start Menu\Programs\Tamberlist'
+program=$(win winepath -u "$local_appdata\\Programs\\Tamberlist")
+menu=$(win winepath -u "$start_menu")
+data=$program/Data
+expected=$(mktemp -d)
+trap 'rm -rf "$expected"' EXIT
+msiextract -C "$expected" "$new" >/dev/null
+files=(tamber.exe gauge.exe tamber.ico tamber32.ico tamber_user_manual.pdf)
+
+same_as_package() {
+  for f in "${files[@]}"; do cmp -s "$expected/Programs/Tamberlist/$f" "$program/$f" || return 1; done
+}
+uninstall_entries() { # registry keys of installed Tamberlist products (Wine keeps them in HKLM)
+  for hive in HKLM HKCU; do
+    win reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s |
+      awk '/^HKEY/ {key = $0} /DisplayName +REG_SZ +Tamberlist$/ {print key}'
+  done
+}
+uninstall_entry() { uninstall_entries | head -1; }
+entry_value() { win reg query "$(uninstall_entry)" /v "$1" | awk -v v="$1" '$1 == v {$1 = $2 = ""; sub(/^ +/, ""); print}'; }
+
+echo "-- install $(basename "$old")"
+msiexec /i "$(win winepath -w "$old")"
+check "programs, icons and manual in $program" test -f "$program/tamber.exe" -a -f "$program/gauge.exe" \
+  -a -f "$program/tamber.ico" -a -f "$program/tamber32.ico" -a -f "$program/tamber_user_manual.pdf"
+check "Data folder created" test -d "$data"
+win cmd /c "echo [12]> $local_appdata\\Programs\\Tamberlist\\Data\\Contacts.ini"
+check "Data writable by the user" test -f "$data/Contacts.ini"
+printf '[Items]\r\n1=Alpha\r\n' > "$data/Clients.lst"
+printf '[Settings]\r\nAdo=1\r\n' >> "$data/Contacts.ini"
+before=$(cat "$data/Contacts.ini" "$data/Clients.lst" | md5sum)
+# Both packages hold the same build: mark the installed programs as an older build's.
+printf 'older build' > "$program/tamber.exe"
+printf 'older build' > "$program/gauge.exe"
+
+echo "-- upgrade to $(basename "$new")"
+msiexec /i "$(win winepath -w "$new")"
+check "programs replaced by the new package's" same_as_package
+check "settings file and static list kept in Data" \
+  test "$(cat "$data/Contacts.ini" "$data/Clients.lst" 2>/dev/null | md5sum)" = "$before"
+version=$(msiinfo export "$new" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductVersion" {print $2}')
+check "one uninstall entry" test "$(uninstall_entries | wc -l)" = 1
+check "uninstall entry gives version $version" test "$(entry_value DisplayVersion)" = "$version"
+check "uninstall entry names the publisher" test "$(entry_value Publisher)" = Tamberlist
+check "uninstall entry gives the support address" \
+  test "$(entry_value Contact)" = support@tamberlist.com
+check "uninstall entry gives the program folder" \
+  test "$(entry_value InstallLocation)" = "$local_appdata\\Programs\\Tamberlist\\"
+check "Start-menu shortcut to the manual" test -f "$menu/Tamberlist User Manual.lnk"
+
+echo "-- uninstall"
+msiexec /x "$(win winepath -w "$new")"
+gone=yes
+for f in "${files[@]}"; do [ ! -e "$program/$f" ] || gone=no; done
+check "programs, icons and manual removed" test $gone = yes
+check "Start-menu shortcut removed" test ! -e "$menu/Tamberlist User Manual.lnk"
+check "uninstall entry removed" test -z "$(uninstall_entry)"
+check "Data and its files left in place" \
+  test "$(cat "$data/Contacts.ini" "$data/Clients.lst" 2>/dev/null | md5sum)" = "$before"
+
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+echo "installer: $((total - failures)) passed, $failures failed"
+[ $failures = 0 ]
