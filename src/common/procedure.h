@@ -62,6 +62,18 @@ void RunSub(std::string_view module, std::string_view procedure, F&& body, std::
     }
 }
 
+template <class F, class Fallback>
+auto RunFunction(std::string_view module, std::string_view procedure, F&& body,
+                 std::uint_least32_t base, Fallback fallback) -> decltype(fallback()) {
+    Statement at(base);
+    try {
+        return std::forward<F>(body)(at);
+    } catch (...) {
+        ReportInBoundary(module, "Function", procedure, at.line(), nullptr);
+    }
+    return fallback();
+}
+
 } // namespace detail
 
 // A procedure without a result.
@@ -80,26 +92,16 @@ void Sub(std::string_view module, std::string_view procedure, ReportGuard& guard
 template <class F, class R = std::invoke_result_t<F, Statement&>>
 R Function(std::string_view module, std::string_view procedure, F&& body,
            std::source_location here = std::source_location::current()) {
-    Statement at(here.line());
-    try {
-        return std::forward<F>(body)(at);
-    } catch (...) {
-        detail::ReportInBoundary(module, "Function", procedure, at.line(), nullptr);
-    }
-    return R{};
+    return detail::RunFunction(module, procedure, std::forward<F>(body), here.line(),
+                               [] { return R{}; });
 }
 
 // The same with another result after an error.
 template <class F, class R>
 R Function(std::string_view module, std::string_view procedure, F&& body, R fallback,
            std::source_location here = std::source_location::current()) {
-    Statement at(here.line());
-    try {
-        return std::forward<F>(body)(at);
-    } catch (...) {
-        detail::ReportInBoundary(module, "Function", procedure, at.line(), nullptr);
-    }
-    return fallback;
+    return detail::RunFunction(module, procedure, std::forward<F>(body), here.line(),
+                               [&] { return std::move(fallback); });
 }
 
 } // namespace tamber

@@ -2,6 +2,7 @@
 // A Dialogs for tests: records every message box and answers from a script (default: the
 // box's default button). Install it with ScopedDialogs for the length of a test.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,33 @@ class ScriptedDialogs : public Dialogs {
         }
         switch (style & 7) {
         case mb::kYesNo:
-        case mb::kYesNoCancel: return (style & mb::kDefaultButton2) ? mb::kNo : mb::kYes;
-        case mb::kOkCancel: return (style & mb::kDefaultButton2) ? mb::kCancel : mb::kOk;
-        default: return mb::kOk;
+        case mb::kYesNoCancel:
+            return (style & mb::kDefaultButton2) ? mb::kNo : mb::kYes;
+        case mb::kOkCancel:
+            return (style & mb::kDefaultButton2) ? mb::kCancel : mb::kOk;
+        default:
+            return mb::kOk;
         }
     }
+};
+
+// Message boxes that let the caller run code while the box is "open", as a real modal box
+// lets timers go on firing.
+class ReentrantDialogs : public ScriptedDialogs {
+  public:
+    std::function<void()> whileOpen;
+    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
+        int answer = ScriptedDialogs::MsgBox(prompt, style, title);
+        if (whileOpen && !open_) {
+            open_ = true; // a box stacked on this one only counts, so a fault cannot recurse
+            whileOpen();
+            open_ = false;
+        }
+        return answer;
+    }
+
+  private:
+    bool open_ = false;
 };
 
 class ScopedDialogs {

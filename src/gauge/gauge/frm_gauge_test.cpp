@@ -34,25 +34,6 @@ class CountingStore : public MemorySettingsStore {
     }
 };
 
-// Message boxes that let the caller run code while the box is "open", as a real modal box
-// lets the timer go on firing.
-class ReentrantDialogs : public ScriptedDialogs {
-  public:
-    std::function<void()> whileOpen;
-    int MsgBox(const std::string& prompt, int style, const std::string& title) override {
-        int answer = ScriptedDialogs::MsgBox(prompt, style, title);
-        if (whileOpen && !open_) {
-            open_ = true; // a box stacked on this one only counts, so a fault cannot recurse
-            whileOpen();
-            open_ = false;
-        }
-        return answer;
-    }
-
-  private:
-    bool open_ = false;
-};
-
 class GaugeTest : public ::testing::Test {
   protected:
     GaugeTest() { SetAppTitle(kGaugeTitle); }

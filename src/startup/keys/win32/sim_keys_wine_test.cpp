@@ -15,8 +15,8 @@ namespace {
 
 class SimKeysWineTest : public ::testing::Test {
   protected:
+    ScopedPlatform sys{{.keyboard = &Win32Keyboard()}};
     void SetUp() override {
-        Sys().keyboard = &Win32Keyboard();
         top = CreateWindowExA(0, "#32770", "Keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300,
                               120, nullptr, nullptr, nullptr, nullptr);
         edit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 250, 22,
@@ -25,10 +25,7 @@ class SimKeysWineTest : public ::testing::Test {
         SetFocus(edit);
         Pump(200);
     }
-    void TearDown() override {
-        DestroyWindow(top);
-        Sys().keyboard = nullptr;
-    }
+    void TearDown() override { DestroyWindow(top); }
 
     static void Pump(DWORD ms) {
         const DWORD end = GetTickCount() + ms;

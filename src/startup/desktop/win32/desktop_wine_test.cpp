@@ -89,9 +89,7 @@ class ForeignThread {
 
 class DesktopWineTest : public ::testing::Test {
   protected:
-    void SetUp() override { Sys().desktop = &Win32Desktop(); }
-    void TearDown() override { Sys().desktop = nullptr; }
-
+    ScopedPlatform sys{{.desktop = &Win32Desktop()}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
 };
