@@ -123,6 +123,30 @@ TEST_F(AutomationTest, CloseCommandNotifiesThenInvalidatesEverythingBound) {
     EXPECT_EQ(ErrorOf(appObj, "Command", {Short{151}}), scode::kNotFound);
 }
 
+TEST_F(AutomationTest, DropDownListGoesStaleWithItsDatabase) {
+    app.Adopt("mem", Sample());
+    Obj db = app.CreateDatabase();
+    Call(db, "OpenEx", {std::string()});
+    Obj popup = CallObj(CallObj(CallObj(db, "Contact"), "Fields"), "POPUPINFO", {Short{40}, 0L});
+    EXPECT_EQ(Text(popup, "value", {Short{1}}), "Customer");
+    app.Close();
+    EXPECT_EQ(ErrorOf(popup, "PopupCount"), scode::kNoDatabase);
+    EXPECT_EQ(ErrorOf(popup, "value", {Short{1}}), scode::kNoDatabase);
+}
+
+TEST_F(AutomationTest, ContactGoToSeesContactsChangedInPlace) {
+    app.Adopt("mem", Sample());
+    Obj db = app.CreateDatabase();
+    Call(db, "OpenEx", {std::string()});
+    Obj contact = CallObj(db, "Contact");
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000002 ")}), Value{true});
+    app.EditDb().contacts.erase(app.EditDb().contacts.begin());
+    app.EditDb().contacts.push_back({"C00000000003", {{25, "Cedar"}}});
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000003")}), Value{true});
+    EXPECT_EQ(Text(contact, "Data", {Short{25}}), "Cedar");
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000001")}), Value{false});
+}
+
 TEST_F(AutomationTest, DatabaseObjectMustBeAttachedFirst) {
     Obj db = app.CreateDatabase();
     EXPECT_EQ(ErrorOf(db, "OpenEx", {std::string()}), scode::kNoDatabase);
