@@ -105,7 +105,8 @@ int32_t Long(const Value& v) {
 bool Bool(const Value& v) {
     return standin::ToLong(v) != 0;
 }
-std::string Text(const Value& v) {
+std::string Text(Value v) {
+    if (auto* text = std::get_if<std::string>(&v)) return std::move(*text);
     return standin::ToText(v);
 }
 Model Object(const Value& v) {
