@@ -190,6 +190,8 @@ using StatePtr = std::shared_ptr<State>;
 class Proxy {
   public:
     Proxy(StatePtr s, Model object) : s_(std::move(s)), object_(std::move(object)) {}
+
+  protected:
     // Journals the call as `member(journal...)`, then runs it in the model.
     Value Call(std::string_view member, std::initializer_list<std::string> journal, long dispId,
                const Args& args = {}) {
