@@ -64,11 +64,12 @@ class AutomationTest : public ::testing::Test {
         }
         return 0;
     }
-    Obj OpenGroup() {
+    Obj Attached() {
         Obj db = app.CreateDatabase();
         Call(db, "OpenEx", {std::string()});
-        return CallObj(db, "Group");
+        return db;
     }
+    Obj OpenGroup() { return CallObj(Attached(), "Group"); }
     AuxStore aux;
     Standin app{aux};
     Recorder rec;
@@ -125,9 +126,8 @@ TEST_F(AutomationTest, CloseCommandNotifiesThenInvalidatesEverythingBound) {
 
 TEST_F(AutomationTest, DropDownListGoesStaleWithItsDatabase) {
     app.Adopt("mem", Sample());
-    Obj db = app.CreateDatabase();
-    Call(db, "OpenEx", {std::string()});
-    Obj popup = CallObj(CallObj(CallObj(db, "Contact"), "Fields"), "POPUPINFO", {Short{40}, 0L});
+    Obj fields = CallObj(CallObj(Attached(), "Contact"), "Fields");
+    Obj popup = CallObj(fields, "POPUPINFO", {Short{40}, 0L});
     EXPECT_EQ(Text(popup, "value", {Short{1}}), "Customer");
     app.Close();
     EXPECT_EQ(ErrorOf(popup, "PopupCount"), scode::kNoDatabase);
@@ -136,9 +136,7 @@ TEST_F(AutomationTest, DropDownListGoesStaleWithItsDatabase) {
 
 TEST_F(AutomationTest, ContactGoToSeesContactsChangedInPlace) {
     app.Adopt("mem", Sample());
-    Obj db = app.CreateDatabase();
-    Call(db, "OpenEx", {std::string()});
-    Obj contact = CallObj(db, "Contact");
+    Obj contact = CallObj(Attached(), "Contact");
     EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000002 ")}), Value{true});
     app.EditDb().contacts.erase(app.EditDb().contacts.begin());
     app.EditDb().contacts.push_back({"C00000000003", {{25, "Cedar"}}});
