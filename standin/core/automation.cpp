@@ -48,6 +48,7 @@ class PopupInfo : public Bound {
         : Bound(app), values_(std::move(values)) {}
     ObjKind kind() const override { return ObjKind::kPopupInfo; }
     Value Call(long id, const Args& args) override {
+        Db();
         switch (id) {
         case disp::kPopupCount:
             Need(args, 0);
@@ -240,13 +241,10 @@ class Contact : public Cursor {
     Value Call(long id, const Args& args) override {
         const auto& db = Db();
         switch (id) {
-        case disp::kGoTo: {
+        case disp::kGoTo:
             Need(args, 1);
-            std::string want = ToText(args[0]);
-            for (pos_ = 0; pos_ < db.contacts.size(); ++pos_)
-                if (actdb::SameId(db.contacts[pos_].id, want)) return true;
-            return false;
-        }
+            pos_ = app_.FindContact(ToText(args[0]));
+            return pos_ < db.contacts.size();
         case disp::kData: {
             Need(args, 1);
             int16_t field = FieldArg(args[0]);
@@ -474,6 +472,7 @@ void Standin::Adopt(const std::string& path, actdb::Database db) {
     path_ = path;
     file_.clear();
     open_ = true;
+    indexStale_ = true;
     ++generation_;
     record_ = 0;
     JournalNote("open " + path);
@@ -487,6 +486,7 @@ void Standin::Close() {
     open_ = false;
     ++generation_;
     db_ = {};
+    indexStale_ = true;
     currentField_ = 0;
     JournalNote("close " + path_);
     path_.clear();
@@ -496,6 +496,27 @@ void Standin::Close() {
 
 void Standin::GoToRecord(size_t index) {
     if (index < db_.contacts.size()) record_ = index;
+}
+
+actdb::Database& Standin::EditDb() {
+    indexStale_ = true;
+    return db_;
+}
+
+size_t Standin::FindContact(std::string_view id) {
+    auto key = [](std::string_view s) {
+        while (!s.empty() && s.back() == ' ')
+            s.remove_suffix(1);
+        return std::string(s);
+    };
+    if (indexStale_) {
+        contactIndex_.clear();
+        for (size_t i = 0; i < db_.contacts.size(); ++i)
+            contactIndex_.emplace(key(db_.contacts[i].id), i); // the first of a twice-used id
+        indexStale_ = false;
+    }
+    auto it = contactIndex_.find(key(id));
+    return it == contactIndex_.end() ? db_.contacts.size() : it->second;
 }
 
 void Standin::RequireDatabase() const {

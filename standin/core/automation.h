@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "actdb/actdb.h"
 #include "core/aux_store.h"
@@ -71,12 +73,18 @@ class Standin {
     bool HasDatabase() const { return open_; }
     const std::string& path() const { return path_; }
     const actdb::Database& db() const { return db_; }
+    // The open database to change in place behind the objects (tests); nothing is saved.
+    actdb::Database& EditDb();
     // Changes with every open and close; objects bound to an older one fail.
     uint64_t generation() const { return generation_; }
 
     // The record window's current contact (index into db().contacts).
     size_t record() const { return record_; }
     void GoToRecord(size_t index);
+    // Position in db().contacts of the contact with that identifier (trailing blanks do not
+    // count), db().contacts.size() when none has it. Indexed: a members list looks up every
+    // member of a group of thousands.
+    size_t FindContact(std::string_view id);
     // The field whose box has the focus in the record window; 0 for none.
     int16_t currentField() const { return currentField_; }
     void SetCurrentField(int16_t id) { currentField_ = id; }
@@ -112,6 +120,8 @@ class Standin {
     std::string path_;
     std::string file_; // where changes are saved; empty for an adopted database
     actdb::Database db_;
+    std::unordered_map<std::string, size_t> contactIndex_;
+    bool indexStale_ = true;
     uint64_t generation_ = 0;
     size_t record_ = 0;
     int16_t currentField_ = 0;

@@ -64,11 +64,12 @@ class AutomationTest : public ::testing::Test {
         }
         return 0;
     }
-    Obj OpenGroup() {
+    Obj Attached() {
         Obj db = app.CreateDatabase();
         Call(db, "OpenEx", {std::string()});
-        return CallObj(db, "Group");
+        return db;
     }
+    Obj OpenGroup() { return CallObj(Attached(), "Group"); }
     AuxStore aux;
     Standin app{aux};
     Recorder rec;
@@ -121,6 +122,27 @@ TEST_F(AutomationTest, CloseCommandNotifiesThenInvalidatesEverythingBound) {
     app.Adopt("mem", Sample());
     EXPECT_EQ(ErrorOf(view, "GetField", {Short{25}}), scode::kNoDatabase);
     EXPECT_EQ(ErrorOf(appObj, "Command", {Short{151}}), scode::kNotFound);
+}
+
+TEST_F(AutomationTest, DropDownListGoesStaleWithItsDatabase) {
+    app.Adopt("mem", Sample());
+    Obj fields = CallObj(CallObj(Attached(), "Contact"), "Fields");
+    Obj popup = CallObj(fields, "POPUPINFO", {Short{40}, 0L});
+    EXPECT_EQ(Text(popup, "value", {Short{1}}), "Customer");
+    app.Close();
+    EXPECT_EQ(ErrorOf(popup, "PopupCount"), scode::kNoDatabase);
+    EXPECT_EQ(ErrorOf(popup, "value", {Short{1}}), scode::kNoDatabase);
+}
+
+TEST_F(AutomationTest, ContactGoToSeesContactsChangedInPlace) {
+    app.Adopt("mem", Sample());
+    Obj contact = CallObj(Attached(), "Contact");
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000002 ")}), Value{true});
+    app.EditDb().contacts.erase(app.EditDb().contacts.begin());
+    app.EditDb().contacts.push_back({"C00000000003", {{25, "Cedar"}}});
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000003")}), Value{true});
+    EXPECT_EQ(Text(contact, "Data", {Short{25}}), "Cedar");
+    EXPECT_EQ(Call(contact, "GoTo", {std::string("C00000000001")}), Value{false});
 }
 
 TEST_F(AutomationTest, DatabaseObjectMustBeAttachedFirst) {

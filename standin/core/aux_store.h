@@ -31,6 +31,8 @@ constexpr int kFirstView = 1, kLastView = 6;
 class AuxStore {
   public:
     bool Exists(const std::string& name) const { return Find(name) != nullptr; }
+    // Every registration, in the order first registered.
+    const std::vector<AuxCommand>& commands() const { return commands_; }
     const AuxCommand* Find(const std::string& name) const;
     // Registers, or replaces the registration of the same name.
     long Add(const AuxCommand& command);

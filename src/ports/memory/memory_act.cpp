@@ -1,14 +1,23 @@
 #include "ports/memory/memory_act.h"
 
 #include <algorithm>
-#include <charconv>
 #include <initializer_list>
 #include <map>
 #include <stdexcept>
-#include <unordered_map>
 
+#include "core/automation.h"
+
+// ACT!'s behaviour is the stand-in's model (standin/core): these objects only give it the typed
+// interface of ports/act.h, convert results and errors as VB does over automation, and add the
+// test knobs (a stopped ACT!, injected failures, the call journal, notifications on request).
 namespace tamber::act {
 namespace {
+
+using standin::Args;
+using standin::Short;
+using standin::Value;
+namespace disp = standin::disp;
+using Model = std::shared_ptr<standin::AutoObject>;
 
 const char* const kMembers[] = {
     "Automation.CreateApp",
@@ -64,72 +73,65 @@ const char* const kMembers[] = {
     "Event.CannotCommunicate",
 };
 
-[[noreturn]] void Raise(long number, const char* text) {
-    throw VbError(number, text);
-}
-[[noreturn]] void NoDatabase() {
-    Raise(kErrNoDatabase, "No database is open");
-}
-[[noreturn]] void NoRecord() {
-    Raise(kErrNoCurrentRecord, "No current record");
-}
-[[noreturn]] void NoField() {
-    Raise(kErrNotFound, "No field with that identifier");
-}
-
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
-// A field identifier given as text, converted as ACT! converts it.
-int16_t FieldNumber(std::string_view text) {
-    std::string t = Trimmed(text);
-    long value = 0;
-    auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-    if (t.empty() || p != t.data() + t.size()) Raise(err::kTypeMismatch, "Type mismatch");
-    if (ec != std::errc() || value < -32768 || value > 32767)
-        Raise(kErrInvalidArgument, "Field identifier out of range");
-    return static_cast<int16_t>(value);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto low = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return low(x) == low(y);
-    });
-}
-
 struct Failure {
     VbError error;
     int after;
     int times;
 };
 
+// The error VB raises for a failed automation call, as the Win32 client converts it.
+VbError ToVbError(const standin::AutomationError& e) {
+    using Kind = standin::AutomationError::Kind;
+    switch (e.kind) {
+    case Kind::kException: // an HRESULT, which VB shows signed
+        return VbError(static_cast<int32_t>(static_cast<uint32_t>(e.scode)), e.description);
+    case Kind::kTypeMismatch:
+        return VbError(err::kTypeMismatch, "Type mismatch");
+    case Kind::kMemberNotFound:
+        return VbError(438, "Object doesn't support this property or method");
+    case Kind::kBadParamCount:
+        break;
+    }
+    return VbError(450, "Wrong number of arguments or invalid property assignment");
+}
+
+// Results as CInt, CLng, CBool and CStr give them.
+int16_t Int(const Value& v) {
+    return static_cast<int16_t>(standin::ToLong(v));
+}
+int32_t Long(const Value& v) {
+    return static_cast<int32_t>(standin::ToLong(v));
+}
+bool Bool(const Value& v) {
+    return standin::ToLong(v) != 0;
+}
+std::string Text(Value v) {
+    if (auto* text = std::get_if<std::string>(&v)) return std::move(*text);
+    return standin::ToText(v);
+}
+Model Object(const Value& v) {
+    return std::get<Model>(v);
+}
+
+std::string Quoted(const std::string& text) {
+    return '"' + text + '"';
+}
+
 } // namespace
 
 class MemoryEventControl;
 
-struct MemoryAct::State {
-    actdb::Database db;
-    std::string path;
-    bool open = true;
+struct MemoryAct::State : standin::Listener {
+    standin::AuxStore auxStore;
+    standin::Standin model{auxStore};
     bool running = true;
-    bool cannotCommunicate = false;
-    uint64_t generation = 1; // changes whenever ACT! closes or opens a database
-    std::size_t currentContact = 0;
-    int16_t currentField = 0;
     std::map<std::string, Failure, std::less<>> failures;
     std::vector<std::string> calls;
     std::vector<int16_t> commands;
+    // Copies of the registrations in the shapes MemoryAct gives out, renewed on every change.
     std::vector<AuxCommand> aux;
     std::set<std::pair<int16_t, std::string>> toolbar, toolsMenu;
     std::vector<std::weak_ptr<MemoryEventControl>> controls;
-    std::unordered_map<std::string, std::size_t> contactIndex;
-    bool indexDirty = true;
 
     // Journals the call and raises an injected failure.
     void Enter(std::string_view member, std::initializer_list<std::string> args = {}) {
@@ -157,66 +159,73 @@ struct MemoryAct::State {
         throw f.error;
     }
 
-    bool HasDatabase() const { return running && open; }
-    void RequireDatabase() const {
-        if (!HasDatabase()) NoDatabase();
-    }
-
-    const actdb::Field& FieldOf(int16_t id) const {
-        const actdb::Field* f = db.FindField(id);
-        if (!f) NoField();
-        return *f;
-    }
-
-    // Contact by identifier (trailing blanks ignored), or npos.
-    std::size_t ContactAt(std::string_view id) {
-        if (indexDirty) {
-            contactIndex.clear();
-            for (std::size_t i = 0; i < db.contacts.size(); ++i)
-                contactIndex.emplace(Trimmed(db.contacts[i].id), i);
-            indexDirty = false;
+    void CopyRegistrations() {
+        aux.clear();
+        for (const auto& c : auxStore.commands())
+            aux.push_back({c.name, c.program, c.folder, c.menuText, c.toolTip, c.icon, c.icon32,
+                           static_cast<int16_t>(c.flags)});
+        toolbar.clear();
+        toolsMenu.clear();
+        for (int16_t view = standin::aux::kFirstView; view <= standin::aux::kLastView; ++view) {
+            for (const auto& c : auxStore.Toolbar(view))
+                toolbar.insert({view, c.name});
+            for (const auto& c : auxStore.Menu(view))
+                toolsMenu.insert({view, c.name});
         }
-        auto it = contactIndex.find(Trimmed(id));
-        return it == contactIndex.end() ? std::string::npos : it->second;
-    }
-
-    const AuxCommand* FindAux(std::string_view name) const {
-        for (const auto& c : aux)
-            if (SameName(c.name, name)) return &c;
-        return nullptr;
-    }
-
-    void CloseDatabase() {
-        if (!open) return;
-        Notify(Notification::DatabaseClosing);
-        open = false;
-        currentField = 0;
-        ++generation;
     }
 
     void Notify(Notification n);
+
+    void FieldSet(int16_t, const std::string&) override {}
+    void DatabaseClosing() override { Notify(Notification::DatabaseClosing); }
+    void DatabaseChanged() override {}
 };
 
 namespace {
 using State = MemoryAct::State;
 using StatePtr = std::shared_ptr<State>;
+
+// One of the model's objects behind a typed interface. Holds the state so that the model
+// outlives the MemoryAct while any object is in use.
+class Proxy {
+  public:
+    Proxy(StatePtr s, Model object) : s_(std::move(s)), object_(std::move(object)) {}
+
+  protected:
+    // Journals the call as `member(journal...)`, then runs it in the model.
+    Value Call(std::string_view member, std::initializer_list<std::string> journal, long dispId,
+               const Args& args = {}) {
+        s_->Enter(member, journal);
+        try {
+            return object_->Call(dispId, args);
+        } catch (const standin::AutomationError& e) {
+            throw ToVbError(e);
+        }
+    }
+    StatePtr s_;
+
+  private:
+    Model object_;
+};
+
 } // namespace
 
 // The event control keeps its handler until it is disconnected.
-class MemoryEventControl : public EventControl {
+class MemoryEventControl : public EventControl, Proxy {
   public:
-    explicit MemoryEventControl(StatePtr s) : s_(std::move(s)) {}
+    explicit MemoryEventControl(StatePtr s) : Proxy(s, s->model.CreateEventControl()) {}
     int32_t DatabaseOpen(int32_t reserved) override {
-        s_->Enter("Event.DatabaseOpen", {std::to_string(reserved)});
-        return !s_->cannotCommunicate && s_->HasDatabase() ? 1 : 0;
+        Value open = Call("Event.DatabaseOpen", {std::to_string(reserved)}, disp::kDatabaseState,
+                          {long{reserved}});
+        return s_->running ? Long(open) : 0;
     }
     void Disconnect() override {
-        s_->Enter("Event.Disconnect");
+        Call("Event.Disconnect", {}, disp::kDisconnect);
         connected_ = false;
     }
     bool CannotCommunicate() override {
-        s_->Enter("Event.CannotCommunicate");
-        return !s_->running || s_->cannotCommunicate;
+        Value cannot = Call("Event.CannotCommunicate", {}, disp::kCommFailure);
+        return !s_->running || Bool(cannot);
     }
     void OnNotification(std::function<void(Notification)> handler) override {
         handler_ = std::move(handler);
@@ -228,7 +237,6 @@ class MemoryEventControl : public EventControl {
     }
 
   private:
-    StatePtr s_;
     bool connected_ = true;
     std::function<void(Notification)> handler_;
 };
@@ -244,379 +252,203 @@ void MemoryAct::State::Notify(Notification n) {
 
 namespace {
 
-// Objects that read the database ACT! had open when they were made.
-class Bound {
-  protected:
-    explicit Bound(StatePtr s) : s_(std::move(s)), generation_(s_->generation) {}
-    void Enter(std::string_view member, std::initializer_list<std::string> args = {}) {
-        s_->Enter(member, args);
-        if (!s_->HasDatabase() || s_->generation != generation_) NoDatabase();
-    }
-    const actdb::Database& Db() const { return s_->db; }
-    StatePtr s_;
-
-  private:
-    uint64_t generation_;
-};
-
-class MemoryPopupInfo : public PopupInfo, Bound {
+class MemoryPopupInfo : public PopupInfo, Proxy {
   public:
-    MemoryPopupInfo(StatePtr s, std::vector<std::string> values)
-        : Bound(std::move(s)), values_(std::move(values)) {}
+    using Proxy::Proxy;
     int16_t PopupCount() override {
-        Enter("PopupInfo.PopupCount");
-        return static_cast<int16_t>(values_.size());
+        return Int(Call("PopupInfo.PopupCount", {}, disp::kPopupCount));
     }
     std::string value(int16_t index) override {
-        Enter("PopupInfo.value", {std::to_string(index)});
-        if (index < 0 || static_cast<std::size_t>(index) >= values_.size())
-            Raise(kErrInvalidArgument, "Drop-down value index out of range");
-        return values_[static_cast<std::size_t>(index)];
+        return Text(Call("PopupInfo.value", {std::to_string(index)}, disp::kValue, {Short{index}}));
     }
-
-  private:
-    std::vector<std::string> values_;
 };
 
-class MemoryFields : public Fields, Bound {
+class MemoryFields : public Fields, Proxy {
   public:
-    explicit MemoryFields(StatePtr s) : Bound(std::move(s)) {}
-    int16_t Count() override {
-        Enter("Fields.Count");
-        return static_cast<int16_t>(Db().fields.size());
-    }
+    using Proxy::Proxy;
+    int16_t Count() override { return Int(Call("Fields.Count", {}, disp::kCount)); }
     int16_t ID(int16_t number) override {
-        Enter("Fields.ID", {std::to_string(number)});
-        const actdb::Field* f = At(number);
-        return f ? f->id : int16_t(-1);
+        return Int(Call("Fields.ID", {std::to_string(number)}, disp::kID, {Short{number}}));
     }
     int16_t ID(const std::string& fieldId) override {
-        Enter("Fields.ID", {Quoted(fieldId)});
-        const actdb::Field* f = Db().FindField(FieldNumber(fieldId));
-        return f ? f->id : int16_t(-1);
+        return Int(Call("Fields.ID", {Quoted(fieldId)}, disp::kID, {fieldId}));
     }
     std::string Label(int16_t number) override {
-        Enter("Fields.Label", {std::to_string(number)});
-        const actdb::Field* f = At(number);
-        if (!f) Raise(kErrNotFound, "No field with that number");
-        return f->label;
+        return Text(Call("Fields.Label", {std::to_string(number)}, disp::kLabel, {Short{number}}));
     }
     std::string Label(const std::string& fieldId) override {
-        Enter("Fields.Label", {Quoted(fieldId)});
-        return s_->FieldOf(FieldNumber(fieldId)).label;
+        return Text(Call("Fields.Label", {Quoted(fieldId)}, disp::kLabel, {fieldId}));
     }
     int16_t Type(const std::string& fieldId) override {
-        Enter("Fields.Type", {Quoted(fieldId)});
-        return s_->FieldOf(FieldNumber(fieldId)).type;
+        return Int(Call("Fields.Type", {Quoted(fieldId)}, disp::kType, {fieldId}));
     }
     bool HasPopupList(const std::string& fieldId) override {
-        Enter("Fields.HasPopupList", {Quoted(fieldId)});
-        return s_->FieldOf(FieldNumber(fieldId)).hasPopup;
+        return Bool(Call("Fields.HasPopupList", {Quoted(fieldId)}, disp::kHasPopupList, {fieldId}));
     }
     std::shared_ptr<PopupInfo> POPUPINFO(int16_t fieldId, int16_t flags) override {
-        Enter("Fields.POPUPINFO", {std::to_string(fieldId), std::to_string(flags)});
-        const actdb::Field& f = s_->FieldOf(fieldId);
-        return std::make_shared<MemoryPopupInfo>(s_,
-                                                 f.hasPopup ? f.popup : std::vector<std::string>{});
+        Value popup = Call("Fields.POPUPINFO", {std::to_string(fieldId), std::to_string(flags)},
+                           disp::kPopupInfo, {Short{fieldId}, Short{flags}});
+        return std::make_shared<MemoryPopupInfo>(s_, Object(popup));
     }
-
-  private:
-    const actdb::Field* At(int16_t number) const {
-        if (number < 0 || static_cast<std::size_t>(number) >= Db().fields.size()) return nullptr;
-        return &Db().fields[static_cast<std::size_t>(number)];
-    }
-    static std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 };
 
-class MemoryContact : public Contact, Bound {
+class MemoryContact : public Contact, Proxy {
   public:
-    explicit MemoryContact(StatePtr s) : Bound(std::move(s)) {}
+    using Proxy::Proxy;
     void GoTo(const std::string& contactId) override {
-        Enter("Contact.GoTo", {contactId});
-        pos_ = s_->ContactAt(contactId); // npos when unknown: no current contact
+        Call("Contact.GoTo", {contactId}, disp::kGoTo, {contactId});
     }
     std::string Data(int16_t field) override {
-        Enter("Contact.Data", {std::to_string(field)});
-        s_->FieldOf(field);
-        if (pos_ >= Db().contacts.size()) NoRecord();
-        const std::string* v = Db().contacts[pos_].Value(field);
-        return v ? *v : std::string();
+        return Text(Call("Contact.Data", {std::to_string(field)}, disp::kData, {Short{field}}));
     }
     std::shared_ptr<act::Fields> Fields() override {
-        Enter("Contact.Fields");
-        return std::make_shared<MemoryFields>(s_);
+        return std::make_shared<MemoryFields>(s_,
+                                              Object(Call("Contact.Fields", {}, disp::kFields)));
     }
-
-  private:
-    std::size_t pos_ = 0;
 };
 
-class MemoryMembers : public MemberCursor, Bound {
+class MemoryMembers : public MemberCursor, Proxy {
   public:
-    MemoryMembers(StatePtr s, std::vector<std::string> ids)
-        : Bound(std::move(s)), ids_(std::move(ids)) {}
-    void MoveFirst() override {
-        Enter("Members.MoveFirst");
-        if (ids_.empty()) Raise(kErrNoCurrentRecord, "The group has no members");
-        pos_ = 0;
-    }
-    void MoveNext() override {
-        Enter("Members.MoveNext");
-        if (pos_ >= ids_.size()) NoRecord();
-        ++pos_;
-    }
-    bool isEOF() override {
-        Enter("Members.isEOF");
-        return pos_ >= ids_.size();
-    }
+    using Proxy::Proxy;
+    void MoveFirst() override { Call("Members.MoveFirst", {}, disp::kMoveFirst); }
+    void MoveNext() override { Call("Members.MoveNext", {}, disp::kMoveNext); }
+    bool isEOF() override { return Bool(Call("Members.isEOF", {}, disp::kIsEOF)); }
     int32_t RecordCount() override {
-        Enter("Members.RecordCount");
-        return static_cast<int32_t>(ids_.size());
+        return Long(Call("Members.RecordCount", {}, disp::kRecordCount));
     }
     std::string Data(int16_t field) override {
-        Enter("Members.Data", {std::to_string(field)});
-        if (field != kMemberContactField) Raise(kErrNotFound, "No such member field");
-        if (pos_ >= ids_.size()) NoRecord();
-        return ids_[pos_] + " ";
+        return Text(Call("Members.Data", {std::to_string(field)}, disp::kData, {Short{field}}));
     }
-
-  private:
-    std::vector<std::string> ids_;
-    std::size_t pos_ = 0;
 };
 
-class MemoryGroup : public Group, Bound {
+class MemoryGroup : public Group, Proxy {
   public:
-    explicit MemoryGroup(StatePtr s) : Bound(std::move(s)) {}
-    void MoveFirst() override {
-        Enter("Group.MoveFirst");
-        pos_ = 0;
-    }
-    void MoveNext() override {
-        Enter("Group.MoveNext");
-        if (pos_ >= Db().groups.size()) NoRecord();
-        ++pos_;
-    }
-    bool isEOF() override {
-        Enter("Group.isEOF");
-        return pos_ >= Db().groups.size();
-    }
+    using Proxy::Proxy;
+    void MoveFirst() override { Call("Group.MoveFirst", {}, disp::kMoveFirst); }
+    void MoveNext() override { Call("Group.MoveNext", {}, disp::kMoveNext); }
+    bool isEOF() override { return Bool(Call("Group.isEOF", {}, disp::kIsEOF)); }
     void GoTo(const std::string& groupId) override {
-        Enter("Group.GoTo", {groupId});
-        // Unknown: left at EOF, so no other group answers for the one asked for.
-        for (pos_ = 0; pos_ < Db().groups.size(); ++pos_)
-            if (actdb::SameId(Db().groups[pos_].id, groupId)) return;
+        Call("Group.GoTo", {groupId}, disp::kGoTo, {groupId});
     }
     std::string Data(int16_t field) override {
-        Enter("Group.Data", {std::to_string(field)});
-        const actdb::Group& g = Current();
-        if (field == kGroupIdField) return g.id + " ";
-        if (field == kGroupNameField) return g.name;
-        Raise(kErrNotFound, "No such group field");
+        return Text(Call("Group.Data", {std::to_string(field)}, disp::kData, {Short{field}}));
     }
-    std::string GetParent() override {
-        Enter("Group.GetParent");
-        const actdb::Group& g = Current();
-        return g.parent.empty() ? std::string() : g.parent + " ";
-    }
-    int16_t GroupType() override {
-        Enter("Group.GroupType");
-        return Current().parent.empty() ? 0 : 1;
-    }
+    std::string GetParent() override { return Text(Call("Group.GetParent", {}, disp::kGetParent)); }
+    int16_t GroupType() override { return Int(Call("Group.GroupType", {}, disp::kGroupType)); }
     int32_t GetSubGroupCount() override {
-        Enter("Group.GetSubGroupCount");
-        return Db().SubGroupCount(Current().id);
+        return Long(Call("Group.GetSubGroupCount", {}, disp::kGetSubGroupCount));
     }
     std::shared_ptr<MemberCursor> Members() override {
-        Enter("Group.Members");
-        return std::make_shared<MemoryMembers>(s_, Current().members);
+        return std::make_shared<MemoryMembers>(s_,
+                                               Object(Call("Group.Members", {}, disp::kMembers)));
     }
-
-  private:
-    const actdb::Group& Current() const {
-        if (pos_ >= Db().groups.size()) NoRecord();
-        return Db().groups[pos_];
-    }
-    std::size_t pos_ = 0;
 };
 
-class MemoryDatabase : public Database {
+class MemoryDatabase : public Database, Proxy {
   public:
-    explicit MemoryDatabase(StatePtr s) : s_(std::move(s)) {}
+    explicit MemoryDatabase(StatePtr s) : Proxy(s, s->model.CreateDatabase()) {}
     void OpenEx(const std::string& path) override {
-        s_->Enter("Database.OpenEx", {path});
-        s_->RequireDatabase();
-        if (!path.empty() && path != s_->path)
-            Raise(kErrNotFound, "Only the database open in ACT! can be attached");
-        attached_ = true;
-        generation_ = s_->generation;
+        Call("Database.OpenEx", {path}, disp::kOpenEx, {path});
     }
-    void Close() override {
-        s_->Enter("Database.Close");
-        attached_ = false;
-    }
+    void Close() override { Call("Database.Close", {}, disp::kClose); }
     std::shared_ptr<act::Contact> Contact() override {
-        s_->Enter("Database.Contact");
-        RequireAttached();
-        return std::make_shared<MemoryContact>(s_);
+        return std::make_shared<MemoryContact>(
+            s_, Object(Call("Database.Contact", {}, disp::kContact)));
     }
     std::shared_ptr<act::Group> Group() override {
-        s_->Enter("Database.Group");
-        RequireAttached();
-        return std::make_shared<MemoryGroup>(s_);
+        return std::make_shared<MemoryGroup>(s_, Object(Call("Database.Group", {}, disp::kGroup)));
     }
-
-  private:
-    void RequireAttached() const {
-        if (!attached_ || !s_->HasDatabase() || s_->generation != generation_)
-            Raise(kErrNotAttached, "The database object is not attached to an open database");
-    }
-    StatePtr s_;
-    bool attached_ = false;
-    uint64_t generation_ = 0;
 };
 
-class MemoryView : public View, Bound {
+class MemoryView : public View, Proxy {
   public:
-    explicit MemoryView(StatePtr s) : Bound(std::move(s)) {}
+    using Proxy::Proxy;
     using View::GetField;
     using View::SetField;
     int16_t CurrentFieldId() override {
-        Enter("View.CurrentFieldId");
-        return s_->currentField;
+        return Int(Call("View.CurrentFieldId", {}, disp::kCurrentFieldId));
     }
     std::string GetField(const std::string& fieldId) override {
-        Enter("View.GetField", {fieldId});
-        int16_t field = Known(fieldId);
-        const std::string* v = Current().Value(field);
-        return v ? *v : std::string();
+        return Text(Call("View.GetField", {fieldId}, disp::kGetField, {fieldId}));
     }
     void SetField(const std::string& fieldId, const std::string& text) override {
-        Enter("View.SetField", {fieldId, text});
-        int16_t field = Known(fieldId);
-        Current().SetValue(field, text);
-    }
-
-  private:
-    int16_t Known(const std::string& fieldId) const {
-        int16_t field = FieldNumber(fieldId);
-        s_->FieldOf(field);
-        return field;
-    }
-    actdb::Contact& Current() {
-        if (s_->currentContact >= s_->db.contacts.size()) NoRecord();
-        return s_->db.contacts[s_->currentContact];
+        Call("View.SetField", {fieldId, text}, disp::kSetField, {fieldId, text});
     }
 };
 
-class MemoryViews : public Views {
+class MemoryViews : public Views, Proxy {
   public:
-    explicit MemoryViews(StatePtr s) : s_(std::move(s)) {}
+    using Proxy::Proxy;
     std::shared_ptr<View> Create(int16_t kind, const std::string& name) override {
-        s_->Enter("Views.Create", {std::to_string(kind), name});
-        s_->RequireDatabase();
-        if (kind != 1 || name != "CV") Raise(kErrNotFound, "Unknown view");
-        return std::make_shared<MemoryView>(s_);
+        Value view =
+            Call("Views.Create", {std::to_string(kind), name}, disp::kCreate, {Short{kind}, name});
+        return std::make_shared<MemoryView>(s_, Object(view));
     }
-
-  private:
-    StatePtr s_;
 };
 
-class MemoryApp : public App {
+class MemoryApp : public App, Proxy {
   public:
-    explicit MemoryApp(StatePtr s) : s_(std::move(s)) {}
+    explicit MemoryApp(StatePtr s) : Proxy(s, s->model.CreateApp()) {}
     std::shared_ptr<act::Views> Views() override {
-        s_->Enter("App.Views");
-        return std::make_shared<MemoryViews>(s_);
+        return std::make_shared<MemoryViews>(s_, Object(Call("App.Views", {}, disp::kViews)));
     }
     std::string GetOpenDBName() override {
-        s_->Enter("App.GetOpenDBName");
-        return s_->HasDatabase() ? s_->path : std::string();
+        return Text(Call("App.GetOpenDBName", {}, disp::kGetOpenDBName));
     }
     void Command(int16_t command) override {
-        s_->Enter("App.Command", {std::to_string(command)});
-        if (command != 150) Raise(kErrNotFound, "Unknown command");
+        Call("App.Command", {std::to_string(command)}, disp::kCommand, {Short{command}});
         s_->commands.push_back(command);
-        s_->CloseDatabase();
     }
-
-  private:
-    StatePtr s_;
 };
 
-class MemoryAuxCommands : public AuxCommands {
+class MemoryAuxCommands : public AuxCommands, Proxy {
   public:
-    explicit MemoryAuxCommands(StatePtr s) : s_(std::move(s)) {}
+    explicit MemoryAuxCommands(StatePtr s) : Proxy(s, s->model.CreateAuxCmds()) {}
     int32_t AuxCommandExists(const std::string& name) override {
-        s_->Enter("AuxCmds.AuxCommandExists", {name});
-        return s_->FindAux(name) ? 1 : 0;
+        return Long(Call("AuxCmds.AuxCommandExists", {name}, disp::kAuxCommandExists, {name}));
     }
     int32_t AddAuxCommand(const std::string& name, const std::string& program,
                           const std::string& folder, const std::string& caption,
                           const std::string& toolTip, const std::string& icon,
                           const std::string& icon32, int16_t flags) override {
-        s_->Enter("AuxCmds.AddAuxCommand",
-                  {name, program, folder, caption, toolTip, icon, icon32, std::to_string(flags)});
-        AuxCommand c{name, program, folder, caption, toolTip, icon, icon32, flags};
-        for (const std::string* t : {&name, &program, &folder, &caption, &toolTip, &icon, &icon32})
-            if (t->find_first_of("\r\n") != std::string::npos) return kAuxBadArgument;
-        if (name.empty() || program.empty() || name.find_first_of("[]=") != std::string::npos)
-            return kAuxBadArgument;
-        for (auto& existing : s_->aux)
-            if (SameName(existing.name, name)) {
-                existing = c;
-                return 0;
-            }
-        s_->aux.push_back(std::move(c));
-        return 0;
+        return Change(
+            "AuxCmds.AddAuxCommand",
+            {name, program, folder, caption, toolTip, icon, icon32, std::to_string(flags)},
+            disp::kAddAuxCommand,
+            {name, program, folder, caption, toolTip, icon, icon32, Short{flags}});
     }
     int16_t AuxCommandExistsInToolbar(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.AuxCommandExistsInToolbar", {std::to_string(view), name});
-        return Has(s_->toolbar, view, name) ? 1 : 0;
+        return Int(Call("AuxCmds.AuxCommandExistsInToolbar", {std::to_string(view), name},
+                        disp::kAuxCommandExistsInToolbar, {Short{view}, name}));
     }
     int16_t AuxCommandExistsInToolsMenu(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.AuxCommandExistsInToolsMenu", {std::to_string(view), name});
-        return Has(s_->toolsMenu, view, name) ? 1 : 0;
+        return Int(Call("AuxCmds.AuxCommandExistsInToolsMenu", {std::to_string(view), name},
+                        disp::kAuxCommandExistsInToolsMenu, {Short{view}, name}));
     }
     int32_t AddAuxCommandToToolbar(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.AddAuxCommandToToolbar", {std::to_string(view), name});
-        return Place(s_->toolbar, view, name);
+        return Change("AuxCmds.AddAuxCommandToToolbar", {std::to_string(view), name},
+                      disp::kAddAuxCommandToToolbar, {Short{view}, name});
     }
     int32_t AddAuxCommandToToolsMenu(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.AddAuxCommandToToolsMenu", {std::to_string(view), name});
-        return Place(s_->toolsMenu, view, name);
+        return Change("AuxCmds.AddAuxCommandToToolsMenu", {std::to_string(view), name},
+                      disp::kAddAuxCommandToToolsMenu, {Short{view}, name});
     }
     int32_t RemoveAuxCommandFromToolbar(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.RemoveAuxCommandFromToolbar", {std::to_string(view), name});
-        return Remove(s_->toolbar, view, name);
+        return Change("AuxCmds.RemoveAuxCommandFromToolbar", {std::to_string(view), name},
+                      disp::kRemoveAuxCommandFromToolbar, {Short{view}, name});
     }
     int32_t RemoveAuxCommandFromToolsMenu(int16_t view, const std::string& name) override {
-        s_->Enter("AuxCmds.RemoveAuxCommandFromToolsMenu", {std::to_string(view), name});
-        return Remove(s_->toolsMenu, view, name);
+        return Change("AuxCmds.RemoveAuxCommandFromToolsMenu", {std::to_string(view), name},
+                      disp::kRemoveAuxCommandFromToolsMenu, {Short{view}, name});
     }
 
   private:
-    using Placements = std::set<std::pair<int16_t, std::string>>;
-    static bool ValidView(int16_t view) { return view >= 1 && view <= 6; }
-    bool Has(const Placements& where, int16_t view, const std::string& name) const {
-        const AuxCommand* c = s_->FindAux(name);
-        return c && where.count({view, c->name});
+    int32_t Change(std::string_view member, std::initializer_list<std::string> journal, long dispId,
+                   const Args& args) {
+        int32_t result = Long(Call(member, journal, dispId, args));
+        s_->CopyRegistrations();
+        return result;
     }
-    int32_t Place(Placements& where, int16_t view, const std::string& name) {
-        if (!ValidView(view)) return kAuxBadView;
-        const AuxCommand* c = s_->FindAux(name);
-        if (!c) return kAuxUnknownCommand;
-        where.insert({view, c->name});
-        return 0;
-    }
-    int32_t Remove(Placements& where, int16_t view, const std::string& name) {
-        if (!ValidView(view)) return kAuxBadView;
-        const AuxCommand* c = s_->FindAux(name);
-        if (!c || !where.erase({view, c->name})) return kAuxNotPresent;
-        return 0;
-    }
-    StatePtr s_;
 };
 
 class MemoryAutomation : public Automation {
@@ -645,7 +477,8 @@ class MemoryAutomation : public Automation {
   private:
     void Enter(std::string_view member) {
         s_->Enter(member);
-        if (!s_->running) Raise(err::kCantCreateObject, "ActiveX component can't create object");
+        if (!s_->running)
+            throw VbError(err::kCantCreateObject, "ActiveX component can't create object");
     }
     StatePtr s_;
 };
@@ -653,8 +486,8 @@ class MemoryAutomation : public Automation {
 } // namespace
 
 MemoryAct::MemoryAct(actdb::Database db, std::string path) : state_(std::make_shared<State>()) {
-    state_->db = std::move(db);
-    state_->path = std::move(path);
+    state_->model.Adopt(path, std::move(db));
+    state_->model.SetListener(state_.get());
     factory_ = std::make_unique<MemoryAutomation>(state_);
 }
 
@@ -665,33 +498,26 @@ Automation& MemoryAct::automation() {
 }
 
 actdb::Database& MemoryAct::db() {
-    state_->indexDirty = true;
-    return state_->db;
+    return state_->model.EditDb();
 }
 
 const std::string& MemoryAct::path() const {
-    return state_->path;
+    return state_->model.path();
 }
 bool MemoryAct::databaseOpen() const {
-    return state_->HasDatabase();
+    return state_->running && state_->model.HasDatabase();
 }
 
 void MemoryAct::OpenDatabase(actdb::Database db, std::string path) {
-    state_->CloseDatabase();
-    state_->db = std::move(db);
-    state_->path = std::move(path);
-    state_->indexDirty = true;
-    state_->open = true;
-    state_->currentContact = 0;
-    ++state_->generation;
+    state_->model.Adopt(path, std::move(db));
 }
 
 void MemoryAct::CloseDatabase() {
-    state_->CloseDatabase();
+    state_->model.Close();
 }
 
 void MemoryAct::Quit() {
-    state_->CloseDatabase();
+    state_->model.Close();
     state_->Notify(Notification::AppClosing);
     state_->running = false;
 }
@@ -700,24 +526,23 @@ void MemoryAct::SetRunning(bool running) {
     state_->running = running;
 }
 void MemoryAct::SetCannotCommunicate(bool cannot) {
-    state_->cannotCommunicate = cannot;
+    state_->model.SetCommFailure(cannot);
 }
 
 void MemoryAct::SetCurrentContact(std::string_view contactId) {
-    std::size_t i = state_->ContactAt(contactId);
-    if (i == std::string::npos)
+    std::size_t i = state_->model.FindContact(contactId);
+    if (i >= state_->model.db().contacts.size())
         throw std::invalid_argument("no contact '" + std::string(contactId) + "'");
-    state_->currentContact = i;
+    state_->model.GoToRecord(i);
 }
 
 const actdb::Contact* MemoryAct::currentContact() const {
-    return state_->currentContact < state_->db.contacts.size()
-               ? &state_->db.contacts[state_->currentContact]
-               : nullptr;
+    const auto& contacts = state_->model.db().contacts;
+    return state_->model.record() < contacts.size() ? &contacts[state_->model.record()] : nullptr;
 }
 
 void MemoryAct::SetCurrentField(int16_t fieldId) {
-    state_->currentField = fieldId;
+    state_->model.SetCurrentField(fieldId);
 }
 
 void MemoryAct::Fail(const std::string& member, VbError error, int after, int times) {

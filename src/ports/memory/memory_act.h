@@ -1,7 +1,8 @@
 #pragma once
-// An ACT! that lives in memory: the automation objects of ports/act.h over an actdb::Database,
-// with ACT!'s user-interface state (open database, current record, field with the cursor)
-// and knobs for tests: ACT! not running or unreachable, calls that fail on demand, a journal
+// An ACT! that lives in memory: the automation objects of ports/act.h over the stand-in ACT!'s
+// model (standin/core), so that what ACT! answers is decided in one place for both; with ACT!'s
+// user-interface state (open database, current record, field with the cursor) and knobs for
+// tests: ACT! not running or unreachable, calls that fail on demand, a journal
 // of every call, notifications sent on request. In a test:
 //     act::MemoryAct act(actdb::Generate({}));   // the sample database (actdb/generate.h)
 //     Sys().automation = &act.automation();
@@ -39,8 +40,9 @@ class MemoryAct {
     // MemoryAct is gone (they share its state).
     Automation& automation();
 
-    // The database; changes are seen by every object at once.
+    // The open database (empty once closed); changes are seen by every object at once.
     actdb::Database& db();
+    // Its path; "" once closed.
     const std::string& path() const;
     bool databaseOpen() const;
     // ACT! opens a database (attachments of database objects made before stay invalid).
@@ -49,7 +51,8 @@ class MemoryAct {
     void CloseDatabase();
     // ACT! quits: event controls are told, then nothing can be created or reached.
     void Quit();
-    // ACT! not installed or not started: creating objects fails with 429.
+    // ACT! not installed or not started: creating objects fails with 429 and the event control
+    // reports ACT! unreachable.
     void SetRunning(bool running);
     // What the event control's member 3 answers (member 1 then gives 0).
     void SetCannotCommunicate(bool cannot);
