@@ -100,7 +100,7 @@ void frmMain::Layout() {
     SetMaxButton(false);
     SetCenterOnScreen(true);
     SetIcon(1);
-    SetClientSize(9900, 2565);
+    SetClientSize(12000, 2565);
     SetHeight(kShortHeight);
 
     lblFields.Move(240, 180, 4440, 255);
@@ -122,44 +122,46 @@ void frmMain::Layout() {
     cboReference.SetVisible(false);
     cboFantome.SetVisible(false);
 
-    fra1.Move(240, 1380, 7335, 960);
+    fra1.Move(240, 1380, 9420, 960);
     fra1.SetCaption("List Options");
     chkNoRebuild.SetContainer(&fra1);
     chkNoRebuild.Move(180, 300, 255, 255);
     chkNoRebuild.SetTabIndex(3);
     lblRebuild.SetContainer(&fra1);
-    lblRebuild.Move(480, 315, 6735, 255);
+    lblRebuild.Move(480, 315, 8700, 255);
     lblRebuild.SetCaption("Do not rebuild list every time (Manual Rebuild enabled)");
     chkName.SetContainer(&fra1);
     chkName.Move(180, 600, 255, 255);
     chkName.SetTabIndex(4);
     lblName.SetContainer(&fra1);
-    lblName.Move(480, 615, 6735, 255);
+    lblName.Move(480, 615, 8700, 255);
     lblName.SetCaption("Display the Company Name instead of the Contact Name");
 
-    cmdOK.Move(7800, 1440, 1860, 375);
+    cmdOK.Move(9960, 120, 1800, 375);
     cmdOK.SetCaption("&OK");
     cmdOK.SetDefault(true);
     cmdOK.SetTabIndex(5);
-    cmdCancel.Move(7800, 1935, 1860, 375);
+    cmdCancel.Move(9960, 600, 1800, 375);
     cmdCancel.SetCaption("&Cancel");
     cmdCancel.SetCancel(true);
     cmdCancel.SetTabIndex(6);
 
     // An etched separator above the table.
-    lin1.SetPoints(240, 2490, 9660, 2490);
+    lin1.SetPoints(240, 2490, 11760, 2490);
     lin1.SetBorderColor(0x80000010); // button shadow
-    lin2.SetPoints(240, 2505, 9660, 2505);
+    lin2.SetPoints(240, 2505, 11760, 2505);
     lin2.SetBorderColor(0x80000014); // button highlight
 
-    lvwValues.Move(240, 2640, 9420, 2160);
+    lvwValues.Move(240, 2640, 11520, 2160);
     lvwValues.SetVisible(false);
     lvwValues.SetTabIndex(7);
-    lvwValues.AddColumn("", "Values", 3528);
-    lvwValues.AddColumn("Type", "List Type", 4057);
-    lvwValues.AddColumn("Details", "GROUP or LIST", 4216);
-    lvwValues.AddColumn("Rebuild", "Rebuild", 1271);
-    lvwValues.AddColumn("Display", "Display", 1940);
+    // Every column fits beside the scroll bar: the editor is placed by header positions, which
+    // a horizontally scrolled table would move.
+    lvwValues.AddColumn("", "Values", 2620);
+    lvwValues.AddColumn("Type", "List Type", 3015);
+    lvwValues.AddColumn("Details", "GROUP or LIST", 3133);
+    lvwValues.AddColumn("Rebuild", "Rebuild", 944);
+    lvwValues.AddColumn("Display", "Display", 1442);
     cmdCreate.Move(240, 4905, 2835, 375);
     cmdCreate.SetCaption("Manage your Static Lists");
     cmdCreate.SetTabIndex(8);
