@@ -1,8 +1,12 @@
 // tamber.exe: started by ACT! from its toolbar or Tools menu while a field has the cursor.
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 #include "common/procedure.h"
 #include "common/program_end.h"
+#include "config/main/frm_main.h"
 #include "forms/win32/win32_host.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dialogs.h"
@@ -11,18 +15,37 @@
 #include "ports/win32/win32_desktop.h"
 #include "ports/win32/win32_keyboard.h"
 #include "ports/win32/win32_process_launcher.h"
+#include "ports/win32/win32_shell.h"
 #include "ports/win32/win32_storage.h"
 #include "startup/module1/module1.h"
 #include "startup/spine/frm_startup.h"
 
 namespace {
 
-// The list window and the configuration window are not part of this build yet: say so
-// plainly instead of ending without a word.
+// The list window is not part of this build yet: say so plainly instead of ending without a
+// word.
 void ShowMissingWindow(const char* which) {
     tamber::AppDialogs().MsgBox(std::string(which) + " is not available in this build (field " +
                                     tamber::M().FieldIdText + ").",
                                 tamber::mb::kInformation, tamber::AppTitle());
+}
+
+// The product version of the running executable's version resource ("1.0.0").
+std::string ProgramVersion() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return "";
+    std::string data(size, '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoA(path, 0, size, data.data()) ||
+        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info)
+        return "";
+    return std::to_string(HIWORD(info->dwProductVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwProductVersionMS)) + "." +
+           std::to_string(HIWORD(info->dwProductVersionLS));
 }
 
 } // namespace
@@ -47,8 +70,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                              .groupTables = groupTables.get(),
                              .automation = automation.get()};
 
-            RunStartup([] { ShowMissingWindow("The list window"); },
-                       [] { ShowMissingWindow("The configuration window"); });
+            std::unique_ptr<frmMain> configuration;
+            auto showMain = [&] {
+                frmMain::Deps deps;
+                // List building arrives with the list window.
+                deps.refreshFile = [](std::int16_t, const std::string&, bool, bool) {
+                    AppDialogs().MsgBox("List building is not available in this build.",
+                                        mb::kInformation, AppTitle());
+                };
+                deps.targetField = [] { return std::string(); };
+                deps.shell = &Win32Shell();
+                deps.metrics = &Win32SystemMetrics();
+                deps.windowOrder = &Win32WindowOrder();
+                deps.processes = &processes;
+                deps.version = ProgramVersion();
+                configuration = std::make_unique<frmMain>(std::move(deps));
+                configuration->Show();
+            };
+            RunStartup([] { ShowMissingWindow("The list window"); }, showMain);
             return host.Run(); // until the window start-up opened has closed
         },
         1);

@@ -147,6 +147,10 @@ std::optional<ValueSetting> ReadValueSetting(const std::string& fieldIdText,
     return WithBuildDefaults(SplitValueSetting(text));
 }
 
+std::string ReadRowSetting(const std::string& fieldIdText, const std::string& referenceValue) {
+    return Read(ValueSection(fieldIdText), referenceValue.c_str(), kCleared);
+}
+
 bool ReadBlank(const std::string& fieldIdText) {
     std::optional<double> blank = vb::ToNumber(Read(MainSection(fieldIdText), kBlank, "0"));
     if (!blank) throw TypeMismatch();

@@ -112,6 +112,10 @@ ConfigWindowSettings ReadForConfigWindow(const std::string& fieldIdText);
 std::optional<ValueSetting> ReadValueSetting(const std::string& fieldIdText,
                                              const std::string& referenceValue);
 
+// The configuration window's table: the value setting stored under the reference value
+// exactly, kCleared when there is none.
+std::string ReadRowSetting(const std::string& fieldIdText, const std::string& referenceValue);
+
 // "Blank" (default 0) equals 1: a static list starts with one empty entry.
 bool ReadBlank(const std::string& fieldIdText);
 

@@ -1,0 +1,508 @@
+// End-to-end configuration: the stand-in ACT! holds the sample database, tamber.exe is started
+// from its toolbar on an unconfigured field, and the configuration window is driven with real
+// mouse input; what it writes is read back from the settings file.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "forms/win32/test_support.h"
+
+namespace {
+
+namespace ui = tamber::forms::win32::testing;
+
+const char* const kFolder = "C:\\TamberConfigE2E";
+const std::string kDb = std::string(kFolder) + "\\Contacts.dbf";
+const std::string kJournal = std::string(kFolder) + "\\journal.txt";
+const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
+const std::string kSettingsDir = std::string(kFolder) + "\\Data";
+const std::string kIni = kSettingsDir + "\\Contacts.ini";
+const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
+const char* const kCaption = "Tamberlist - List Settings";
+
+constexpr int kTerritory = 51; // a character field without a drop-down of its own
+
+std::string WinPath(const char* unixPath) {
+    std::string p = std::string("Z:") + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+// Runs a console program to its end and returns its exit code.
+DWORD RunProgram(const std::string& commandLine, std::string* out = nullptr) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return 999;
+    }
+    CloseHandle(writeEnd);
+    char buf[512];
+    DWORD n;
+    std::string text;
+    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
+        text.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(readEnd);
+    if (out) *out = text;
+    return code;
+}
+
+DWORD Ctl(const std::string& args, std::string* out = nullptr) {
+    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args, out);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void SetSetting(const char* name, const char* value) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(strlen(value) + 1));
+    RegCloseKey(key);
+}
+
+struct Found {
+    DWORD pid;
+    std::string caption;
+    std::string cls;
+    HWND hwnd = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char text[256] = {}, cls[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == f->pid && IsWindowVisible(w) && (f->caption.empty() || f->caption == text) &&
+        (f->cls.empty() || f->cls == cls)) {
+        f->hwnd = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(DWORD pid, const std::string& caption, const std::string& cls = "",
+                   DWORD timeoutMs = 30000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+        Found f{pid, caption, cls};
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
+        if (f.hwnd) return f.hwnd;
+    }
+    return nullptr;
+}
+
+struct Children {
+    std::vector<HWND> found;
+    std::string cls;
+};
+BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<Children*>(lp);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (c->cls == cls && GetParent(w) != nullptr) c->found.push_back(w);
+    return TRUE;
+}
+
+// Direct children of the window with the class, top to bottom, then left to right.
+std::vector<HWND> ChildrenOf(HWND parent, const std::string& cls, bool visibleOnly = true) {
+    Children c{{}, cls};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&c));
+    std::vector<HWND> out;
+    for (HWND w : c.found)
+        if (GetParent(w) == parent && (!visibleOnly || IsWindowVisible(w))) out.push_back(w);
+    std::sort(out.begin(), out.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return out;
+}
+
+HWND ButtonCalled(HWND form, const std::string& text) {
+    for (HWND b : ChildrenOf(form, "Button")) {
+        char t[128] = {};
+        GetWindowTextA(b, t, sizeof t);
+        if (text == t) return b;
+    }
+    return nullptr;
+}
+
+// Messages whose arguments point into memory go through a buffer in the window's process:
+// the system copies nothing across processes for the common controls.
+template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+    if (!p) return 0;
+    void* remote = VirtualAllocEx(p, nullptr, sizeof(T) + 512, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    LRESULT r = SendMessageA(w, msg, wp, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    return r;
+}
+
+std::string ComboText(HWND combo) {
+    char t[256] = {};
+    SendMessageA(combo, WM_GETTEXT, sizeof t, reinterpret_cast<LPARAM>(t));
+    return t;
+}
+
+std::string ComboEntry(HWND combo, int index) {
+    char t[256] = {};
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(t));
+    return t;
+}
+
+struct DropList {
+    DWORD pid;
+    HWND found = nullptr;
+};
+BOOL CALLBACK FindDropList(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<DropList*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "ComboLBox") == 0) {
+        d->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Opens the combo's list with a click and clicks its entry, as a user picks.
+void Choose(HWND combo, const std::string& entry) {
+    int index = static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(entry.c_str())));
+    ASSERT_GE(index, 0) << "no entry " << entry;
+    ui::ClickWindow(combo);
+    Sleep(400);
+    DropList d{0};
+    GetWindowThreadProcessId(combo, &d.pid);
+    EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+    ASSERT_NE(d.found, nullptr) << "the list did not drop down";
+    SendMessageA(d.found, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    Sleep(100);
+    const int top = static_cast<int>(SendMessageA(d.found, LB_GETTOPINDEX, 0, 0));
+    const int height = static_cast<int>(SendMessageA(d.found, LB_GETITEMHEIGHT, 0, 0));
+    RECT client;
+    GetClientRect(d.found, &client);
+    ui::ClickAt(d.found, client.right / 2, (index - top) * height + height / 2);
+    Sleep(400);
+    EXPECT_EQ(ComboText(combo), entry);
+}
+
+// Screen rectangle of a cell of the list view (column 0 is the value).
+RECT CellRect(HWND list, int row, int column) {
+    RECT r{};
+    r.top = column;
+    r.left = LVIR_BOUNDS;
+    SendRemote(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), r);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void ClickCell(HWND list, int row, int column) {
+    RECT r = CellRect(list, row, column);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ScreenToClient(list, &p);
+    ui::ClickAt(list, p.x, p.y);
+    Sleep(500);
+}
+
+std::string CellText(HWND list, int row, int column) {
+    // The item and its text buffer travel together.
+    struct {
+        LVITEMA item;
+        char text[256];
+    } data{};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(list, &owner);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+    if (!p) return "";
+    auto* remote =
+        static_cast<char*>(VirtualAllocEx(p, nullptr, sizeof data, MEM_COMMIT, PAGE_READWRITE));
+    data.item.iSubItem = column;
+    data.item.pszText = remote + offsetof(decltype(data), text);
+    data.item.cchTextMax = sizeof data.text;
+    WriteProcessMemory(p, remote, &data, sizeof data, nullptr);
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(p, remote, &data, sizeof data, nullptr);
+    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    return data.text;
+}
+
+void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    in.mi.mouseData = data;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &in, sizeof in);
+    Sleep(80);
+}
+
+// The three cases below are not yet reliable: picking entries from another process's drop-down
+// lists still misses under Xvfb. They stay disabled until the driving helpers are finished.
+class ConfigE2ETest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        CreateDirectoryA(kFolder, nullptr);
+        CreateDirectoryA(kSettingsDir.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
+        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer"), 0u);
+        std::string exe = WinPath(TAMBER_EXE);
+        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        SetSetting("SettingsLocation", kSettingsDir.c_str());
+        SetSetting("Ado", "1");
+        std::ofstream(kSettingsDir + "\\Sizes.lst", std::ios::binary)
+            << "[Items]\r\n1=Large\r\n2=Small\r\n[Index]\r\nCount=2\r\nl=1\r\ns=2\r\n";
+    }
+
+    void SetUp() override {
+        DeleteFileA(kIni.c_str());
+        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
+                           kStandinSettings;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        CloseHandle(pi.hThread);
+        started.push_back(pi.hProcess);
+        ASSERT_EQ(Ctl("/timeout 30 wait"), 0u);
+        ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))), 0u);
+        ASSERT_EQ(Ctl("open " + kDb), 0u);
+    }
+    void TearDown() override {
+        Ctl("/timeout 5 quit");
+        for (HANDLE h : started) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+
+    // Starts the add-on in the field and waits for the configuration window.
+    HWND OpenConfiguration(int fieldId) {
+        Ctl("focus " + std::to_string(fieldId));
+        std::string out;
+        Ctl("press toolbar Tamberlist", &out);
+        pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
+        process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        if (process) started.push_back(process);
+        HWND form = WaitForWindow(pid, kCaption);
+        Sleep(700); // the first height change
+        return form;
+    }
+    bool Ended(DWORD timeoutMs = 20000) {
+        return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    }
+    // The form's combo boxes from the top: field, type, reference.
+    std::vector<HWND> Combos(HWND form) { return ChildrenOf(form, "ComboBox"); }
+    HWND Table(HWND form) {
+        auto lists = ChildrenOf(form, WC_LISTVIEWA);
+        return lists.empty() ? nullptr : lists[0];
+    }
+    // The cell editor: the visible combo box that lies over the table.
+    HWND Editor(HWND form) {
+        HWND table = Table(form);
+        RECT t;
+        GetWindowRect(table, &t);
+        for (HWND c : Combos(form)) {
+            RECT r;
+            GetWindowRect(c, &r);
+            if (r.top >= t.top && r.top < t.bottom) return c;
+        }
+        return nullptr;
+    }
+    // Clicks a cell and checks that the editor lies over it.
+    HWND EditCell(HWND form, int row, int column) {
+        HWND table = Table(form);
+        ClickCell(table, row, column);
+        HWND editor = Editor(form);
+        EXPECT_NE(editor, nullptr) << "no editor on row " << row << " column " << column;
+        if (!editor) return nullptr;
+        RECT cell = CellRect(table, row, column), ed;
+        GetWindowRect(editor, &ed);
+        EXPECT_NEAR(ed.top, cell.top, 3) << "row " << row << " column " << column;
+        EXPECT_NEAR(ed.left, cell.left + 4, 4) << "row " << row << " column " << column;
+        EXPECT_LE(ed.right, cell.right + 1);
+        EXPECT_GE(ed.bottom, cell.bottom - 1);
+        return editor;
+    }
+
+    std::vector<HANDLE> started;
+    DWORD pid = 0;
+    HANDLE process = nullptr;
+};
+
+TEST_F(ConfigE2ETest, DISABLED_MembersListWithManualRebuild) {
+    HWND form = OpenConfiguration(kTerritory);
+    ASSERT_NE(form, nullptr);
+    auto combos = Combos(form);
+    ASSERT_GE(combos.size(), 2u);
+    EXPECT_EQ(ComboText(combos[0]), "Territory");
+    EXPECT_EQ(ComboText(combos[1]), "No Quill List");
+    Choose(combos[1], "List of the Members of one GROUP");
+    Sleep(700);
+    combos = Combos(form);
+    ASSERT_EQ(combos.size(), 3u);
+    Choose(combos[2], ComboEntry(combos[2], 0));
+    HWND manual = nullptr;
+    for (HWND b : ChildrenOf(form, "Button")) {
+        LONG style = GetWindowLongA(b, GWL_STYLE) & 0xF;
+        if (style == BS_CHECKBOX) {
+            manual = b;
+            break;
+        }
+    }
+    ASSERT_NE(manual, nullptr);
+    ui::ClickWindow(manual);
+    Sleep(300);
+    EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_NE(ui::SaveScreenshot(form, "config_window_members_list"), "");
+
+    ui::ClickWindow(ButtonCalled(form, "&OK"));
+    // The list window's builder is not in this build: it says so where the cache file and the
+    // progress window will be.
+    HWND box = WaitForWindow(pid, "Tamberlist", "#32770");
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(Ended());
+    std::string ini = Slurp(kIni);
+    EXPECT_NE(ini.find("[51]\r\nReference="), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Type=2\r\nNoRebuild=1\r\nCompanyName=0\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(ConfigE2ETest, DISABLED_TerritoryDependsOnRegion) {
+    HWND form = OpenConfiguration(kTerritory);
+    ASSERT_NE(form, nullptr);
+    Choose(Combos(form)[1], "Depends on a REFERENCE FIELD value");
+    Sleep(300);
+    Choose(Combos(form)[2], "Region");
+    Sleep(900); // the taller window
+    HWND table = Table(form);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(ListView_GetItemCount(table), 6);
+    EXPECT_EQ(CellText(table, 0, 0), "_If No List Specified");
+    EXPECT_EQ(CellText(table, 1, 0), "North");
+
+    // North: a static list.
+    HWND editor = EditCell(form, 1, 1);
+    ASSERT_NE(editor, nullptr);
+    Choose(editor, "Static LIST");
+    editor = EditCell(form, 1, 2);
+    ASSERT_NE(editor, nullptr);
+    Choose(editor, "Sizes");
+    // South: the subgroups of a group.
+    editor = EditCell(form, 2, 1);
+    ASSERT_NE(editor, nullptr);
+    Choose(editor, "Subgroups of one GROUP");
+    editor = EditCell(form, 2, 2);
+    ASSERT_NE(editor, nullptr);
+    const std::string group = ComboEntry(editor, 0);
+    Choose(editor, group);
+    // Every other value: all groups.
+    editor = EditCell(form, 0, 1);
+    ASSERT_NE(editor, nullptr);
+    Choose(editor, "List of All Groups");
+    EXPECT_EQ(CellText(table, 2, 2), group);
+    EXPECT_EQ(CellText(table, 1, 3), "N/A");
+    EditCell(form, 2, 3);
+    EXPECT_NE(ui::SaveScreenshot(form, "config_window_reference_table"), "");
+
+    ui::ClickWindow(ButtonCalled(form, "&OK"));
+    EXPECT_TRUE(Ended());
+    std::string ini = Slurp(kIni);
+    EXPECT_NE(ini.find("[51]\r\nReference=50\r\nType=3\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("_If No List Specified=0|n/a|1|0\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("North=3|Sizes|1|0\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("South=1|"), std::string::npos) << ini;
+}
+
+TEST_F(ConfigE2ETest, DISABLED_EditorHidesOnScrollAndDividerDrag) {
+    HWND form = OpenConfiguration(kTerritory);
+    ASSERT_NE(form, nullptr);
+    Choose(Combos(form)[1], "Depends on a REFERENCE FIELD value");
+    Sleep(300);
+    Choose(Combos(form)[2], "City"); // more values than the table shows
+    Sleep(900);
+    HWND table = Table(form);
+    ASSERT_NE(table, nullptr);
+
+    HWND editor = EditCell(form, 1, 1);
+    ASSERT_NE(editor, nullptr);
+    RECT t;
+    GetWindowRect(table, &t);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
+              (t.top + t.bottom) / 2);
+    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
+    Sleep(400);
+    EXPECT_FALSE(IsWindowVisible(editor)) << "the editor stayed after a vertical scroll";
+
+    editor = EditCell(form, 1, 1);
+    ASSERT_NE(editor, nullptr);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(table, LVM_GETHEADER, 0, 0));
+    RECT item{};
+    SendRemote(header, HDM_GETITEMRECT, 0, item);
+    MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&item), 2);
+    const LONG y = (item.top + item.bottom) / 2;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right, y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 15, y);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 30, y);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(400);
+    EXPECT_FALSE(IsWindowVisible(editor)) << "the editor stayed after a divider drag";
+
+    ui::ClickWindow(ButtonCalled(form, "&Cancel"));
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(GetFileAttributesA(kIni.c_str()), INVALID_FILE_ATTRIBUTES) << "Cancel wrote";
+}
+
+} // namespace

@@ -1,0 +1,366 @@
+// frmMain's reference-value table: one row per value of the reference field's ACT! drop-down
+// list plus the default row, each row's choices held in its tag as a value setting, and the
+// floating combo box that edits one cell at a time.
+#include <cmath>
+#include <variant>
+#include <vector>
+
+#include "common/procedure.h"
+#include "config/enumeration/populate_act_lists.h"
+#include "config/fieldsettings/field_settings.h"
+#include "config/main/frm_main.h"
+#include "ports/act.h"
+#include "ports/dialogs.h"
+#include "ports/system_metrics.h"
+#include "startup/module1/module1.h"
+#include "staticlists/listfiles/static_lists.h"
+
+namespace tamber {
+
+namespace fvb = forms::vb;
+using forms::ColumnHeader;
+using forms::ComboBox;
+using forms::Label;
+using forms::TwipsToPixelsX;
+using forms::TwipsToPixelsY;
+namespace screen = forms::screen;
+namespace pop = modPopulateACTLists;
+namespace fs = fieldsettings;
+
+namespace {
+
+constexpr char kForm[] = "frmMain";
+// Columns of the table (sub-item numbers) and the editor's choices.
+constexpr int kTypeColumn = 1, kDetailsColumn = 2, kRebuildColumn = 3, kDisplayColumn = 4;
+constexpr const char* kColumnKeys[] = {"Type", "Details", "Rebuild", "Display"};
+// The editor keeps clear of the table's vertical scroll bar.
+constexpr long kScrollBarAllowance = 365;
+constexpr long kCellInset = 50;
+
+std::vector<std::string> SplitTag(const std::string& tag) {
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (;;) {
+        auto bar = tag.find('|', start);
+        parts.push_back(tag.substr(start, bar - start));
+        if (bar == std::string::npos) return parts;
+        start = bar + 1;
+    }
+}
+
+} // namespace
+
+std::string frmMain::Extract_Tag(const std::string& tag, int n) {
+    std::vector<std::string> parts = SplitTag(tag);
+    if (n < 1 || n > static_cast<int>(parts.size()))
+        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    return parts[n - 1];
+}
+
+std::string frmMain::Modify_Tag(const std::string& tag, int n, const std::string& text) {
+    std::vector<std::string> parts = SplitTag(tag);
+    if (n < 1 || n > static_cast<int>(parts.size()))
+        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    parts[n - 1] = text;
+    std::string joined = parts[0];
+    for (size_t i = 1; i < parts.size(); ++i)
+        joined += "|" + parts[i];
+    return joined;
+}
+
+// The list view's own notifications stand for a window-procedure hook: while hooked, a
+// vertical scroll or a column-divider drag hides the editor.
+void frmMain::Hook() {
+    hooked_ = true;
+}
+void frmMain::Unhook() {
+    hooked_ = false;
+}
+void frmMain::TableScrolled() {
+    if (hooked_ && cboFloating.Visible()) HideFloating();
+}
+
+void frmMain::Fill_lvwValues() {
+    Sub(kForm, "Fill_lvwValues", [&](Statement& at) {
+        at();
+        const auto reference =
+            static_cast<std::int16_t>(cboReference.ItemData(cboReference.ListIndex()));
+        std::string value;
+        at();
+        const std::string target = deps_.targetField ? deps_.targetField() : std::string();
+        if (!target.empty()) value = M().ActView->GetField(target);
+        at();
+        pop::Populate_lvwPopupList(lvwValues, reference, value);
+    });
+}
+
+void frmMain::Initialize_lvwValues() {
+    Sub(kForm, "Initialize_lvwValues", [&](Statement& at) {
+        if (!lvwValues.Visible()) return;
+        Module1& m = M();
+        for (int i = 0; i < lvwValues.ItemCount(); ++i) {
+            at();
+            const std::string tag = fs::ReadRowSetting(m.FieldIdText, lvwValues.Item(i).text);
+            lvwValues.SetItemTag(i, tag);
+            if (tag == fs::kCleared) continue;
+            const std::string t = Extract_Tag(tag, 1);
+            if (t.size() != 1 || t[0] < '0' || t[0] > '3') continue;
+            at();
+            lvwValues.SetSubItem(i, kTypeColumn, TypeNames[t[0] - '0']);
+            if (t == "0") {
+                lvwValues.SetSubItem(i, kDetailsColumn, "N/A");
+                lvwValues.SetSubItem(i, kRebuildColumn, Get_Tag_Caption(3, i));
+                lvwValues.SetSubItem(i, kDisplayColumn, "N/A");
+            } else if (t == "1" || t == "2") {
+                std::string id = Extract_Tag(tag, 2), name;
+                // A row saved before its group was chosen has no name to show.
+                if (!id.empty()) {
+                    if (id.size() != 12) id += ' ';
+                    at();
+                    m.ActGroup->GoTo(id);
+                    name = m.ActGroup->Data(act::kGroupNameField);
+                    const std::string parent = m.ActGroup->GetParent();
+                    if (!parent.empty()) {
+                        at();
+                        m.ActGroup->GoTo(parent);
+                        name = m.ActGroup->Data(act::kGroupNameField) + ": " + name;
+                    }
+                }
+                lvwValues.SetSubItem(i, kDetailsColumn, name);
+                lvwValues.SetSubItem(i, kRebuildColumn, Get_Tag_Caption(3, i));
+                lvwValues.SetSubItem(i, kDisplayColumn, t == "2" ? Get_Tag_Caption(4, i) : "N/A");
+            } else {
+                lvwValues.SetSubItem(i, kDetailsColumn, Extract_Tag(tag, 2));
+                lvwValues.SetSubItem(i, kRebuildColumn, "N/A");
+                lvwValues.SetSubItem(i, kDisplayColumn, "N/A");
+            }
+        }
+    });
+}
+
+std::string frmMain::Get_Tag_Caption(int n, int row) {
+    return Function(kForm, "Get_Tag_Caption", [&](Statement&) -> std::string {
+        const std::string v = Extract_Tag(lvwValues.Item(row).tag, n);
+        if (v == "0") return n == 3 ? "Manual" : "Contact";
+        if (v == "1") return n == 3 ? "Auto" : "Company";
+        return "";
+    });
+}
+
+void frmMain::lvwvalues_MouseUp(int /*button*/, int /*shift*/, float x, float y) {
+    Sub(kForm, "lvwvalues_MouseUp", [&](Statement& at) {
+        if (lvwValues.ItemCount() == 0) {
+            AppDialogs().MsgBox("The field dropdown list is empty!\rEither select another field "
+                                "or populate the list through ACT! Edit/Define fields menu.",
+                                mb::kCritical, AppTitle());
+            return;
+        }
+        at();
+        const int row = lvwValues.SelectedItem();
+        const std::string t = row >= 0 ? Extract_Tag(lvwValues.Item(row).tag, 1) : std::string();
+        HideFloating();
+        EditColumn_ = 0;
+        if (lvwValues.HitTest(x, y) < 0 || row < 0) return;
+
+        at();
+        int column = 0;
+        for (int k = 0; k < 4 && column == 0; ++k) {
+            const ColumnHeader& h = lvwValues.Columns()[lvwValues.ColumnByKey(kColumnKeys[k])];
+            if (h.left <= x && x <= h.left + h.width) column = k + 1;
+        }
+        fillingFloating_ = true;
+        switch (column) {
+        case kTypeColumn:
+            EditColumn_ = kTypeColumn;
+            Populate_cboFloating(kTypeColumn, "");
+            break;
+        case kDetailsColumn:
+            if (t.empty() || t == "0")
+                column = 0;
+            else {
+                EditColumn_ = kDetailsColumn;
+                Populate_cboFloating(kDetailsColumn, t);
+            }
+            break;
+        case kRebuildColumn:
+            if (t.empty() || t == "3")
+                column = 0;
+            else {
+                EditColumn_ = kRebuildColumn;
+                cboFloating.Clear();
+                cboFloating.AddItem("Manual");
+                cboFloating.AddItem("Auto");
+            }
+            break;
+        case kDisplayColumn:
+            if (t != "2")
+                column = 0;
+            else {
+                EditColumn_ = kDisplayColumn;
+                cboFloating.Clear();
+                cboFloating.AddItem("Company");
+                cboFloating.AddItem("Contact");
+            }
+            break;
+        default:
+            break;
+        }
+        fillingFloating_ = false;
+        if (column == 0) return;
+
+        at();
+        // Over the cell: the table's own border is one fixed frame less a pixel.
+        const ColumnHeader& h = lvwValues.Columns()[column];
+        const int frameY = deps_.metrics ? deps_.metrics->Metric(metric::kFixedFrameHeight) : 3;
+        const int frameX = deps_.metrics ? deps_.metrics->Metric(metric::kFixedFrameWidth) : 3;
+        const long frameHeight = std::lround((frameY - 1) * screen::TwipsPerPixelY());
+        const long frameWidth = std::lround((frameX - 1) * screen::TwipsPerPixelX());
+        const long rowTop = lvwValues.HeaderHeightTwips() +
+                            (row - lvwValues.TopIndex()) * lvwValues.RowHeightTwips();
+        const long top = lvwValues.Top() + rowTop + frameHeight;
+        const long left = lvwValues.Left() + h.left + kCellInset + frameWidth;
+        const long width = h.left + h.width < lvwValues.Width() - kScrollBarAllowance
+                               ? h.width - kCellInset
+                               : lvwValues.Width() - kScrollBarAllowance - h.left - kCellInset;
+        cboFloating.Move(left, top, width, cboFloating.Height());
+
+        at();
+        fillingFloating_ = true;
+        const int index = Find_Index(lvwValues.SubItem(row, column));
+        cboFloating.SetListIndex(index);
+        fillingFloating_ = false;
+        cboFloating.SetVisible(true);
+    });
+    fillingFloating_ = false;
+}
+
+void frmMain::Populate_cboFloating(int column, const std::string& type) {
+    Sub(kForm, "Populate_cboFloating", [&](Statement& at) {
+        cboFloating.Clear();
+        at();
+        if (column == kTypeColumn) {
+            const int row = lvwValues.SelectedItem();
+            const bool typed = row >= 0 && !lvwValues.SubItem(row, kTypeColumn).empty();
+            for (int k = 0; k < (typed ? 5 : 4); ++k)
+                cboFloating.AddItem(TypeNames[k]);
+        } else if (column == kDetailsColumn) {
+            if (type == "1") {
+                pop::Populate_Combo_w_Groups(cboFloating, cboFantome1, "", false,
+                                             pop::kGroupsWithSubgroups);
+            } else if (type == "2") {
+                pop::Populate_Combo_w_Groups(cboFloating, cboFantome1, "", false, pop::kAllGroups);
+            } else if (type == "3") {
+                Populate_cboStaticLists(cboFloating, "");
+            }
+        }
+    });
+}
+
+void frmMain::Populate_cboStaticLists(ComboBox& combo, const std::string& name) {
+    Sub(kForm, "Populate_cboStaticLists", [&](Statement& at) {
+        at();
+        staticlists::ExistingLists lists = staticlists::Get_Existing_Lists();
+        if (staticlists::IsNoListMarker(lists)) return;
+        for (const std::string& list : std::get<std::vector<std::string>>(lists))
+            combo.AddItem(list);
+        if (!name.empty()) {
+            for (int i = 0; i < combo.ListCount(); ++i) {
+                if (combo.List(i) == name) return combo.SetListIndex(i);
+            }
+        }
+    });
+}
+
+int frmMain::Find_Index(const std::string& text) {
+    if (text.empty()) return -1;
+    for (int i = 0; i < cboFloating.ListCount(); ++i) {
+        if (cboFloating.List(i) == text) return i;
+    }
+    return -1;
+}
+
+void frmMain::cboFloating_Click() {
+    if (fillingFloating_) return; // code filling or positioning the editor, not a pick
+    Sub(kForm, "cboFloating_Click", [&](Statement& at) {
+        const int row = lvwValues.SelectedItem();
+        const int picked = cboFloating.ListIndex();
+        if (row < 0 || EditColumn_ < 1 || picked < 0) return;
+        at();
+        lvwValues.SetSubItem(row, EditColumn_, cboFloating.List(picked));
+        std::string tag = lvwValues.Item(row).tag;
+        const std::string old = Extract_Tag(tag, 1);
+        auto cellEmptyOrNA = [&](int col) {
+            const std::string c = lvwValues.SubItem(row, col);
+            return c.empty() || c == "N/A";
+        };
+        at();
+        switch (EditColumn_) {
+        case kTypeColumn: {
+            if (std::to_string(picked) == old) return;
+            bool reopen = false;
+            switch (picked) {
+            case fs::valuetype::kAllGroups:
+            case fs::valuetype::kSubgroups:
+            case fs::valuetype::kMembers:
+                tag = Modify_Tag(tag, 1, std::to_string(picked));
+                if (picked == fs::valuetype::kAllGroups) {
+                    lvwValues.SetSubItem(row, kDetailsColumn, "N/A");
+                    tag = Modify_Tag(tag, 2, "n/a");
+                } else {
+                    lvwValues.SetSubItem(row, kDetailsColumn, "");
+                    tag = Modify_Tag(tag, 2, "");
+                    reopen = true;
+                }
+                if (cellEmptyOrNA(kRebuildColumn)) {
+                    lvwValues.SetSubItem(row, kRebuildColumn, "Auto");
+                    tag = Modify_Tag(tag, 3, "1");
+                }
+                if (picked != fs::valuetype::kMembers) {
+                    lvwValues.SetSubItem(row, kDisplayColumn, "N/A");
+                    tag = Modify_Tag(tag, 4, "0");
+                } else if (cellEmptyOrNA(kDisplayColumn)) {
+                    lvwValues.SetSubItem(row, kDisplayColumn, "Contact");
+                    tag = Modify_Tag(tag, 4, "0");
+                }
+                break;
+            case fs::valuetype::kStaticList:
+                tag = Modify_Tag(tag, 1, "3");
+                lvwValues.SetSubItem(row, kDetailsColumn, "");
+                tag = Modify_Tag(tag, 2, "");
+                lvwValues.SetSubItem(row, kRebuildColumn, "N/A");
+                tag = Modify_Tag(tag, 3, "1");
+                lvwValues.SetSubItem(row, kDisplayColumn, "N/A");
+                tag = Modify_Tag(tag, 4, "0");
+                reopen = true;
+                break;
+            default: // "None"
+                for (int col = kTypeColumn; col <= kDisplayColumn; ++col)
+                    lvwValues.SetSubItem(row, col, "");
+                tag = fs::kCleared;
+                break;
+            }
+            lvwValues.SetItemTag(row, tag);
+            if (reopen) lvwvalues_MouseUp(fvb::kLeftButton, 0, 5055, 420);
+            return;
+        }
+        case kDetailsColumn:
+            if (old == "1" || old == "2") {
+                tag = Modify_Tag(tag, 2, cboFantome1.List(picked));
+            } else if (old == "3") {
+                tag = Modify_Tag(tag, 2, cboFloating.List(picked));
+            }
+            break;
+        case kRebuildColumn:
+            tag = Modify_Tag(tag, 3, std::to_string(picked));
+            break;
+        case kDisplayColumn:
+            tag = Modify_Tag(tag, 4, picked == 0 ? "1" : "0");
+            break;
+        default:
+            break;
+        }
+        lvwValues.SetItemTag(row, tag);
+    });
+}
+
+} // namespace tamber
