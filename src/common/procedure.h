@@ -17,7 +17,6 @@
 // counted from the line that opens the boundary, so it is read off the source; a body that
 // marks nothing reports line 1.
 #include <cstdint>
-#include <source_location>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -26,11 +25,18 @@
 
 namespace tamber {
 
+// The source line of a call, taken as a default argument. (std::source_location would do, but
+// the clang of the sanitizer build does not have it.)
+struct SourceLine {
+    std::uint_least32_t value;
+    explicit constexpr SourceLine(std::uint_least32_t line = __builtin_LINE()) : value(line) {}
+};
+
 class Statement {
   public:
     explicit Statement(std::uint_least32_t base) : base_(base) {}
-    void operator()(std::source_location here = std::source_location::current()) {
-        line_ = static_cast<int>(here.line() - base_);
+    void operator()(SourceLine here = SourceLine()) {
+        line_ = static_cast<int>(here.value - base_);
     }
     int line() const { return line_; }
 
@@ -79,28 +85,28 @@ auto RunFunction(std::string_view module, std::string_view procedure, F&& body,
 // A procedure without a result.
 template <class F>
 void Sub(std::string_view module, std::string_view procedure, F&& body,
-         std::source_location here = std::source_location::current()) {
-    detail::RunSub(module, procedure, std::forward<F>(body), here.line(), nullptr);
+         SourceLine here = SourceLine()) {
+    detail::RunSub(module, procedure, std::forward<F>(body), here.value, nullptr);
 }
 template <class F>
 void Sub(std::string_view module, std::string_view procedure, ReportGuard& guard, F&& body,
-         std::source_location here = std::source_location::current()) {
-    detail::RunSub(module, procedure, std::forward<F>(body), here.line(), &guard);
+         SourceLine here = SourceLine()) {
+    detail::RunSub(module, procedure, std::forward<F>(body), here.value, &guard);
 }
 
 // A procedure with a result: the body's, or the type's default after an error.
 template <class F, class R = std::invoke_result_t<F, Statement&>>
 R Function(std::string_view module, std::string_view procedure, F&& body,
-           std::source_location here = std::source_location::current()) {
-    return detail::RunFunction(module, procedure, std::forward<F>(body), here.line(),
+           SourceLine here = SourceLine()) {
+    return detail::RunFunction(module, procedure, std::forward<F>(body), here.value,
                                [] { return R{}; });
 }
 
 // The same with another result after an error.
 template <class F, class R>
 R Function(std::string_view module, std::string_view procedure, F&& body, R fallback,
-           std::source_location here = std::source_location::current()) {
-    return detail::RunFunction(module, procedure, std::forward<F>(body), here.line(),
+           SourceLine here = SourceLine()) {
+    return detail::RunFunction(module, procedure, std::forward<F>(body), here.value,
                                [&] { return std::move(fallback); });
 }
 
