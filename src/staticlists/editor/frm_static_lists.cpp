@@ -50,7 +50,7 @@ frmStaticLists::frmStaticLists(Deps deps) : Form("frmStaticLists"), deps_(std::m
     rtfItems.Move(3240, 540, 2715, 2595);
     rtfItems.SetMultiLine(true);
     rtfItems.SetTabIndex(6);
-    lblText.Move(3375, 3195, 2760, 390);
+    lblText.Move(3375, 3195, 3840, 390); // wide enough for two lines in the system's font
     lblText.SetWordWrap(true);
     lblText.SetCaption("Type your items in the box above. Press Enter after each item.");
     cmdNewList.Move(210, 3180, 840, 325);
