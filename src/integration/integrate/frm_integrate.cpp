@@ -17,10 +17,12 @@ using namespace integrate;
 
 namespace {
 
-// Place of box i (0..5) inside its frame: three per row, two rows; its label beside it.
-constexpr long kColumnLeft[3] = {180, 1830, 3480};
+// Place of box i (0..5) inside its frame: three per row, two rows; its label beside it. The
+// columns are as wide as their longest label needs (French "Liste des contacts" the widest).
+constexpr long kColumnLeft[3] = {120, 1890, 3810};
+constexpr long kLabelWidth[3] = {1470, 1620, 900};
 constexpr long kRowTop[2] = {360, 750};
-constexpr long kBoxWidth = 255, kLabelWidth = 1380, kRowHeight = 255;
+constexpr long kBoxWidth = 255, kRowHeight = 255;
 
 // The window's own messages, in its language.
 std::string RestartQuestion(const std::array<std::string, 17>& texts) {
@@ -73,11 +75,12 @@ frmIntegrate::frmIntegrate(act::Automation& automation, ProcessLauncher& process
         chkScreen[i]->onClick = [this, i] { chkScreen_Click(i); };
         lblScreen[i] = std::make_unique<forms::Label>(*this, "lblScreen", i);
         lblScreen[i]->SetContainer(&frame);
-        lblScreen[i]->Move(left + kBoxWidth + 45, top + 15, kLabelWidth, kRowHeight);
+        lblScreen[i]->Move(left + kBoxWidth + 45, top + 15, kLabelWidth[view % 3], kRowHeight);
         lblScreen[i]->SetCaption(texts_[kFirstView + view]);
         lblScreen[i]->onClick = [this, i] { lblScreen_Click(i); };
     }
-    lblRestart.Move(495, 2850, 5670, 315);
+    lblRestart.Move(495, 2850, 6300, 450); // the French sentence takes two lines
+    lblRestart.SetWordWrap(true);
     lblRestart.SetCaption(texts_[kRestartLabel]);
     cmdOK.Move(5820, 360, 1000, 325);
     cmdOK.SetCaption(texts_[kCloseButton]);

@@ -16,6 +16,7 @@
 #include "forms/win32/win32_host.h"
 #include "integration/integrate/frm_integrate.h"
 #include "ports/act.h"
+#include "ports/dialogs.h"
 #include "ports/process.h"
 #include "ports/win32/win32_act.h"
 #include "startup/module1/module1.h"
@@ -185,11 +186,11 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
         french.Language = 1;
         french.ContactScreen = true;
         input::UserScript user;
-        user.Then([&] { return french.Visible(); },
-                  [&] {
-                      input::SaveScreenshot(Win32Host::WindowOf(french), "frmIntegrate_fr");
-                      input::PressKey(VK_ESCAPE);
-                  });
+        user.Then([&] { return french.Visible(); }, [] {}); // a tick to paint
+        user.Then([&] {
+            input::SaveScreenshot(Win32Host::WindowOf(french), "frmIntegrate_fr");
+            input::PressKey(VK_ESCAPE);
+        });
         user.Start();
         french.Show(true);
         ASSERT_FALSE(user.TimedOut());
@@ -200,11 +201,11 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
     window.ContactScreen = true;
     std::string question;
     input::UserScript user;
-    user.Then([&] { return window.Visible(); },
-              [&] {
-                  input::SaveScreenshot(Win32Host::WindowOf(window), "frmIntegrate");
-                  input::ClickWindow(Win32Host::WindowOf(*window.chkScreen[0]));
-              });
+    user.Then([&] { return window.Visible(); }, [] {});
+    user.Then([&] {
+        input::SaveScreenshot(Win32Host::WindowOf(window), "frmIntegrate");
+        input::ClickWindow(Win32Host::WindowOf(*window.chkScreen[0]));
+    });
     user.Then([&] { return window.chkScreen[0]->Value() == forms::vb::kChecked; },
               [&] { input::ClickWindow(Win32Host::WindowOf(*window.lblScreen[6])); });
     user.Then([&] { return window.chkScreen[6]->Value() == forms::vb::kChecked; },

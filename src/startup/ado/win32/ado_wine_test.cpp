@@ -9,6 +9,7 @@
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
 #include "inilib/inilib.h"
+#include "ports/dialogs.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_folder_chooser.h"
 #include "ports/win32/win32_process_launcher.h"
