@@ -26,6 +26,9 @@ CALLS = re.compile(r"\b(MsgBox|lblMessage\s*\.\s*SetCaption)\s*\(")
 INDIRECT = {
     "problem": ("ListNameProblem", "returns"),
     "StandardErrorText": ("StandardErrorText", "body"),
+    # The integration window's texts come from its language table (integrate_texts.cpp).
+    "RestartQuestion": ("RestartQuestion", "returns"),
+    "AddFailedMessage": ("AddFailedMessage", "returns"),
 }
 
 # Texts the programs show today that the manual must not document, with the reason.

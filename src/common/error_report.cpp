@@ -10,7 +10,8 @@
 namespace tamber {
 
 std::string StandardErrorText(long number, std::string_view description, std::string_view module,
-                              std::string_view kind, std::string_view procedure, int line) {
+                              std::string_view kind, std::string_view procedure, int line,
+                              std::optional<std::string_view> closing) {
     std::string text = "Error " + std::to_string(number) + ": '";
     text += description;
     text += "'\r\nin ";
@@ -19,7 +20,12 @@ std::string StandardErrorText(long number, std::string_view description, std::st
     text += kind;
     text += " ";
     text += procedure;
-    text += " - Line # " + std::to_string(line) + "\r\n\r\nPlease contact ";
+    text += " - Line # " + std::to_string(line) + "\r\n\r\n";
+    if (closing) {
+        text += *closing;
+        return text;
+    }
+    text += "Please contact ";
     text += kSupportAddress;
     text += " with this error message.";
     return text;

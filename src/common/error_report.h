@@ -1,6 +1,7 @@
 #pragma once
 // The standard message for an unexpected run-time error, shown by every procedure's handler.
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,10 @@ namespace tamber {
 inline constexpr std::string_view kSupportAddress = "support@tamberlist.com";
 
 // "Error N: 'description'" CRLF "in Module: Sub Proc - Line # n" CRLF CRLF "Please contact ...".
+// A window that speaks another language gives its own closing sentence.
 std::string StandardErrorText(long number, std::string_view description, std::string_view module,
-                              std::string_view kind, std::string_view procedure, int line);
+                              std::string_view kind, std::string_view procedure, int line,
+                              std::optional<std::string_view> closing = std::nullopt);
 
 // Turns whatever a procedure threw into the run-time error VB would have raised.
 VbError ToVbError(std::exception_ptr error);

@@ -24,6 +24,7 @@ constexpr long kInvalidProcedureCall = 5;
 constexpr long kOverflow = 6;
 constexpr long kOutOfMemory = 7;
 constexpr long kSubscriptOutOfRange = 9;
+constexpr long kObjectNotSet = 91;
 constexpr long kTypeMismatch = 13;
 constexpr long kFileNotFound = 53;
 constexpr long kFileAlreadyOpen = 55;

@@ -19,6 +19,8 @@
 #include "ports/win32/win32_storage.h"
 #include "startup/module1/module1.h"
 #include "startup/spine/frm_startup.h"
+#include "staticlists/listfiles/static_lists.h"
+#include "staticlists/listfiles/win32/system_beep.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     forms::win32::Win32Host host;
     SetAppTitle("Tamberlist");
+    staticlists::SetBeepHook(staticlists::SystemBeep); // a key the name box refuses
     // Last resort: whatever escapes start-up or the message loop is reported, never a silent
     // abnormal end.
     return Function(

@@ -244,6 +244,7 @@ void TextBox::SetText(std::string v) {
     if (v == text_) return;
     text_ = std::move(v);
     selStart_ = std::min<int>(selStart_, static_cast<int>(text_.size()));
+    selLength_ = 0;
     Changed(Prop::Caption);
     if (onChange) onChange();
 }
@@ -252,6 +253,7 @@ void TextBox::SyncText(std::string v) {
     if (v == text_) return;
     text_ = std::move(v);
     selStart_ = static_cast<int>(text_.size());
+    selLength_ = 0;
     if (onChange) onChange();
 }
 
@@ -263,28 +265,41 @@ void TextBox::SetLocked(bool v) {
 void TextBox::SetSelStart(int v) {
     if (v < 0) InvalidValue();
     selStart_ = std::min<int>(v, static_cast<int>(text_.size()));
+    selLength_ = 0;
+    Changed(Prop::Selection);
+}
+
+void TextBox::SetSelLength(int v) {
+    if (v < 0) InvalidValue();
+    selLength_ = std::min<int>(v, static_cast<int>(text_.size()) - selStart_);
+    Changed(Prop::Selection);
 }
 
 void TextBox::DefaultKeyAction(int keyAscii) {
     if (locked_) return;
+    const bool inserts = keyAscii >= 32 && keyAscii < 256;
+    const bool breaks = keyAscii == vb::kKeyReturn && multiLine_;
+    if (!inserts && !breaks && keyAscii != vb::kKeyBack) return;
     std::string t = text_;
     size_t at = std::min<size_t>(selStart_, t.size());
-    if (keyAscii == vb::kKeyBack) {
+    const size_t selected = std::min<size_t>(selLength_, t.size() - at);
+    if (selected > 0) {
+        t.erase(at, selected); // Backspace deletes just the selection
+    } else if (keyAscii == vb::kKeyBack) {
         if (at == 0) return;
         t.erase(at - 1, 1);
         --at;
-    } else if (keyAscii == vb::kKeyReturn) {
-        if (!multiLine_) return;
+    }
+    if (breaks) {
         t.insert(at, "\r\n");
         at += 2;
-    } else if (keyAscii >= 32 && keyAscii < 256) {
+    } else if (inserts) {
         t.insert(at, 1, static_cast<char>(keyAscii));
         ++at;
-    } else {
-        return;
     }
     text_.swap(t);
     selStart_ = static_cast<int>(at);
+    selLength_ = 0;
     Changed(Prop::Caption);
     if (onChange) onChange();
 }

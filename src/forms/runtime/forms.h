@@ -223,6 +223,9 @@ class TextBox : public Control {
     void SetLocked(bool v);
     int SelStart() const { return selStart_; }
     void SetSelStart(int v);
+    // Characters selected from SelStart; typing replaces them.
+    int SelLength() const { return selLength_; }
+    void SetSelLength(int v);
     std::function<void()> onChange;
     void DefaultKeyAction(int keyAscii) override;
     // The platform control's text changed under the user's hand.
@@ -231,7 +234,7 @@ class TextBox : public Control {
   protected:
     std::string text_;
     bool multiLine_ = false, locked_ = false;
-    int selStart_ = 0;
+    int selStart_ = 0, selLength_ = 0;
 };
 
 class RichTextBox : public TextBox {

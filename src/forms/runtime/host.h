@@ -26,7 +26,8 @@ enum class Prop {
     Columns,    // list view columns changed
     Style,      // kind-specific styles (default button, locked, alignment, ...)
     MousePointer,
-    Refresh, // repaint now
+    Refresh,   // repaint now
+    Selection, // a text box's selected characters
 };
 
 // Which property of a form changed.

@@ -118,6 +118,10 @@ class TextPeer : public Win32Peer {
             SendMessageA(hwnd_, EM_SETREADONLY, T().Locked(), 0);
             return;
         }
+        if (p == Prop::Selection && hwnd_) {
+            SendMessageA(hwnd_, EM_SETSEL, T().SelStart(), T().SelStart() + T().SelLength());
+            return;
+        }
         Win32Peer::Apply(p, i);
     }
     void OnCommand(WORD code) override {

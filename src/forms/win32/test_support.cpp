@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include "forms/runtime/forms.h"
 
 namespace tamber::forms::win32::testing {
 
@@ -92,6 +95,65 @@ std::string SaveScreenshot(HWND hwnd, const std::string& name) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return ok ? path : "";
+}
+
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        if (c == '\n') {
+            PressKey(VK_RETURN);
+            continue;
+        }
+        const SHORT scan = VkKeyScanA(c);
+        PressKey(LOBYTE(scan), (HIBYTE(scan) & 1) ? VK_SHIFT : 0);
+    }
+}
+
+void Paste(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_TEXT, mem);
+    CloseClipboard();
+    PressKey('V', VK_CONTROL);
+}
+
+namespace {
+UserScript* g_script = nullptr;
+}
+
+void UserScript::Then(std::function<bool()> ready, std::function<void()> act) {
+    steps_.push_back({std::move(ready), std::move(act)});
+}
+
+void UserScript::Start(int timeoutMs) {
+    g_script = this;
+    timeoutMs_ = timeoutMs;
+    waitingSince_ = GetTickCount();
+    SetTimer(nullptr, 0, 150, Tick);
+}
+
+void CALLBACK UserScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    UserScript* s = g_script;
+    if (!s || s->steps_.empty()) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    if (GetTickCount() - s->waitingSince_ > static_cast<DWORD>(s->timeoutMs_)) {
+        KillTimer(nullptr, id);
+        s->timedOut_ = true;
+        s->steps_.clear();
+        // Close whatever is open so that the test can report instead of hanging.
+        for (Form* f : screen::LoadedForms())
+            if (HWND h = reinterpret_cast<HWND>(f->hWnd())) PostMessageA(h, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (!s->steps_.front().ready()) return;
+    Step step = std::move(s->steps_.front());
+    s->steps_.pop_front();
+    s->waitingSince_ = GetTickCount();
+    step.act(); // input only: it is handled after this tick, by the loop that runs
 }
 
 } // namespace tamber::forms::win32::testing

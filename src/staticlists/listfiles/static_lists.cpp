@@ -415,8 +415,16 @@ void RenameList(const std::string& oldName, const std::string& newName) {
     FileSystem& files = Files();
     if (ansi::EqualNoCase(oldName, newName)) {
         // Same file under another capitalisation: copying onto itself and deleting the
-        // "old" one would delete the list.
-        files.Rename(from, to, true);
+        // "old" one would delete the list. A direct rename may keep the old spelling (the
+        // target resolves to the file itself), so the file passes through another name.
+        const std::string passing = from + ".renaming";
+        files.Rename(from, passing, true);
+        try {
+            files.Rename(passing, to);
+        } catch (...) {
+            files.Rename(passing, from);
+            throw;
+        }
         return;
     }
     std::optional<std::string> bytes = files.ReadAll(from);

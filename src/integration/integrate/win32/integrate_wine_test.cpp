@@ -1,0 +1,253 @@
+// The integration window against the stand-in ACT!, with real clicks: the ticked Contacts
+// boxes reach ACT!, Yes to the restart question has it close and reopen its database, and the
+// add-on's button and menu entry then start tamber.exe.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "forms/win32/test_support.h"
+#include "forms/win32/win32_host.h"
+#include "integration/integrate/frm_integrate.h"
+#include "ports/act.h"
+#include "ports/dialogs.h"
+#include "ports/process.h"
+#include "ports/win32/win32_act.h"
+#include "startup/module1/module1.h"
+
+namespace tamber {
+namespace {
+
+using forms::win32::Win32Host;
+namespace input = forms::win32::testing;
+
+const std::string kFolder = "C:\\TamberIntegrateWine";
+const std::string kDb = kFolder + "\\Contacts.dbf";
+const std::string kJournal = kFolder + "\\journal.txt";
+const std::string kStandinSettings = kFolder + "\\actstandin.ini";
+
+std::string WinPath(const char* unixPath) {
+    std::string p = std::string("Z:") + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct ProgramRun {
+    DWORD exitCode = 999;
+    std::string out;
+};
+ProgramRun RunProgram(const std::string& commandLine) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    ProgramRun run;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return run;
+    }
+    CloseHandle(writeEnd);
+    char buf[512];
+    DWORD n;
+    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
+        run.out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(readEnd);
+    return run;
+}
+ProgramRun Ctl(const std::string& args) {
+    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
+}
+
+// The program folder is the one tamber.exe and its icons were built into.
+class BinFolder : public ProcessLauncher {
+  public:
+    std::string ProgramFolder() override {
+        std::string exe = WinPath(TAMBER_EXE);
+        return exe.substr(0, exe.rfind('\\'));
+    }
+    void Start(const std::string&) override {}
+    bool AnotherInstanceRunning(const std::string&) override { return false; }
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && std::string(cls) == "#32770") {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND MessageBoxShown() {
+    HWND found = nullptr;
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+BOOL CALLBACK ReadText(HWND w, LPARAM lp) {
+    char text[512] = {};
+    GetWindowTextA(w, text, sizeof text);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "Static" && text[0]) *reinterpret_cast<std::string*>(lp) = text;
+    return TRUE;
+}
+
+class IntegrateWine : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CreateDirectoryA(kFolder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
+        DeleteFileA(kJournal.c_str());
+        DeleteFileA(kStandinSettings.c_str()); // nothing registered yet
+        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
+        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
+                           kStandinSettings + " " + kDb;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        CloseHandle(pi.hThread);
+        started.push_back(pi.hProcess);
+        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        ResetModule1();
+        SetAppTitle("Tamberlist");
+    }
+    void TearDown() override {
+        automation.reset();
+        Ctl("/timeout 5 quit");
+        for (HANDLE h : started) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+    // Starts the program behind the add-on's toolbar button or Tools entry; its process id.
+    DWORD Press(const std::string& where) {
+        ProgramRun press = Ctl("press " + where + " Tamberlist");
+        DWORD pid = static_cast<DWORD>(strtoul(press.out.c_str(), nullptr, 10));
+        if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid))
+            started.push_back(h);
+        return press.exitCode == 0 ? pid : 0;
+    }
+
+    Win32Host host;
+    BinFolder folder;
+    std::unique_ptr<act::Automation> automation = act::MakeWin32Automation();
+    std::vector<HANDLE> started;
+};
+
+TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
+    // What the configuration window's unload does with ReopenPending: ACT! closes its
+    // database, and the shell opens it again.
+    int handedOver = 0;
+    auto unloadConfiguration = [&] {
+        ++handedOver;
+        auto app = automation->CreateApp();
+        const std::string path = app->GetOpenDBName();
+        app->Command(150);
+        ShellExecuteA(nullptr, "open", path.c_str(), nullptr, folder.ProgramFolder().c_str(),
+                      SW_SHOWNORMAL);
+    };
+
+    // First in French, looked at and cancelled: nothing changes in ACT!.
+    {
+        frmIntegrate french(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+        french.AppName = "Tamberlist";
+        french.Language = 1;
+        french.ContactScreen = true;
+        input::UserScript user;
+        user.Then([&] { return french.Visible(); }, [] {}); // a tick to paint
+        user.Then([&] {
+            input::SaveScreenshot(Win32Host::WindowOf(french), "frmIntegrate_fr");
+            input::PressKey(VK_ESCAPE);
+        });
+        user.Start();
+        french.Show(true);
+        ASSERT_FALSE(user.TimedOut());
+    }
+
+    frmIntegrate window(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+    window.AppName = "Tamberlist";
+    window.ContactScreen = true;
+    std::string question;
+    input::UserScript user;
+    user.Then([&] { return window.Visible(); }, [] {});
+    user.Then([&] {
+        input::SaveScreenshot(Win32Host::WindowOf(window), "frmIntegrate");
+        input::ClickWindow(Win32Host::WindowOf(*window.chkScreen[0]));
+    });
+    user.Then([&] { return window.chkScreen[0]->Value() == forms::vb::kChecked; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(*window.lblScreen[6])); });
+    user.Then([&] { return window.chkScreen[6]->Value() == forms::vb::kChecked; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(window.cmdOK)); });
+    user.Then([&] { return MessageBoxShown() != nullptr; },
+              [&] {
+                  EnumChildWindows(MessageBoxShown(), ReadText,
+                                   reinterpret_cast<LPARAM>(&question));
+                  input::PressKey(VK_RETURN); // Yes, the default
+              });
+    user.Start(30000);
+    window.Show(true);
+    ASSERT_FALSE(user.TimedOut());
+
+    EXPECT_EQ(question, "You need to re-start ACT! for the changes to take effect!\r\n"
+                        "Do you want to re-start it now?");
+    EXPECT_TRUE(M().ReopenPending);
+    EXPECT_EQ(handedOver, 1);
+    EXPECT_FALSE(window.Loaded());
+
+    // The stand-in closed its database and opened it again, now with the add-on's entries.
+    bool reopened = false;
+    for (int i = 0; i < 100 && !reopened; ++i, Sleep(100))
+        reopened = Ctl("button-rect Tamberlist").exitCode == 0;
+    EXPECT_TRUE(reopened);
+    const std::string journal = Slurp(kJournal);
+    const size_t closed = journal.find("close " + kDb);
+    ASSERT_NE(closed, std::string::npos) << journal;
+    EXPECT_NE(journal.find("open " + kDb, closed), std::string::npos);
+    EXPECT_NE(journal.find("AuxCmds.AddAuxCommand(\"Tamberlist\""), std::string::npos);
+
+    Sleep(500);
+    if (HWND act = FindWindowA("TamberActStandinMain", nullptr))
+        input::SaveScreenshot(act, "act_with_integrated_addon");
+    EXPECT_NE(Press("toolbar"), 0u);
+    EXPECT_NE(Press("menu"), 0u);
+    const std::string after = Slurp(kJournal);
+    const std::string program = folder.ProgramFolder() + "\\tamber.EXE";
+    EXPECT_NE(after.find("start Tamberlist " + program), std::string::npos) << after;
+    EXPECT_NE(after.find("(toolbar)"), std::string::npos);
+    EXPECT_NE(after.find("(menu)"), std::string::npos);
+}
+
+} // namespace
+} // namespace tamber

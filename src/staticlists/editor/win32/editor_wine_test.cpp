@@ -1,0 +1,130 @@
+// The static lists editor as a real window, driven with real mouse and keyboard input.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/scripted_dialogs.h"
+#include "forms/win32/test_support.h"
+#include "forms/win32/win32_host.h"
+#include "ports/platform.h"
+#include "ports/win32/win32_storage.h"
+#include "startup/module1/module1.h"
+#include "staticlists/editor/frm_new.h"
+#include "staticlists/editor/frm_static_lists.h"
+#include "staticlists/listfiles/static_lists.h"
+
+namespace tamber {
+namespace {
+
+using forms::win32::Win32Host;
+namespace input = forms::win32::testing;
+
+const std::string kFolder = "C:\\TamberEditorWine";
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The name as the folder spells it.
+std::string StoredName(const std::string& file) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((kFolder + "\\" + file).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    FindClose(h);
+    return data.cFileName;
+}
+
+forms::Form* OpenForm(const std::string& name) {
+    for (forms::Form* f : forms::screen::LoadedForms())
+        if (f->Name() == name && f->Visible()) return f;
+    return nullptr;
+}
+
+void ClickEntry(forms::ListBox& list, int i) {
+    HWND h = Win32Host::WindowOf(list);
+    RECT r;
+    SendMessageA(h, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    input::ClickAt(h, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+TEST(EditorWine, CreateFillRenameAndRemoveListsWithRealInput) {
+    Win32Host host;
+    SetAppTitle("Tamberlist");
+    ScriptedDialogs dialogs; // the save questions answer Yes, Remove's question is scripted
+    SetAppDialogs(&dialogs);
+    ScopedPlatform sys({.files = &Win32Files()});
+    ResetModule1();
+    CreateDirectoryA(kFolder.c_str(), nullptr);
+    for (const char* old : {"Fruit.lst", "FRUIT.lst", "Other.lst", "veg.lst"})
+        DeleteFileA((kFolder + "\\" + old).c_str());
+    M().SettingsDir = kFolder + "\\";
+    ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Fruit"), "pear\r\napple"));
+    ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Other"), "x"));
+
+    forms::Form owner("frmMain");
+    forms::ListView table(owner, "lvwValues");
+    for (const char* name : {"Fruit", "Other"}) {
+        int row = table.AddItem("value");
+        table.SetSubItem(row, 1, "Static LIST");
+        table.SetSubItem(row, 2, name);
+    }
+    frmStaticLists editor({.sListSelected = "Other", .lvwValues = &table});
+    auto dialog = [] { return static_cast<frmNew*>(OpenForm("frmNew")); };
+    std::string typedName;
+
+    input::UserScript user;
+    user.Then([&] { return editor.Visible(); },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdNewList)); });
+    // A space and a period beep and stay out of the name.
+    user.Then([&] { return dialog() != nullptr; }, [&] { input::TypeText("v eg."); });
+    user.Then([&] { return dialog()->txtName.Text() == "veg"; },
+              [&] { input::PressKey(VK_RETURN); });
+    user.Then([&] { return !dialog() && editor.lstListNames.Text() == "veg"; },
+              [&] { input::TypeText("leek\n"); });
+    user.Then([&] { return editor.rtfItems.Text() == "leek\r\n"; },
+              [&] { input::Paste("carrot\r\nBean\r\n"); });
+    user.Then([&] { return editor.rtfItems.Text() == "leek\r\ncarrot\r\nBean\r\n"; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdSave)); });
+    user.Then([&] { return editor.rtfItems.Text() == "Bean\r\ncarrot\r\nleek\r\n"; },
+              [&] {
+                  input::SaveScreenshot(Win32Host::WindowOf(editor), "frmStaticLists");
+                  ClickEntry(editor.lstListNames, 0); // Fruit
+              });
+    user.Then([&] { return editor.lstListNames.Text() == "Fruit"; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdRename)); });
+    // The dialog opens with the old name selected: typing replaces it.
+    user.Then([&] { return dialog() && dialog()->txtName.Text() == "Fruit"; },
+              [&] { input::TypeText("FRUIT\n"); });
+    user.Then([&] { return !dialog() && editor.lstListNames.Text() == "FRUIT"; },
+              [&] { ClickEntry(editor.lstListNames, 1); });
+    user.Then([&] { return editor.lstListNames.Text() == "Other"; },
+              [&] {
+                  dialogs.answers = {mb::kOk};
+                  input::ClickWindow(Win32Host::WindowOf(editor.cmdRemoveList));
+              });
+    user.Then([&] { return editor.lstListNames.ListCount() == 2; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdClose)); });
+    user.Start();
+    editor.Show(true);
+    ASSERT_FALSE(user.TimedOut()) << "steps left undone";
+
+    EXPECT_EQ(Slurp(kFolder + "\\veg.lst"), "[Index]\r\nCount=3\r\nb=1\r\nc=2\r\nl=3\r\n"
+                                            "[Items]\r\n1=Bean\r\n2=carrot\r\n3=leek\r\n");
+    EXPECT_EQ(StoredName("fruit.lst"), "FRUIT.lst");
+    EXPECT_NE(Slurp(kFolder + "\\FRUIT.lst").find("1=apple\r\n2=pear"), std::string::npos);
+    EXPECT_EQ(Slurp(kFolder + "\\Other.lst"), "<missing>");
+    EXPECT_EQ(table.SubItem(0, 2), "FRUIT");
+    EXPECT_EQ(table.SubItem(1, 2), "");
+    SetAppDialogs(nullptr);
+}
+
+} // namespace
+} // namespace tamber
