@@ -50,6 +50,19 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainWriteOfTheSameBytes)->Unit(benchmark::kMillisecond);
 
+// What reading a list back is measured against: the file's bytes read in one piece.
+void BM_PlainReadOfTheSameBytes(benchmark::State& state) {
+    std::string buffer(E().bytes.size() + 1, '\0');
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(E().file.c_str(), "rb");
+        std::size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
+        std::fclose(f);
+        if (n != E().bytes.size()) state.SkipWithError("short read");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(E().bytes.size()));
+}
+BENCHMARK(BM_PlainReadOfTheSameBytes)->Unit(benchmark::kMillisecond);
+
 void BM_SaveList(benchmark::State& state) {
     for (auto _ : state) {
         if (!staticlists::SaveList(E().file, E().text)) state.SkipWithError("save failed");
