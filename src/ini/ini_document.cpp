@@ -199,18 +199,44 @@ std::string Document::Serialize() const {
 }
 
 void Document::Rebase(std::string serialized) {
+    // Moved in first: a short string's bytes move with it.
+    base_ = std::move(serialized);
     const std::size_t dead = lines_.size() - 1 - std::min(liveLines_, lines_.size() - 1);
-    if (dead > liveLines_ / 8 + 64) {
-        // Many unused lines (erased ones): parsing the bytes again drops them.
-        Load(std::move(serialized));
+    if (dead <= liveLines_ / 8 + 64) {
+        // Few unused lines (erased ones whose slots were filled again): only the text moves.
+        // The unused ones keep views of released text; nothing reads them before they are
+        // filled again or dropped.
+        const char* to = base_.data();
+        for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next)
+            MoveText(lines_[i], to);
+        ReleaseBlocks();
         return;
     }
-    // Only the text moves; lines, sections and lookups stay. The unused lines keep views of
-    // released text; nothing reads them before they are filled again or dropped.
-    base_ = std::move(serialized); // moved in first: a short string's bytes move with it
+    // Else the lines in use are numbered afresh, in file order: a numbered run stays one
+    // entry instead of being parsed again.
+    std::vector<std::uint32_t> renumber(lines_.size(), 0);
+    std::vector<Line> lines;
+    lines.reserve(liveLines_ + 1);
+    lines.emplace_back();
     const char* to = base_.data();
-    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next)
-        MoveText(lines_[i], to);
+    for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
+        Line line = lines_[i];
+        MoveText(line, to);
+        renumber[i] = static_cast<std::uint32_t>(lines.size());
+        lines.push_back(line);
+    }
+    for (std::uint32_t i = 0; i < lines.size(); ++i) {
+        lines[i].prev = i == 0 ? static_cast<std::uint32_t>(lines.size() - 1) : i - 1;
+        lines[i].next = i + 1 == lines.size() ? 0 : i + 1;
+        lines[i].dup = renumber[lines[i].dup];
+    }
+    for (Section& s : sections_) {
+        s.header = renumber[s.header];
+        s.lastKey = renumber[s.lastKey];
+        for (std::uint32_t& slot : s.keys.slots)
+            slot = renumber[slot];
+    }
+    lines_ = std::move(lines);
     ReleaseBlocks();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "common/error_report.h"
 #include "common/vb_error.h"
@@ -199,9 +200,11 @@ std::vector<std::string_view> SortedViews(std::string_view text) {
         if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
         if (i > start) {
             std::string_view item = text.substr(start, i - start);
+            unsigned char first[8] = {};
+            std::memcpy(first, item.data(), std::min<std::size_t>(item.size(), 8));
             std::uint64_t head = 0;
-            for (std::size_t k = 0; k < 8; ++k)
-                head = head << 8 | (k < item.size() ? static_cast<unsigned char>(item[k]) : 0u);
+            for (unsigned char c : first)
+                head = head << 8 | c;
             keyed.push_back({head, item});
         }
         start = i + 1;
