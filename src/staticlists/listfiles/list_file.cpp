@@ -57,18 +57,11 @@ void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
 
 void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
     if (!entries.empty()) out.WriteNumbered(kItems, 1, entries);
-    // The entries of each first character lie together: where each such group ends is found
-    // by halving instead of reading every entry.
     std::vector<RunStart> runs;
-    for (auto at = entries.begin(); at != entries.end();) {
-        const auto first = static_cast<unsigned char>(at->front());
-        const char letter = ansi::Lower(at->front());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const char letter = ansi::Lower(entries[i].front());
         if (runs.empty() || runs.back().letter.front() != letter)
-            runs.push_back(
-                {std::string(1, letter), static_cast<std::int32_t>(at - entries.begin() + 1)});
-        at = std::partition_point(at, entries.end(), [first](std::string_view e) {
-            return static_cast<unsigned char>(e.front()) <= first;
-        });
+            runs.push_back({std::string(1, letter), static_cast<std::int32_t>(i + 1)});
     }
     StageIndex(out, entries.size(), runs);
 }
