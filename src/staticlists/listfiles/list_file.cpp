@@ -124,6 +124,7 @@ ListReader::ListReader(const std::string& file) {
     static std::shared_ptr<const Items> last;
     if (!last || last->doc != doc) last = std::make_shared<const Items>(std::move(doc));
     items_ = last;
+    byNumber_ = items_->byNumber;
 }
 
 namespace {
@@ -145,11 +146,9 @@ std::int32_t ListReader::Count() const {
     return Number(items_->doc->FindValue(kIndex, kCount)).value_or(0);
 }
 
-std::string_view ListReader::Entry(std::int32_t n) const {
-    if (n >= 1 && static_cast<std::uint32_t>(n) <= kTabled) {
-        const auto at = static_cast<std::size_t>(n - 1);
-        return at < items_->byNumber.size() ? items_->byNumber[at] : std::string_view();
-    }
+// Numbers up to kTabled not in the table have no key.
+std::string_view ListReader::EntryNotTabled(std::int32_t n) const {
+    if (n >= 1 && static_cast<std::uint32_t>(n) <= kTabled) return {};
     return ini::Unquote(items_->doc->FindValue(kItems, std::to_string(n)).value_or(""));
 }
 

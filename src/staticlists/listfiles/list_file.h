@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,15 +50,21 @@ void StageReplacement(ProfileWriter& out, const std::string& file,
 // every look-up after that is served from memory. Views stay valid as long as the reader.
 class ListReader {
   public:
-    explicit ListReader(const std::string& file); // missing file = empty list
-    std::int32_t Count() const;                   // [Index] "Count", 0 when missing/not a number
-    std::string_view Entry(std::int32_t n) const; // [Items] key n, "" when missing (1-based)
+    explicit ListReader(const std::string& file);  // missing file = empty list
+    std::int32_t Count() const;                    // [Index] "Count", 0 when missing/not a number
+    std::string_view Entry(std::int32_t n) const { // [Items] key n, "" when missing (1-based)
+        // Inline: the list window asks for every visible row, a full read for every row.
+        if (n >= 1 && static_cast<std::size_t>(n) <= byNumber_.size()) return byNumber_[n - 1];
+        return EntryNotTabled(n);
+    }
     std::optional<std::int32_t> RunStartOf(char ch) const; // [Index] key of ch, case-blind
 
   private:
     friend std::vector<std::string> ReadByLastKey(const std::string& file);
+    std::string_view EntryNotTabled(std::int32_t n) const;
     struct Items; // the [Items] values by number, built once per parsed file
     std::shared_ptr<const Items> items_;
+    std::span<const std::string_view> byNumber_; // entry n at n - 1, in items_
 };
 
 // Readers of single values (one stamp check each; a ListReader for many).
