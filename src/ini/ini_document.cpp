@@ -1,30 +1,17 @@
 #include "ini/ini_document.h"
 
+#include "common/ansi_letter_case.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstring>
 
 namespace tamber::ini {
 namespace {
 
-// Upper case of each code page 1252 byte: ASCII letters, the accented Latin letters
-// (0xE0-0xFE but the division sign), and the four letters whose capitals sit in 0x80-0x9F.
-constexpr std::array<unsigned char, 256> MakeFold() {
-    std::array<unsigned char, 256> t{};
-    for (int c = 0; c < 256; ++c)
-        t[c] = static_cast<unsigned char>(c);
-    for (int c = 'a'; c <= 'z'; ++c)
-        t[c] = static_cast<unsigned char>(c - 32);
-    for (int c = 0xE0; c <= 0xFE; ++c)
-        if (c != 0xF7) t[c] = static_cast<unsigned char>(c - 32);
-    t[0x9A] = 0x8A;
-    t[0x9C] = 0x8C;
-    t[0x9E] = 0x8E;
-    t[0xFF] = 0x9F;
-    return t;
+unsigned char Fold(char c) {
+    return static_cast<unsigned char>(ansi::Upper(c));
 }
-constexpr auto kFold = MakeFold();
 
 enum : std::uint8_t { kEnd, kCrLf, kLf, kCr };
 constexpr std::array<std::string_view, 4> kEols = {"", "\r\n", "\n", "\r"};
@@ -35,18 +22,12 @@ bool HasLineBreak(std::string_view s) {
                           std::memchr(s.data(), '\r', s.size()) != nullptr);
 }
 
-// A key that is its own trimmed name in a "key=value" line.
-bool IsPlainKey(std::string_view key) {
-    return !key.empty() && !IsFileBlank(key.front()) && key.front() != ';' && key.front() != '[' &&
-           !IsFileBlank(key.back()) && std::memchr(key.data(), '=', key.size()) == nullptr;
-}
-
 // FNV-1a over the folded bytes.
 constexpr std::uint32_t kFnvBasis = 2166136261u, kFnvPrime = 16777619u;
 std::uint32_t FoldHash(std::string_view name) {
     std::uint32_t h = kFnvBasis;
     for (char c : name) {
-        h ^= kFold[static_cast<unsigned char>(c)];
+        h ^= Fold(c);
         h *= kFnvPrime;
     }
     return h;
@@ -89,15 +70,14 @@ void MoveText(Document::Line& line, const char*& to) {
 std::string FoldName(std::string_view name) {
     std::string out(name);
     for (char& c : out)
-        c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+        c = ansi::Upper(c);
     return out;
 }
 
 bool NamesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (kFold[static_cast<unsigned char>(a[i])] != kFold[static_cast<unsigned char>(b[i])])
-            return false;
+        if (Fold(a[i]) != Fold(b[i])) return false;
     return true;
 }
 
@@ -232,26 +212,24 @@ void Document::Rebase(std::string serialized) {
         ReleaseBlocks();
         return;
     }
+    // Else the lines in use are numbered afresh, in file order: a numbered run stays one
+    // entry instead of being parsed again.
     std::vector<std::uint32_t> renumber(lines_.size(), 0);
     std::vector<Line> lines;
-    lines.reserve(lines_.size());
+    lines.reserve(liveLines_ + 1);
     lines.emplace_back();
     const char* to = base_.data();
-    std::uint32_t last = 0;
     for (std::uint32_t i = lines_[0].next; i != 0; i = lines_[i].next) {
         Line line = lines_[i];
         MoveText(line, to);
-        auto index = static_cast<std::uint32_t>(lines.size());
-        renumber[i] = index;
-        line.prev = last;
-        lines[last].next = index;
+        renumber[i] = static_cast<std::uint32_t>(lines.size());
         lines.push_back(line);
-        last = index;
     }
-    lines[last].next = 0;
-    lines[0].prev = last;
-    for (Line& line : lines)
-        line.dup = renumber[line.dup];
+    for (std::uint32_t i = 0; i < lines.size(); ++i) {
+        lines[i].prev = i == 0 ? static_cast<std::uint32_t>(lines.size() - 1) : i - 1;
+        lines[i].next = i + 1 == lines.size() ? 0 : i + 1;
+        lines[i].dup = renumber[lines[i].dup];
+    }
     for (Section& s : sections_) {
         s.header = renumber[s.header];
         s.lastKey = renumber[s.lastKey];
@@ -313,69 +291,9 @@ std::uint32_t Document::AddLine(std::string_view a, std::string_view b, std::str
     return static_cast<std::uint32_t>(lines_.size() - 1);
 }
 
-// A new "key=value" line. A key that is its own trimmed name before any '=' (the usual case)
-// needs no full parse: its name is the key, already hashed.
-std::uint32_t Document::AddKeyLine(std::string_view key, std::string_view value,
-                                   std::uint32_t hash) {
-    if (!IsPlainKey(key)) return AddLine(key, "=", value, kCrLf);
-    lines_.push_back(PlainKeyLine(key, value, hash));
-    return static_cast<std::uint32_t>(lines_.size() - 1);
-}
-
-Document::Line Document::PlainKeyLine(std::string_view key, std::string_view value,
-                                      std::uint32_t hash) {
-    const std::size_t n = key.size() + 1 + value.size();
-    char* p = Allocate(n + 2);
-    std::memcpy(p, key.data(), key.size());
-    p[key.size()] = '=';
-    if (!value.empty()) std::memcpy(p + key.size() + 1, value.data(), value.size());
-    p[n] = '\r';
-    p[n + 1] = '\n';
-    Line line;
-    line.SetText(std::string_view(p, n));
-    line.SetName(line.text().substr(0, key.size()));
-    line.SetValue(TrimFileBlanks(line.text().substr(key.size() + 1)));
-    line.hash = hash;
-    line.eol = kCrLf;
-    line.eolFollows = true;
-    line.kind = Kind::Key;
-    return line;
-}
-
 bool Document::HasKeys(std::string_view section) const {
     const Section* s = Find(section);
     return s && s->lastKey != s->header;
-}
-
-std::size_t Document::AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys) {
-    Section* s = Find(section);
-    if (!s) return 0;
-    lines_.reserve(lines_.size() + keys.size());
-    std::size_t done = 0;
-    for (; done < keys.size(); ++done) {
-        std::string_view key = keys[done].key, value = keys[done].value;
-        if (HasLineBreak(value) || !IsPlainKey(key) || HasLineBreak(key)) break;
-        lines_.push_back(PlainKeyLine(key, value, FoldHash(key)));
-        auto line = static_cast<std::uint32_t>(lines_.size() - 1);
-        // After the section's last key: linked in directly, as that key's line now ends.
-        Line& after = lines_[s->lastKey];
-        if (after.eol == kEnd) {
-            after.eol = kCrLf;
-            after.eolFollows = false;
-        }
-        Line& added = lines_[line];
-        added.prev = s->lastKey;
-        added.next = after.next;
-        lines_[after.next].prev = line;
-        after.next = line;
-        s->lastKey = line;
-    }
-    if (done) {
-        // Built again from the lines when next searched.
-        s->indexed = false;
-        s->keys = KeyIndex{};
-    }
-    return done;
 }
 
 bool Document::AppendLines(std::string_view section, const TextBlock& block,
@@ -589,11 +507,13 @@ void Document::IndexDropFirst(KeyIndex& index, std::uint32_t line) const {
     }
 }
 
-const Document::Line* Document::FindKey(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> Document::FindValue(std::string_view section,
+                                                    std::string_view key) const {
     Section* s = Find(section);
-    if (!s) return nullptr;
+    if (!s) return std::nullopt;
     std::uint32_t line = FindIn(*s, key);
-    return line ? &lines_[line] : nullptr;
+    if (!line) return std::nullopt;
+    return lines_[line].value();
 }
 
 bool Document::HasSection(std::string_view section) const {
@@ -609,12 +529,7 @@ std::vector<std::string> Document::SectionNames() const {
 
 std::vector<std::string> Document::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
-    Section* s = Find(section);
-    if (!s) return names;
-    if (s->runs) Expand(*s);
-    for (std::uint32_t i = lines_[s->header].next; i != 0 && lines_[i].kind != Kind::Section;
-         i = lines_[i].next)
-        if (lines_[i].kind == Kind::Key) names.emplace_back(lines_[i].name());
+    ForEachKey(section, [&](std::string_view name, std::string_view) { names.emplace_back(name); });
     return names;
 }
 
@@ -659,7 +574,7 @@ void Document::Set(std::string_view section, std::string_view key, std::string_v
         line.eolFollows = fresh.eolFollows;
         reparse = reparse || HasLineBreak(fresh.value());
     } else {
-        std::uint32_t line = AddKeyLine(key, value, hash);
+        std::uint32_t line = AddLine(key, "=", value, kCrLf);
         LinkAfter(s->lastKey, line);
         if (lines_[line].kind == Kind::Key) {
             s->lastKey = line;

@@ -8,9 +8,9 @@
 // built when the section is first searched.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,34 +40,6 @@ inline std::string_view TrimSpaces(std::string_view s) {
     while (!s.empty() && s.back() == ' ')
         s.remove_suffix(1);
     return s;
-}
-// memcpy for the short names and values a file holds mostly: sizes up to 32 take two
-// overlapping fixed-size moves instead of a library call.
-inline void CopyBytes(char* to, const char* from, std::size_t n) {
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        char a[16], b[16];
-        std::memcpy(a, from, 16);
-        std::memcpy(b, from + n - 16, 16);
-        std::memcpy(to, a, 16);
-        std::memcpy(to + n - 16, b, 16);
-    } else if (n >= 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, from, 8);
-        std::memcpy(&b, from + n - 8, 8);
-        std::memcpy(to, &a, 8);
-        std::memcpy(to + n - 8, &b, 8);
-    } else if (n >= 4) {
-        std::uint32_t a, b;
-        std::memcpy(&a, from, 4);
-        std::memcpy(&b, from + n - 4, 4);
-        std::memcpy(to, &a, 4);
-        std::memcpy(to + n - 4, &b, 4);
-    } else {
-        for (std::size_t i = 0; i < n; ++i)
-            to[i] = from[i];
-    }
 }
 // One outer pair of matching quotes removed.
 std::string_view Unquote(std::string_view value);
@@ -121,8 +93,19 @@ class Document {
     // Serialize() (which returned serializedSize bytes): then Rebase is worth its copy.
     bool WorthRebasing(std::size_t serializedSize) const;
 
-    // Reads; names as the caller passes them (already stripped of spaces).
-    const Line* FindKey(std::string_view section, std::string_view key) const;
+    // Reads; names as the caller passes them (already stripped of spaces). Views returned by
+    // reads lie in the text, which no read moves: they stay valid until the next edit.
+    // The value of the first such key of the first such section (quotes kept).
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
+    // f(name, value) for every key line of the first section of that name, in file order.
+    template <class F> void ForEachKey(std::string_view section, F&& f) const {
+        Section* s = Find(section);
+        if (!s) return;
+        if (s->runs) Expand(*s);
+        for (std::uint32_t i = lines_[s->header].next; i != 0 && lines_[i].kind != Kind::Section;
+             i = lines_[i].next)
+            if (lines_[i].kind == Kind::Key) f(lines_[i].name(), lines_[i].value());
+    }
     bool HasSection(std::string_view section) const;
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> KeyNames(std::string_view section) const;
@@ -135,14 +118,6 @@ class Document {
     void ReserveKeys(std::string_view section, std::size_t more);
     // True when the section exists and has a key line.
     bool HasKeys(std::string_view section) const;
-    // Appends "key=value" lines after the section's last key, in order, for keys the caller
-    // knows the section lacks and that differ from one another (folded). Stops before the
-    // first key that is not a plain name (blanks around it, '=', a leading ';' or '[', a
-    // line break) or value holding a line break; returns how many it appended.
-    struct NewKey {
-        std::string_view key, value;
-    };
-    std::size_t AppendAbsentKeys(std::string_view section, const std::vector<NewKey>& keys);
     // Appends whole "key=value" lines after the section's last key, keeping (a share of) the
     // block they lie in as their storage. Each line ends in CR LF; the caller knows the keys
     // are plain names the section lacks, that they differ from one another, and that no
@@ -172,8 +147,6 @@ class Document {
     Line MakeLine(std::string_view a, std::string_view b, std::string_view c, std::uint8_t eol);
     std::uint32_t AddLine(std::string_view a, std::string_view b, std::string_view c,
                           std::uint8_t eol);
-    std::uint32_t AddKeyLine(std::string_view key, std::string_view value, std::uint32_t hash);
-    Line PlainKeyLine(std::string_view key, std::string_view value, std::uint32_t hash);
     char* Allocate(std::size_t n);
     void LinkAfter(std::uint32_t at, std::uint32_t line);
     void Unlink(std::uint32_t line);

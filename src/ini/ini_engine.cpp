@@ -1,7 +1,6 @@
 #include "ini/ini_engine.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -13,8 +12,8 @@ namespace tamber::ini {
 
 struct Engine::Cached {
     FileStamp stamp;
-    Document doc;
-    explicit Cached(std::string bytes) : doc(std::move(bytes)) {}
+    std::shared_ptr<Document> doc; // shared with readers that took it (Parse)
+    explicit Cached(std::string bytes) : doc(std::make_shared<Document>(std::move(bytes))) {}
 };
 
 namespace {
@@ -26,8 +25,8 @@ std::string PathKey(const std::string& file) {
     return key;
 }
 
-const Document& EmptyDocument() {
-    static const Document empty;
+std::shared_ptr<const Document> EmptyDocument() {
+    static const auto empty = std::make_shared<const Document>();
     return empty;
 }
 
@@ -88,52 +87,62 @@ void Engine::Drop(const std::string& file) {
     last_ = nullptr;
 }
 
-const Document& Engine::Load(const std::string& file, bool strict) {
+std::shared_ptr<const Document> Engine::Load(const std::string& file, bool strict) {
     try {
-        return Parsed(file);
+        FileStamp stamp = files_.Stamp(file);
+        if (Cached* cached = Lookup(file)) {
+            if (cached->stamp == stamp && stamp.exists) return cached->doc;
+            Drop(file);
+        }
+        if (!stamp.exists) return EmptyDocument();
+        std::optional<std::string> bytes = files_.ReadAll(file);
+        if (!bytes) return EmptyDocument();
+        auto cached = std::make_unique<Cached>(std::move(*bytes));
+        // The stamp taken before the read: a change during the read shows as a stale stamp
+        // later.
+        cached->stamp = stamp;
+        return cache_.emplace(PathKey(file), std::move(cached)).first->second->doc;
     } catch (const VbError&) {
         if (strict) throw;
         return EmptyDocument(); // as the platform: an unreadable file reads as a missing one
     }
 }
 
-const Document& Engine::Parsed(const std::string& file) {
-    FileStamp stamp = files_.Stamp(file);
-    if (Cached* cached = Lookup(file)) {
-        if (cached->stamp == stamp && stamp.exists) return cached->doc;
-        Drop(file);
-    }
-    if (!stamp.exists) return EmptyDocument();
-    std::optional<std::string> bytes = files_.ReadAll(file);
-    if (!bytes) return EmptyDocument();
-    auto cached = std::make_unique<Cached>(std::move(*bytes));
-    // The stamp taken before the read: a change during the read shows as a stale stamp later.
-    cached->stamp = stamp;
-    return cache_.emplace(PathKey(file), std::move(cached)).first->second->doc;
+std::shared_ptr<const Document> Engine::Parse(const std::string& file) {
+    return Load(file);
+}
+
+// The cached copy, to be edited. One that a reader still holds stays as it is for that
+// reader; the edit goes to a fresh parse of the same bytes.
+Document& Engine::Own(Cached& cached) {
+    if (cached.doc.use_count() > 1)
+        cached.doc = std::make_shared<Document>(cached.doc->Serialize());
+    return *cached.doc;
 }
 
 std::optional<std::string> Engine::Value(const std::string& file, std::string_view section,
                                          std::string_view key) {
-    const Document::Line* line = Load(file).FindKey(TrimSpaces(section), TrimSpaces(key));
-    if (!line) return std::nullopt;
-    return std::string(Unquote(line->value()));
+    std::optional<std::string_view> value =
+        Load(file)->FindValue(TrimSpaces(section), TrimSpaces(key));
+    if (!value) return std::nullopt;
+    return std::string(Unquote(*value));
 }
 
 std::vector<std::string> Engine::Sections(const std::string& file) {
-    return Load(file).SectionNames();
+    return Load(file)->SectionNames();
 }
 
 std::vector<std::string> Engine::Keys(const std::string& file, std::string_view section) {
-    return Load(file).KeyNames(TrimSpaces(section));
+    return Load(file)->KeyNames(TrimSpaces(section));
 }
 
 std::uint32_t Engine::GetString(const std::string& file, Name section, Name key, Name def,
                                 char* buffer, std::uint32_t size) {
     if (!section) return CopyList(Sections(file), buffer, size);
     if (!key) {
-        const Document& doc = Load(file);
+        const std::shared_ptr<const Document> doc = Load(file);
         std::string_view s = TrimSpaces(*section);
-        if (doc.HasSection(s)) return CopyList(doc.KeyNames(s), buffer, size);
+        if (doc->HasSection(s)) return CopyList(doc->KeyNames(s), buffer, size);
         // A missing section's key list is the default, as a missing value is.
     } else if (std::optional<std::string> value = Value(file, *section, *key)) {
         return CopyValue(*value, buffer, size);
@@ -157,12 +166,11 @@ bool Engine::WriteString(const std::string& file, Name section, Name key, Name v
         Load(file, true);
         Cached* cached = Lookup(file);
         if (!cached) {
-            // No file yet: deletions change nothing and create nothing.
-            if (!key || !value) return true;
+            // No file yet: it is created, empty when the write is a deletion.
             cached = cache_.emplace(PathKey(file), std::make_unique<Cached>(std::string()))
                          .first->second.get();
         }
-        Document& doc = cached->doc;
+        Document& doc = Own(*cached);
         std::string_view s = TrimSpaces(*section);
         if (!key)
             doc.EraseSection(s);
@@ -189,48 +197,12 @@ Engine::Batch::Batch(Batch&&) noexcept = default;
 
 namespace {
 
-// The value of a key written as a plain decimal number (no sign, no leading zero), or -1.
-long long PlainNumber(std::string_view key) {
-    if (key.empty() || key.size() > 18 || (key[0] == '0' && key.size() > 1)) return -1;
-    long long n = 0;
-    for (char c : key) {
-        if (c < '0' || c > '9') return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
 bool HasBreak(std::string_view s) {
     return !s.empty() && (std::memchr(s.data(), '\n', s.size()) != nullptr ||
                           std::memchr(s.data(), '\r', s.size()) != nullptr);
 }
 
 } // namespace
-
-// A run of writes of rising numbered keys ("1", "2", ...) to a section that has no keys yet
-// (a list saved after its section was deleted): the keys are new and differ from one another
-// by construction, so they are appended in one go without a lookup each. Returns how many of
-// the run's writes it made; 0 when the run does not qualify.
-std::size_t Engine::Batch::AppendNumbered(Document& doc, std::size_t first, std::size_t run) {
-    if (run < 3) return 0;
-    const Op& head = ops_[first];
-    std::string_view section = View(head.section);
-    if (HasBreak(section) || HasBreak(View(head.value)) || doc.HasKeys(section)) return 0;
-    long long previous = PlainNumber(View(head.key));
-    if (previous < 0) return 0;
-    std::vector<Document::NewKey> keys;
-    keys.reserve(run - 1);
-    for (std::size_t i = first + 1; i < first + run; ++i) {
-        long long n = PlainNumber(View(ops_[i].key));
-        if (n <= previous) break;
-        previous = n;
-        keys.push_back({View(ops_[i].key), View(ops_[i].value)});
-    }
-    if (keys.size() < 2) return 0;
-    // The first write creates the section if need be and leaves it with that one key.
-    doc.Set(section, View(head.key), View(head.value));
-    return 1 + doc.AppendAbsentKeys(section, keys);
-}
 
 Engine::Batch::Span Engine::Batch::Keep(std::string_view s) {
     Span span{text_.size(), s.size()};
@@ -262,59 +234,6 @@ void Engine::Batch::DeleteSection(std::string_view section) {
     ++pending_;
 }
 
-namespace {
-
-// A number's decimal digits, counted up one at a time. Up to eight are kept as the bytes of
-// one word, stored whole and counted up in place: digits stored one byte at a time and read
-// back as a word would stall the processor on every number.
-class DecimalCounter {
-  public:
-    explicit DecimalCounter(std::size_t n)
-        : size_(static_cast<std::size_t>(std::to_chars(digits_, digits_ + 20, n).ptr - digits_)) {
-        Load();
-    }
-    std::size_t Size() const { return size_; }
-    // Writes the digits at p, and up to 8 - Size() bytes of no meaning after them.
-    void Store(char* p) const {
-        if (size_ <= 8)
-            std::memcpy(p, &word_, 8);
-        else
-            std::memcpy(p, digits_, size_);
-    }
-    void Next() {
-        if (size_ <= 8 && static_cast<char>(word_ >> Shift(size_ - 1)) != '9') {
-            word_ += std::uint64_t{1} << Shift(size_ - 1);
-            return;
-        }
-        if (size_ <= 8) std::memcpy(digits_, &word_, 8);
-        std::size_t i = size_;
-        while (i > 0 && digits_[i - 1] == '9')
-            digits_[--i] = '0';
-        if (i > 0) {
-            ++digits_[i - 1];
-        } else {
-            std::memmove(digits_ + 1, digits_, size_++);
-            digits_[0] = '1';
-        }
-        Load();
-    }
-
-  private:
-    // Where the digit at index k lies in the word.
-    static unsigned Shift(std::size_t k) {
-        return std::endian::native == std::endian::little ? static_cast<unsigned>(8 * k)
-                                                          : static_cast<unsigned>(56 - 8 * k);
-    }
-    void Load() {
-        if (size_ <= 8) std::memcpy(&word_, digits_, 8);
-    }
-    char digits_[24] = {};
-    std::size_t size_;
-    std::uint64_t word_ = 0;
-};
-
-} // namespace
-
 void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
                                   std::span<const std::string_view> values) {
     if (values.empty()) return;
@@ -323,27 +242,25 @@ void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
     for (std::string_view v : values)
         total += v.size();
     // The lines are formatted here, once, into a block the document can keep as it is; the
-    // last number is the widest, and a number's word store may reach 8 bytes past its digits.
-    const std::size_t width = DecimalCounter(first + values.size() - 1).Size();
-    const std::size_t room = total + values.size() * (width + 3) + 8;
-    TextBlock block(room);
+    // last number is the widest.
+    char digits[24];
+    const auto width = static_cast<std::size_t>(
+        std::to_chars(digits, digits + sizeof digits, first + values.size() - 1).ptr - digits);
+    TextBlock block(total + values.size() * (width + 3));
     char* const start = block.bytes.get();
     char* p = start;
     const std::size_t lengthsAt = lengths_.size();
     lengths_.resize(lengthsAt + values.size());
     std::size_t* length = lengths_.data() + lengthsAt;
-    DecimalCounter key(first);
+    std::size_t key = first;
     for (std::string_view v : values) {
-        key.Store(p);
-        p += key.Size();
+        p = std::to_chars(p, p + width, key++).ptr;
         *p++ = '=';
-        CopyBytes(p, v.data(), v.size());
+        if (!v.empty()) std::memcpy(p, v.data(), v.size());
         p += v.size();
-        p[0] = '\r';
-        p[1] = '\n';
-        p += 2;
+        *p++ = '\r';
+        *p++ = '\n';
         *length++ = v.size();
-        key.Next();
     }
     ops_.push_back({Op::kNumbered,
                     s,
@@ -352,29 +269,6 @@ void Engine::Batch::WriteNumbered(std::string_view section, std::size_t first,
     runs_.push_back(std::move(block));
     pending_ += values.size();
 }
-
-namespace {
-
-// Line breaks in text: a numbered run's values hold none when this is two per line.
-std::size_t CountBreaks(std::string_view text) {
-    // Byte-wide counters that cannot overflow within a stretch let the loop be vectorised.
-    constexpr std::size_t kLanes = 32, kStretch = 255 * kLanes;
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t end = std::min(text.size(), i + kStretch);
-        unsigned char lanes[kLanes] = {};
-        for (; i + kLanes <= end; i += kLanes)
-            for (std::size_t k = 0; k < kLanes; ++k)
-                lanes[k] += static_cast<unsigned char>(text[i + k] == '\r') + (text[i + k] == '\n');
-        for (; i < end; ++i)
-            n += static_cast<std::size_t>(text[i] == '\r') + (text[i] == '\n');
-        for (unsigned char c : lanes)
-            n += c;
-    }
-    return n;
-}
-
-} // namespace
 
 // Keys numbered on from the first in the run's lines. Into a section without keys, free of line
 // breaks, they are all new and distinct, and their lines are appended as they were formatted;
@@ -390,8 +284,11 @@ void Engine::Batch::ApplyNumbered(Document& doc, const Op& op) {
         doc.Set(section, lines.substr(at, eq - at), lines.substr(eq + 1, length));
         at = eq + 1 + length + 2;
     };
-    const bool append =
-        !HasBreak(section) && !doc.HasKeys(section) && CountBreaks(lines) == 2 * lengths.size();
+    // Each line's CR LF and nothing else: no value holds a line break.
+    const auto breaks =
+        std::count(lines.begin(), lines.end(), '\r') + std::count(lines.begin(), lines.end(), '\n');
+    const bool append = !HasBreak(section) && !doc.HasKeys(section) &&
+                        static_cast<std::size_t>(breaks) == 2 * lengths.size();
     std::size_t at = 0;
     // The first write creates the section if need be.
     write(at, lengths[0]);
@@ -409,57 +306,45 @@ void Engine::Batch::Commit() {
     FileSystem& files = engine_->files_;
     FileStamp stamp = files.Stamp(file_);
     std::unique_ptr<Cached> cached;
-    bool exists = true;
     if (Cached* current = engine_->Lookup(file_);
         current && stamp.exists && current->stamp == stamp) {
         cached = std::move(engine_->cache_.find(PathKey(file_))->second);
     } else {
         std::optional<std::string> bytes = files.ReadAll(file_);
-        exists = bytes.has_value();
         cached = std::make_unique<Cached>(bytes ? std::move(*bytes) : std::string());
     }
     // Out of the cache while it is edited: a failed write leaves no half-edited copy.
     engine_->Drop(file_);
-    bool creates = false;
-    for (std::size_t i = 0; i < ops_.size();) {
+    Document& doc = engine_->Own(*cached);
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
         const Op& op = ops_[i];
         switch (op.kind) {
         case Op::kSet:
-            creates = true;
+            doc.Set(View(op.section), View(op.key), View(op.value));
             if (i == 0 || !(ops_[i - 1].kind == Op::kSet && ops_[i - 1].section == op.section)) {
-                // The start of a run of writes to one section.
+                // The start of a run of writes to one section: room for the rest of its keys.
                 std::size_t run = 1;
                 while (i + run < ops_.size() && ops_[i + run].kind == Op::kSet &&
                        ops_[i + run].section == op.section)
                     ++run;
-                if (std::size_t appended = AppendNumbered(cached->doc, i, run)) {
-                    i += appended;
-                    continue;
-                }
-                cached->doc.Set(View(op.section), View(op.key), View(op.value));
-                if (run > 1) cached->doc.ReserveKeys(View(op.section), run - 1);
-            } else {
-                cached->doc.Set(View(op.section), View(op.key), View(op.value));
+                if (run > 1) doc.ReserveKeys(View(op.section), run - 1);
             }
             break;
         case Op::kDeleteKey:
-            cached->doc.EraseKey(View(op.section), View(op.key));
+            doc.EraseKey(View(op.section), View(op.key));
             break;
         case Op::kDeleteSection:
-            cached->doc.EraseSection(View(op.section));
+            doc.EraseSection(View(op.section));
             break;
         case Op::kNumbered:
-            creates = true;
-            ApplyNumbered(cached->doc, op);
+            ApplyNumbered(doc, op);
             break;
         }
-        ++i;
     }
-    if (exists || creates) {
-        engine_->Store(file_, cached->doc);
-        cached->stamp = files.Stamp(file_);
-        engine_->cache_.emplace(PathKey(file_), std::move(cached));
-    }
+    // Even deletions alone write the file: a missing one is created empty, as on Windows.
+    engine_->Store(file_, doc);
+    cached->stamp = files.Stamp(file_);
+    engine_->cache_.emplace(PathKey(file_), std::move(cached));
     ops_.clear();
     lengths_.clear();
     runs_.clear();

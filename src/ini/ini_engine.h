@@ -2,7 +2,8 @@
 // The profile-file (INI) engine: every read result and every byte it writes are those of the
 // Windows profile functions for ANSI files, while writes can be gathered into one atomic
 // file replacement and reads are served from a parsed copy that is re-read whenever the
-// file's stamp changes (another process rewrote or deleted it).
+// file's stamp changes (another process rewrote or deleted it). Each read checks the stamp
+// once; a caller reading many keys of one file takes the parsed copy itself (Parse).
 //
 // Names are optional where the platform call takes a null pointer: a missing section means
 // "enumerate the sections", a missing key "enumerate the keys" or "delete the section", a
@@ -42,6 +43,10 @@ class Engine {
     std::uint32_t GetString(const std::string& file, Name section, Name key, Name def, char* buffer,
                             std::uint32_t size);
 
+    // The parsed file, after one stamp check: an empty document when the file is missing or
+    // cannot be read. It never changes; later writes go to a copy of their own.
+    std::shared_ptr<const Document> Parse(const std::string& file);
+
     // The same reads without a buffer limit.
     // The value (quotes stripped) or nullopt when the file, section or key is missing.
     std::optional<std::string> Value(const std::string& file, std::string_view section,
@@ -52,8 +57,9 @@ class Engine {
     std::vector<std::string> Keys(const std::string& file, std::string_view section);
 
     // One platform write: set a value, delete a key (value null) or a section (key null),
-    // written to disk at once. Returns false when the file could not be written (also when
-    // the section is null); never throws.
+    // written to disk at once. A deletion from a missing file leaves an empty file, as on
+    // Windows. Returns false when the file could not be written (also when the section is
+    // null); never throws.
     bool WriteString(const std::string& file, Name section, Name key, Name value);
 
     // Many changes, one atomic file write at Commit. The resulting bytes equal those of the
@@ -90,7 +96,6 @@ class Engine {
             enum Kind { kSet, kDeleteKey, kDeleteSection, kNumbered } kind;
             Span section, key, value;
         };
-        std::size_t AppendNumbered(Document& doc, std::size_t first, std::size_t run);
         void ApplyNumbered(Document& doc, const Op& op);
         Span Keep(std::string_view s);
         Span KeepSection(std::string_view section);
@@ -111,9 +116,9 @@ class Engine {
 
   private:
     struct Cached;
-    const Document& Load(const std::string& file, bool strict = false);
-    const Document& Parsed(const std::string& file);
+    std::shared_ptr<const Document> Load(const std::string& file, bool strict = false);
     Cached* Lookup(const std::string& file);
+    Document& Own(Cached& cached);
     void Drop(const std::string& file);
     void Store(const std::string& file, Document& doc);
     FileSystem& files_;

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "common/vb_error.h"
+#include "ini/ini_document.h"
 #include "ini/ini_engine.h"
 #include "ini/ini_snapshot.h"
 #include "ports/memory/memory_file_system.h"
@@ -221,10 +222,6 @@ TEST_F(IniEngine, DeletesKeysAndSections) {
     Put("[A]\r\na=1\r\n;keep me\r\nnoequals\r\nb=2\r\n\r\n[B]\r\nc=3\r\n");
     EXPECT_TRUE(eng.WriteString(kFile, "a", std::nullopt, std::nullopt));
     EXPECT_EQ(Bytes(), ";keep me\r\n\r\n[B]\r\nc=3\r\n");
-    // Deleting from a missing file creates nothing.
-    EXPECT_TRUE(eng.WriteString("C:\\none.ini", "S", "k", std::nullopt));
-    EXPECT_TRUE(eng.WriteString("C:\\none.ini", "S", std::nullopt, std::nullopt));
-    EXPECT_FALSE(fs.Exists("C:\\none.ini"));
     EXPECT_FALSE(eng.WriteString(kFile, std::nullopt, "k", "v"));
 }
 
@@ -261,6 +258,16 @@ TEST_F(IniEngine, WindowsBehaviourWhereWineDiffers) {
     Put("[A]\r\n;c\r\nk=v\r\n");
     eng.WriteString(kFile, "A", std::nullopt, std::nullopt);
     EXPECT_EQ(Bytes(), ";c\r\n");
+    // Deleting a key or a section of a missing file succeeds and leaves an empty file (Wine
+    // creates nothing); so does a batch of deletions.
+    EXPECT_TRUE(eng.WriteString("C:\\k.ini", "S", "k", std::nullopt));
+    EXPECT_TRUE(eng.WriteString("C:\\s.ini", "S", std::nullopt, std::nullopt));
+    EXPECT_EQ(fs.ReadAll("C:\\k.ini"), "");
+    EXPECT_EQ(fs.ReadAll("C:\\s.ini"), "");
+    Engine::Batch none = eng.Begin("C:\\b.ini");
+    none.DeleteKey("S", "k");
+    none.Commit();
+    EXPECT_EQ(fs.ReadAll("C:\\b.ini"), "");
 }
 
 TEST_F(IniEngine, ValuesWithLineBreaksBecomeLines) {
@@ -368,12 +375,6 @@ TEST_F(IniEngine, FailedBatchCommitThrowsAndChangesNothing) {
     }
     EXPECT_EQ(Bytes(), "[S]\r\na=1\r\n");
     EXPECT_EQ(Value("S", "a"), "1");
-    // Deletions only, on a missing file: nothing is created.
-    fs.failWrites = 0;
-    Engine::Batch none = eng.Begin("C:\\none.ini");
-    none.DeleteKey("S", "k");
-    none.Commit();
-    EXPECT_FALSE(fs.Exists("C:\\none.ini"));
 }
 
 TEST(Profiles, FollowsTheInstalledFileSystemEvenAtTheSameAddress) {
@@ -406,6 +407,34 @@ std::string RandomName(std::mt19937& rng) {
 
 // The parsed copy kept after edits reads exactly as the written file read afresh, and a
 // batch committed over that copy leaves the bytes of the same writes made one by one.
+TEST_F(IniEngine, ParsedCopyStaysAsItWasForItsHolder) {
+    Put("[Index]\r\nCount=3\r\n[Items]\r\n");
+    {
+        const std::vector<std::string_view> values = {"x", "y", "z"};
+        Engine::Batch batch = eng.Begin(kFile);
+        batch.WriteNumbered("Items", 1, values);
+        batch.Commit();
+    }
+    std::shared_ptr<const Document> doc = eng.Parse(kFile);
+    EXPECT_EQ(eng.Parse(kFile), doc); // unchanged file: the same copy
+    std::string_view count = doc->FindValue("Index", "Count").value();
+    // The run written in one piece is split into lines on this first search; the views
+    // earlier reads returned stay valid.
+    EXPECT_EQ(doc->FindValue("Items", "2"), "y");
+    EXPECT_EQ(doc->KeyNames("items"), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(count, "3");
+    // Later writes leave the holder's copy alone.
+    EXPECT_TRUE(eng.WriteString(kFile, "Index", "Count", "4"));
+    Engine::Batch batch = eng.Begin(kFile);
+    batch.DeleteSection("Items");
+    batch.Commit();
+    EXPECT_EQ(count, "3");
+    EXPECT_EQ(doc->FindValue("Items", "3"), "z");
+    EXPECT_EQ(Value("Index", "Count"), "4");
+    EXPECT_EQ(Value("Items", "3"), "<default>");
+    EXPECT_EQ(eng.Parse("C:\\none.ini")->SectionNames(), std::vector<std::string>{});
+}
+
 TEST_F(IniEngine, EditedCopyReadsAsTheFileReadAfresh) {
     std::mt19937 rng(3);
     for (int round = 0; round < 30; ++round) {

@@ -75,9 +75,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)engine.Value("C:\\f.ini", s, k);
     char buf[16];
     engine.GetString("C:\\f.ini", std::nullopt, std::nullopt, std::nullopt, buf, sizeof buf);
+    // Views a parsed copy gave stay valid and unchanged through later reads and writes.
+    std::vector<std::pair<std::string_view, std::string>> seen;
+    auto note = [&](const ini::Document& doc) {
+        for (const std::string& s : doc.SectionNames())
+            doc.ForEachKey(s, [&](std::string_view, std::string_view v) {
+                if (seen.size() < 64) seen.emplace_back(v, v);
+            });
+    };
+    std::shared_ptr<const ini::Document> before = engine.Parse("C:\\f.ini");
+    note(*before);
     fs.WriteAll("C:\\g.ini", bytes);
     Edit(engine, "C:\\f.ini", "C:\\g.ini", bytes);
     if (fs.ReadAll("C:\\f.ini") != fs.ReadAll("C:\\g.ini")) std::abort();
+    std::shared_ptr<const ini::Document> after = engine.Parse("C:\\f.ini");
+    for (const std::string& s : after->SectionNames())
+        if (auto v = after->FindValue(s, "1")) seen.emplace_back(*v, *v);
+    note(*after);
+    for (const auto& [view, copy] : seen)
+        if (view != copy) std::abort();
     {
         MemoryFileSystem copy;
         copy.WriteAll("C:\\f.ini", fs.ReadAll("C:\\f.ini").value_or(""));

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/ansi_letter_case.h"
+
 namespace tamber::forms {
 namespace {
 
@@ -12,11 +14,7 @@ struct Weights {
 };
 
 unsigned char Lower(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-    if (c == 0x8A || c == 0x8E) return static_cast<unsigned char>(c + 0x10); // S, Z caron
-    if (c == 0x9F) return 0xFF;                                              // Y diaeresis
-    return c;
+    return static_cast<unsigned char>(ansi::Lower(static_cast<char>(c)));
 }
 
 // Base letter of the Latin-1 accented letters; accent tells them apart at the second level.
@@ -32,10 +30,18 @@ char BaseLetter(unsigned char c, uint8_t& accent) {
     return kTo[at];
 }
 
+// The ligatures sort as their two letters, after those letters written apart.
+struct Ligature {
+    unsigned char c; // lower case
+    char first, second;
+};
+constexpr Ligature kLigatures[] = {{0xE6, 'a', 'e'}, {0x9C, 'o', 'e'}};
+constexpr uint8_t kLigatureAccent = 0xFF;
+
 Weights Weigh(unsigned char c) {
+    c = Lower(c);
     if (c == '-' || c == '\'') return {0, 0};
     if (c >= '0' && c <= '9') return {static_cast<uint16_t>(0x200 + c), 0};
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
     if (c >= 'a' && c <= 'z') return {static_cast<uint16_t>(0x300 + c), 0};
     uint8_t accent = 0;
     if (char base = BaseLetter(c, accent)) return {static_cast<uint16_t>(0x300 + base), accent};
@@ -44,22 +50,47 @@ Weights Weigh(unsigned char c) {
     return {static_cast<uint16_t>(0x100 + c), 0};
 }
 
-// Compares the significant (not ignorable) characters by one weight; a longer text that
-// matches throughout sorts after a shorter one when `length` is set.
+// The weights of a text's significant (not ignorable) characters, one after the other.
+class WeightCursor {
+  public:
+    explicit WeightCursor(std::string_view text) : text_(text) {}
+    bool Next(Weights& w) {
+        if (pending_) {
+            w = {static_cast<uint16_t>(0x300 + pending_), 0};
+            pending_ = 0;
+            return true;
+        }
+        while (at_ < text_.size()) {
+            const unsigned char c = Lower(static_cast<unsigned char>(text_[at_++]));
+            for (const Ligature& l : kLigatures) {
+                if (c != l.c) continue;
+                w = {static_cast<uint16_t>(0x300 + l.first), kLigatureAccent};
+                pending_ = l.second;
+                return true;
+            }
+            w = Weigh(c);
+            if (w.primary != 0) return true;
+        }
+        return false;
+    }
+
+  private:
+    std::string_view text_;
+    size_t at_ = 0;
+    char pending_ = 0; // the second letter of a ligature
+};
+
+// Compares the significant characters by one weight; a longer text that matches throughout
+// sorts after a shorter one when `length` is set.
 template <class Weight>
 int CompareLevel(std::string_view a, std::string_view b, Weight weight, bool length) {
-    size_t i = 0, j = 0;
+    WeightCursor x(a), y(b);
+    Weights u, v;
     for (;;) {
-        while (i < a.size() && Weigh(a[i]).primary == 0)
-            ++i;
-        while (j < b.size() && Weigh(b[j]).primary == 0)
-            ++j;
-        if (i == a.size() || j == b.size()) break;
-        if (int d = int(weight(Weigh(a[i]))) - int(weight(Weigh(b[j])))) return d;
-        ++i, ++j;
+        const bool more = x.Next(u), otherMore = y.Next(v);
+        if (!more || !otherMore) return length ? int(more) - int(otherMore) : 0;
+        if (int d = int(weight(u)) - int(weight(v))) return d;
     }
-    if (!length) return 0;
-    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
 } // namespace
@@ -76,7 +107,7 @@ int CompareListText(std::string_view a, std::string_view b) {
     auto ignorable = [](std::string_view s) {
         size_t k = 0;
         for (char c : s)
-            k += Weigh(c).primary == 0;
+            k += Weigh(static_cast<unsigned char>(c)).primary == 0;
         return k;
     };
     if (size_t x = ignorable(a), y = ignorable(b); x != y) return x < y ? -1 : 1;

@@ -1,7 +1,9 @@
 #pragma once
 // Text order of sorted list and combo boxes: the platform's case-insensitive word sort for the
 // ANSI (Western) code page. Symbols sort before digits, digits before letters, accented letters
-// with their base letter; hyphens and apostrophes count only when all else is equal.
+// with their base letter, the ligatures ae and oe as their two letters; hyphens and apostrophes
+// count only when all else is equal. Case follows the one code page table
+// (common/ansi_letter_case.h).
 #include <string_view>
 
 namespace tamber::forms {

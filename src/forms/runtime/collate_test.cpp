@@ -27,6 +27,16 @@ TEST(Collate, AccentedLettersSortWithTheirBaseLetter) {
     EXPECT_EQ(CompareListText("\xC9T\xC9", "\xE9t\xE9"), 0);
 }
 
+TEST(Collate, OeLigatureIsACasePairSortedAsItsTwoLetters) {
+    EXPECT_EQ(CompareListText("\x8Cuvre", "\x9Cuvre"), 0);
+    EXPECT_TRUE(EqualsNoCase("\x8C", "\x9C"));
+    EXPECT_TRUE(StartsWithNoCase("\x9Cuvre", "\x8C"));
+    EXPECT_LT(CompareListText("od", "\x8Cuvre"), 0);
+    EXPECT_LT(CompareListText("\x9Cuvre", "of"), 0);
+    EXPECT_GT(CompareListText("\x9Cuvre", "oeuvre"), 0); // the ligature after the letters apart
+    EXPECT_EQ(CompareListText("\xC6", "\xE6"), 0);       // AE too
+}
+
 TEST(Collate, HyphenAndApostropheCountOnlyAsATieBreak) {
     EXPECT_LT(CompareListText("co-op", "cop"), 0);
     EXPECT_GT(CompareListText("co-op", "coop"), 0);

@@ -1,8 +1,12 @@
 #include "staticlists/listfiles/list_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <span>
 
+#include "common/vb_error.h"
+#include "ini/ini_document.h"
+#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
 
@@ -53,18 +57,11 @@ void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
 
 void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
     if (!entries.empty()) out.WriteNumbered(kItems, 1, entries);
-    // The entries of each first character lie together: where each such group ends is found
-    // by halving instead of reading every entry.
     std::vector<RunStart> runs;
-    for (auto at = entries.begin(); at != entries.end();) {
-        const auto first = static_cast<unsigned char>(at->front());
-        const char letter = ansi::Lower(at->front());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const char letter = ansi::Lower(entries[i].front());
         if (runs.empty() || runs.back().letter.front() != letter)
-            runs.push_back(
-                {std::string(1, letter), static_cast<std::int32_t>(at - entries.begin() + 1)});
-        at = std::partition_point(at, entries.end(), [first](std::string_view e) {
-            return static_cast<unsigned char>(e.front()) <= first;
-        });
+            runs.push_back({std::string(1, letter), static_cast<std::int32_t>(i + 1)});
     }
     StageIndex(out, entries.size(), runs);
 }
@@ -94,14 +91,81 @@ std::optional<std::int32_t> RunStartOf(const std::string& file, char ch) {
     return vb::CLng(start);
 }
 
+// Entries by number up to kTabled are looked up in a table; any above, in the document.
+constexpr std::uint32_t kTabled = 1 << 16;
+
+struct ListReader::Items {
+    explicit Items(std::shared_ptr<const ini::Document> parsed) : doc(std::move(parsed)) {
+        bool ended = false;
+        doc->ForEachKey(kItems, [&](std::string_view name, std::string_view value) {
+            // The key list a caller enumerates ends at the first empty name.
+            ended = ended || name.empty();
+            if (!ended) lastKey = name;
+            // The first key spelled as the plain decimal number wins, as in a look-up.
+            std::uint32_t n = 0;
+            auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
+            if (error != std::errc() || end != name.data() + name.size() || name[0] == '0' ||
+                n > kTabled)
+                return;
+            if (byNumber.size() < n) byNumber.resize(n);
+            if (!byNumber[n - 1].data()) byNumber[n - 1] = ini::Unquote(value);
+        });
+    }
+    std::shared_ptr<const ini::Document> doc;
+    std::vector<std::string_view> byNumber; // entry n at n - 1; no data where there is no key
+    std::string_view lastKey;               // "" for none
+};
+
+ListReader::ListReader(const std::string& file) {
+    std::shared_ptr<const ini::Document> doc =
+        ini::Profiles().Parse(file.empty() ? M().IniFile : file);
+    // The list read last keeps its table: an unchanged file is read again on every user
+    // action. Holding its document also keeps the engine from editing it in place.
+    static std::shared_ptr<const Items> last;
+    if (!last || last->doc != doc) last = std::make_shared<const Items>(std::move(doc));
+    items_ = last;
+    byNumber_ = items_->byNumber;
+}
+
+namespace {
+
+std::optional<std::int32_t> Number(std::optional<std::string_view> value) {
+    if (!value) return std::nullopt;
+    std::string_view text = ini::Unquote(*value);
+    if (text.empty() || !vb::IsNumeric(text)) return std::nullopt;
+    try {
+        return vb::CLng(text);
+    } catch (const VbError&) {
+        return std::nullopt; // beyond a long
+    }
+}
+
+} // namespace
+
+std::int32_t ListReader::Count() const {
+    return Number(items_->doc->FindValue(kIndex, kCount)).value_or(0);
+}
+
+// Numbers up to kTabled not in the table have no key.
+std::string_view ListReader::EntryNotTabled(std::int32_t n) const {
+    if (n >= 1 && static_cast<std::uint32_t>(n) <= kTabled) return {};
+    return ini::Unquote(items_->doc->FindValue(kItems, std::to_string(n)).value_or(""));
+}
+
+std::optional<std::int32_t> ListReader::RunStartOf(char ch) const {
+    const char letter = ansi::Lower(ch);
+    // Names lose their spaces as in any look-up: a space looks up the empty name.
+    return Number(items_->doc->FindValue(kIndex, ini::TrimSpaces(std::string_view(&letter, 1))));
+}
+
 std::vector<std::string> ReadByLastKey(const std::string& file) {
+    ListReader reader(file);
     std::vector<std::string> entries;
-    auto keys = IniLib::Extract_Keys(kItems, file);
-    if (!keys || keys->empty()) return entries;
-    std::int32_t last = vb::CLng(keys->back());
+    if (reader.items_->lastKey.empty()) return entries;
+    std::int32_t last = vb::CLng(reader.items_->lastKey);
     entries.reserve(last > 0 ? static_cast<std::size_t>(last) : 0);
     for (std::int32_t i = 1; i <= last; ++i)
-        entries.push_back(Entry(file, i));
+        entries.emplace_back(reader.Entry(i));
     return entries;
 }
 

@@ -5,12 +5,18 @@
 // the same lower-cased first character, that character as key and the number of the run's
 // first entry as value. A character that begins two runs keeps the later run's number.
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "staticlists/listfiles/profile_writer.h"
+
+namespace tamber::ini {
+class Document;
+}
 
 namespace tamber::listfile {
 
@@ -40,7 +46,28 @@ void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>&
 void StageReplacement(ProfileWriter& out, const std::string& file,
                       const std::vector<std::string>& entries);
 
-// Readers of a stored list.
+// One parsed read of a list file: the file's stamp is checked once, when the reader is made;
+// every look-up after that is served from memory. Views stay valid as long as the reader.
+class ListReader {
+  public:
+    explicit ListReader(const std::string& file);  // missing file = empty list
+    std::int32_t Count() const;                    // [Index] "Count", 0 when missing/not a number
+    std::string_view Entry(std::int32_t n) const { // [Items] key n, "" when missing (1-based)
+        // Inline: the list window asks for every visible row, a full read for every row.
+        if (n >= 1 && static_cast<std::size_t>(n) <= byNumber_.size()) return byNumber_[n - 1];
+        return EntryNotTabled(n);
+    }
+    std::optional<std::int32_t> RunStartOf(char ch) const; // [Index] key of ch, case-blind
+
+  private:
+    friend std::vector<std::string> ReadByLastKey(const std::string& file);
+    std::string_view EntryNotTabled(std::int32_t n) const;
+    struct Items; // the [Items] values by number, built once per parsed file
+    std::shared_ptr<const Items> items_;
+    std::span<const std::string_view> byNumber_; // entry n at n - 1, in items_
+};
+
+// Readers of single values (one stamp check each; a ListReader for many).
 // [Index] "Count"; 0 when missing. A count that is not a number is VbError 13.
 std::int32_t Count(const std::string& file);
 // [Items] key n; "" when missing.
@@ -51,7 +78,7 @@ std::optional<std::int32_t> RunStartOf(const std::string& file, char ch);
 
 // Every entry, counting to the numeric value of the last [Items] key; keys missing below it
 // read as empty entries. An empty or missing [Items] section gives no entries. A last key
-// that is not a number is VbError 13.
+// that is not a number is VbError 13. One read of the file.
 std::vector<std::string> ReadByLastKey(const std::string& file);
 
 } // namespace tamber::listfile

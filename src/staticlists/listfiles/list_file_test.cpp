@@ -34,6 +34,7 @@ TEST(IndexLetter, LowerCasesAccentedLettersOfTheCodePage) {
     EXPECT_EQ(IndexLetter("\xC9t\xE9"), "\xE9");
     EXPECT_EQ(IndexLetter("\x8A"), "\x9A");
     EXPECT_EQ(IndexLetter("\x9F"), "\xFF");
+    EXPECT_EQ(IndexLetter("\x8C"), "\x9C");
     EXPECT_EQ(IndexLetter("\xD7"), "\xD7"); // the multiplication sign has no case
     EXPECT_EQ(IndexLetter("1a"), "1");
     EXPECT_EQ(IndexLetter(""), "");
@@ -75,6 +76,61 @@ TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadCountIsAnError) {
     fs.WriteAll(file, "[Index]\r\nCount=many\r\n[Items]\r\n1=a\r\nlast=b\r\n");
     EXPECT_THROW(Count(file), VbError);
     EXPECT_THROW(ReadByLastKey(file), VbError);
+}
+
+// Counts the stamp checks the engine makes.
+class CountingFiles : public MemoryFileSystem {
+  public:
+    FileStamp Stamp(const std::string& path) override {
+        ++stamps;
+        return MemoryFileSystem::Stamp(path);
+    }
+    int stamps = 0;
+};
+
+TEST_F(ListFileTest, ReaderChecksTheFileOnceAndAnswersEveryLookUpFromIt) {
+    CountingFiles files;
+    files.MakeFolders("C:\\Data");
+    Sys().files = &files;
+    files.WriteAll(file, "[Index]\r\nCount=4\r\na=2\r\n\x9C=4\r\nz=oops\r\n"
+                         "[Items]\r\n2=apple\r\n3=\"Avocado\"\r\n4=\x8Cuf\r\n02=no\r\n3=later\r\n"
+                         "-1=minus\r\n70000=far\r\n");
+    {
+        ListReader reader(file);
+        EXPECT_EQ(files.stamps, 1);
+        EXPECT_EQ(reader.Count(), 4);
+        const std::vector<std::string_view> entries = {
+            reader.Entry(1), reader.Entry(2), reader.Entry(3), reader.Entry(4), reader.Entry(5)};
+        EXPECT_EQ(entries, (std::vector<std::string_view>{"", "apple", "Avocado", "\x8Cuf", ""}));
+        EXPECT_EQ(reader.Entry(0), "");
+        EXPECT_EQ(reader.Entry(-1), "minus");
+        EXPECT_EQ(reader.Entry(70000), "far");
+        EXPECT_EQ(reader.RunStartOf('A'), 2);
+        EXPECT_EQ(reader.RunStartOf('\x8C'), 4);
+        EXPECT_EQ(reader.RunStartOf('z'), std::nullopt);
+        EXPECT_EQ(reader.RunStartOf('b'), std::nullopt);
+        EXPECT_EQ(files.stamps, 1);
+        // What it returned outlives a rewrite of the file; a new reader sees the new list.
+        IniLib::Batch batch(file);
+        BatchWriter out(batch);
+        StageReplacement(out, file, {"x"});
+        ASSERT_TRUE(batch.Commit());
+        EXPECT_EQ(entries[1], "apple");
+        EXPECT_EQ(reader.Entry(2), "apple");
+        ListReader fresh(file);
+        EXPECT_EQ(fresh.Count(), 1);
+        EXPECT_EQ(fresh.Entry(1), "x");
+        EXPECT_EQ(fresh.Entry(2), "");
+        EXPECT_EQ(ReadByLastKey(file), std::vector<std::string>{"x"});
+    }
+    // A missing file is an empty list; a count that is no number reads as none.
+    ListReader none("C:\\Data\\none.dat");
+    EXPECT_EQ(none.Count(), 0);
+    EXPECT_EQ(none.Entry(1), "");
+    EXPECT_EQ(none.RunStartOf('a'), std::nullopt);
+    files.WriteAll(file, "[Index]\r\nCount=many\r\n");
+    EXPECT_EQ(ListReader(file).Count(), 0);
+    Sys().files = &fs;
 }
 
 } // namespace

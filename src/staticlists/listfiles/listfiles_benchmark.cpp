@@ -10,6 +10,7 @@
 #include "ports/host/host_file_system.h"
 #include "ports/platform.h"
 #include "staticlists/listfiles/bench_lists.h"
+#include "staticlists/listfiles/list_file.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber {
@@ -50,6 +51,19 @@ void BM_PlainWriteOfTheSameBytes(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainWriteOfTheSameBytes)->Unit(benchmark::kMillisecond);
 
+// What reading a list back is measured against: the file's bytes read in one piece.
+void BM_PlainReadOfTheSameBytes(benchmark::State& state) {
+    std::string buffer(E().bytes.size() + 1, '\0');
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(E().file.c_str(), "rb");
+        std::size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
+        std::fclose(f);
+        if (n != E().bytes.size()) state.SkipWithError("short read");
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(E().bytes.size()));
+}
+BENCHMARK(BM_PlainReadOfTheSameBytes)->Unit(benchmark::kMillisecond);
+
 void BM_SaveList(benchmark::State& state) {
     for (auto _ : state) {
         if (!staticlists::SaveList(E().file, E().text)) state.SkipWithError("save failed");
@@ -83,6 +97,35 @@ void BM_ReadListFromDisk(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadListFromDisk)->Unit(benchmark::kMillisecond);
+
+// What the list window does on a user action: one reader, then every entry.
+std::size_t ReadEveryEntry() {
+    listfile::ListReader reader(E().file);
+    std::size_t total = 0;
+    for (std::int32_t n = 1, count = reader.Count(); n <= count; ++n)
+        total += reader.Entry(n).size();
+    return total;
+}
+
+// The file unchanged since the engine last read or wrote it.
+void BM_ReaderOnUnchangedFile(benchmark::State& state) {
+    ReadEveryEntry();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadEveryEntry());
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(E().bytes.size()));
+}
+BENCHMARK(BM_ReaderOnUnchangedFile)->Unit(benchmark::kMillisecond);
+
+// The file read and parsed afresh each time.
+void BM_ReaderFromDisk(benchmark::State& state) {
+    E();
+    for (auto _ : state) {
+        ini::Profiles().Forget();
+        benchmark::DoNotOptimize(ReadEveryEntry());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(E().bytes.size()));
+}
+BENCHMARK(BM_ReaderFromDisk)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tamber

@@ -381,6 +381,10 @@ TEST_F(StaticListTest, NameTakenIgnoresCaseExceptForTheListBeingRenamed) {
     EXPECT_TRUE(Name_Taken("SIZES", "Fruit"));
     EXPECT_FALSE(Name_Taken("FRUIT", "Fruit"));
     EXPECT_FALSE(Name_Taken("Colours", "Fruit"));
+    // The code page's case pairs beyond ASCII, the OE ligature among them.
+    fs.WriteAll("C:\\Data\\\x9Cuvres.lst", "");
+    EXPECT_TRUE(Name_Taken("\x8CUVRES", ""));
+    EXPECT_FALSE(Name_Taken("OEUVRES", ""));
 }
 
 TEST(ValidateText, PassesFilterCharactersInEitherCaseAndBeepsOtherwise) {
