@@ -35,8 +35,8 @@ std::string AddFailedMessage(const std::array<std::string, 17>& texts) {
 } // namespace
 
 template <class F>
-void frmIntegrate::Guard(std::string_view procedure, F&& body, std::source_location here) {
-    Statement at(here.line());
+void frmIntegrate::Guard(std::string_view procedure, F&& body, SourceLine here) {
+    Statement at(here.value);
     try {
         body(at);
     } catch (const ProgramEnded&) {

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <string_view>
 
+#include "common/procedure.h"
 #include "forms/runtime/forms.h"
 
 namespace tamber {
@@ -76,7 +76,7 @@ class frmIntegrate : public forms::Form {
     // The error boundary of this window: the standard message closes with text 0.
     template <class F>
     void Guard(std::string_view procedure, F&& body,
-               std::source_location here = std::source_location::current());
+               SourceLine here = SourceLine());
 
     act::Automation& automation_;
     ProcessLauncher& processes_;
