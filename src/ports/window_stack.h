@@ -1,0 +1,15 @@
+#pragma once
+// Placing a top-level window above its siblings.
+#include "ports/types.h"
+
+namespace tamber {
+
+class WindowStack {
+  public:
+    virtual ~WindowStack() = default;
+    // Moves the window to the rectangle (screen pixels: left, top, width, height), puts it on
+    // top of the windows beside it and shows it.
+    virtual void ShowOnTop(WindowHandle window, long left, long top, long width, long height) = 0;
+};
+
+} // namespace tamber
