@@ -126,6 +126,10 @@ void frmList::Form_Load() {
         Move(std::lround(tx * m.FieldRect.left - 20), std::lround(ty * m.FieldRect.bottom + 30),
              width, Height());
         lstDynamic.SetWidth(width - 10);
+        // Out of sight whatever the field's width: the sorted list only serves type-ahead,
+        // the cancel button only Esc.
+        lstSorted.SetLeft(width + 10);
+        cmdCancel.SetLeft(width + 10);
         at();
         lstSorted.Clear();
         at();
