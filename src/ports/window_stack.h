@@ -10,6 +10,9 @@ class WindowStack {
     // Moves the window to the rectangle (screen pixels: left, top, width, height), puts it on
     // top of the windows beside it and shows it.
     virtual void ShowOnTop(WindowHandle window, long left, long top, long width, long height) = 0;
+    // Makes the window the foreground window again (after another program's window, such as
+    // the progress window, took it).
+    virtual void Activate(WindowHandle window) = 0;
 };
 
 } // namespace tamber

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -411,8 +412,125 @@ TEST_F(ListWindowE2ETest, RefreshRebuildsAMembersCacheWithGaugeShowing) {
     EXPECT_TRUE(saved.good());
     EXPECT_TRUE(WaitFor([] { return !FindWindowA(nullptr, "Tamberlist progress"); }, 5000))
         << "gauge ends at End";
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui);
+    char cls[64] = {};
+    GetClassNameA(gui.hwndFocus, cls, sizeof cls);
     ts::PressKey(VK_ESCAPE);
-    EXPECT_TRUE(Ended());
+    EXPECT_TRUE(Ended()) << "foreground " << GetForegroundWindow() << " list " << w << " active "
+                         << gui.hwndActive << " focus " << gui.hwndFocus << " " << cls;
+}
+
+} // namespace
+
+namespace {
+
+// Timings under Wine, not a test: tools/listwindow-timing.sh runs it on a generated database
+// (TAMBER_TIMING_DB: 5,000 members in its first group, about 32,000 top-level groups).
+class ListWindowTiming : public ListWindowE2ETest {
+  protected:
+    void SetUp() override {
+        const char* db = getenv("TAMBER_TIMING_DB");
+        if (!db) GTEST_SKIP() << "TAMBER_TIMING_DB names the generated database";
+        CopyFileA(db, kDb.c_str(), FALSE);
+        ListWindowE2ETest::SetUp();
+    }
+    void TearDown() override {
+        ListWindowE2ETest::TearDown();
+        CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE);
+    }
+    // Milliseconds from the toolbar button to the list visible with `selected` pre-selected
+    // (-1: with `count` entries); the median of three opens.
+    double OpenMs(int field, int selected, int count = -1) {
+        std::vector<double> times;
+        for (int run = 0; run < 3; ++run) {
+            Ctl("focus " + std::to_string(field));
+            LARGE_INTEGER f, t0, t1;
+            QueryPerformanceFrequency(&f);
+            QueryPerformanceCounter(&t0);
+            std::string pid = Ctl("press toolbar Tamberlist");
+            tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
+            tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
+            started.push_back(tamber);
+            HWND w = WaitForWindow(tamberPid, 120000);
+            HWND lst = w ? ChildOf(w) : nullptr;
+            bool ok = lst && WaitFor(
+                                 [&] {
+                                     return count < 0
+                                                ? Selection(lst) == selected
+                                                : SendMessageA(lst, LB_GETCOUNT, 0, 0) == count;
+                                 },
+                                 120000);
+            QueryPerformanceCounter(&t1);
+            EXPECT_TRUE(ok) << "field " << field;
+            times.push_back(1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart);
+            ts::PressKey(VK_ESCAPE);
+            Ended();
+        }
+        std::sort(times.begin(), times.end());
+        return times[1];
+    }
+};
+
+TEST_F(ListWindowTiming, DISABLED_OpenTimes) {
+    // Cache lists: 10 entries (field 25) and 32,767 (field 26) whose value ends a 20,000 run.
+    std::vector<std::string> big;
+    char name[32];
+    for (int i = 1; i <= 32767; ++i) {
+        char letter = i <= 20000 ? 'm' : static_cast<char>('n' + (i - 20001) / 1280);
+        snprintf(name, sizeof name, "%c%07d", letter, i);
+        big.push_back(name);
+    }
+    WriteFile(kSettingsDir + "\\Contacts_100001.dat", ListFile(big));
+    WriteFile(kSettingsDir + "\\Contacts_lists.ini",
+              "[Items]\r\n1=BIGLIST00000\r\n[Index]\r\nCount=1\r\n");
+    WriteFile(kSettingsDir + "\\Ten.lst",
+              ListFile({"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel",
+                        "India", "Juliet"}));
+    std::ofstream(kIni, std::ios::binary | std::ios::app)
+        << "[26]\r\nType=1\r\nNoRebuild=1\r\nReference=BIGLIST00000\r\n"
+           "[202]\r\nType=3\r\nReference=50\r\n[202-Values]\r\n"
+           "_If No List Specified=3|Ten|0|0\r\n";
+    SetField(kCompany, "Echo");
+    SetField(26, "m0020000");
+    const double small = OpenMs(kCompany, 4), large = OpenMs(26, 19999);
+    printf("cache list open: 10 entries %.0f ms, 32,767 entries %.0f ms, ratio %.2f\n", small,
+           large, large / small);
+    SetField(202, "");
+    SetField(kUser1, "");
+    const double ten = OpenMs(202, -1, 10);
+    const int groups = static_cast<int>(atoi(getenv("TAMBER_TIMING_GROUPS")));
+    const double all = OpenMs(kUser1, -1, groups);
+    printf("in-memory list open: 10 entries %.0f ms, %d groups %.0f ms, ratio %.2f\n", ten, groups,
+           all, all / ten);
+
+    // Members: 5,000 through the stand-in's automation, with gauge.
+    DeleteFileA(kJournal.c_str());
+    HWND w = Open(kUser2);
+    ASSERT_NE(w, nullptr);
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t0);
+    ts::ClickWindow(ChildOf(w, "Refresh"));
+    HWND lst = ChildOf(w);
+    bool gaugeSeen = false;
+    WaitFor(
+        [&] {
+            gaugeSeen = gaugeSeen || FindWindowA(nullptr, "Tamberlist progress");
+            return SendMessageA(lst, LB_GETCOUNT, 0, 0) == 5000;
+        },
+        600000);
+    QueryPerformanceCounter(&t1);
+    std::ifstream journal(kJournal);
+    int calls = 0;
+    for (std::string line; std::getline(journal, line);)
+        calls += line.find('(') != std::string::npos;
+    printf("members: 5,000 built and saved in %.0f ms, %.2f automation calls per member, gauge "
+           "%s\n",
+           1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart, calls / 5000.0,
+           gaugeSeen ? "shown" : "not seen");
+    ts::PressKey(VK_ESCAPE);
 }
 
 } // namespace

@@ -514,6 +514,8 @@ void frmList::cmdRefresh_Click() {
         at();
         Select_Default(GetCurrentValue());
         at();
+        // gauge took the foreground: back to the list, or the timer would close it.
+        ports_.windows.Activate(hWnd());
         if (lstDynamic.Visible()) lstDynamic.SetFocus();
         forms::screen::SetMousePointer(forms::vb::kDefault);
     });

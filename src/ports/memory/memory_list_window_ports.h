@@ -49,6 +49,8 @@ class RecordingWindowStack : public WindowStack {
     void ShowOnTop(WindowHandle window, long left, long top, long width, long height) override {
         calls.push_back({window, left, top, width, height});
     }
+    std::vector<WindowHandle> activated;
+    void Activate(WindowHandle window) override { activated.push_back(window); }
 };
 
 } // namespace tamber

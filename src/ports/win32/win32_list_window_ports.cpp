@@ -68,6 +68,9 @@ class StackImpl : public WindowStack {
         SetWindowPos(reinterpret_cast<HWND>(window), HWND_TOP, left, top, width, height,
                      SWP_SHOWWINDOW);
     }
+    void Activate(WindowHandle window) override {
+        SetForegroundWindow(reinterpret_cast<HWND>(window));
+    }
 };
 
 } // namespace
