@@ -161,11 +161,7 @@ void SortForList(std::vector<std::string>& names) {
 }
 
 void FillSorted(forms::ListBox& list, std::vector<std::string> names) {
-    SortForList(names);
-    list.Clear();
-    list.Reserve(names.size());
-    for (std::string& name : names)
-        list.AddItem(std::move(name));
+    list.SetItems(std::move(names));
 }
 
 } // namespace tamber::listbuild

@@ -2,9 +2,9 @@
 // The list builders: names of ACT! groups, subgroups or group members, or a static list's
 // items, collected in the order read. They read the program-wide state M() (UseActDatabase,
 // GroupConnection, DbName, ActGroup, ActContact) and raise VbError on any failure; the
-// caller's error boundary reports it. The caller sorts the names once (SortForList) before
-// they go into a sorted list box: adding them one by one in random order would cost a
-// search and a shift per name.
+// caller's error boundary reports it. The names go into a sorted list box all at once
+// (FillSorted), sorted once: added one by one in random order, each would cost a search and
+// a shift, and a renderer one message.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,7 +51,7 @@ std::string GroupName(const std::string& group);
 // Orders names as a sorted list box does (case-insensitive, equal names all kept).
 void SortForList(std::vector<std::string>& names);
 
-// Replaces the entries of a sorted list box by names: sorted once, then added in order.
+// Replaces the entries of a sorted list box by names, in the list box's order.
 void FillSorted(forms::ListBox& list, std::vector<std::string> names);
 
 } // namespace listbuild

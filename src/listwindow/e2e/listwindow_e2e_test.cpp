@@ -427,7 +427,7 @@ TEST_F(ListWindowE2ETest, RefreshRebuildsAMembersCacheWithGaugeShowing) {
 namespace {
 
 // Timings under Wine, not a test: tools/listwindow-timing.sh runs it on a generated database
-// (TAMBER_TIMING_DB: 5,000 members in its first group, about 32,000 top-level groups).
+// (TAMBER_TIMING_DB: 5,000 members in its first group, 31,982 top-level groups).
 class ListWindowTiming : public ListWindowE2ETest {
   protected:
     void SetUp() override {

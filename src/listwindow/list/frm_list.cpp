@@ -173,10 +173,7 @@ void frmList::ShowList() {
         std::int32_t n = InMemory() ? lstSorted.ListCount() : Reader().Count();
         at();
         // Cleared even for an empty list, so that no row of an earlier list can be written.
-        lstDynamic.Clear();
-        lstDynamic.Reserve(static_cast<std::size_t>(n > 0 ? n : 0));
-        for (std::int32_t i = 0; i < n; ++i)
-            lstDynamic.AddItem(std::string());
+        lstDynamic.SetItems(std::vector<std::string>(static_cast<std::size_t>(n > 0 ? n : 0)));
         at();
         lstDynamic.SetHeight(ListHeightFor(n));
         lstDynamic.SetVisible(n > 0);
@@ -572,9 +569,7 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
                 if (iType == 2)
                     title = "List of Members of the " + listbuild::GroupName(sID) + " Group";
                 at();
-                const std::string message =
-                    "The " + title + " already exists. It was last updated:\r" +
-                    GetFileDateModified(file) + "\rDo you want to rebuild it?";
+
                 at();
                 ports_.windows.ShowOnTop(
                     hWnd(), forms::TwipsToPixelsX(Left()), forms::TwipsToPixelsY(Top()),
@@ -582,7 +577,9 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
                 at();
                 bCancelled = false;
                 frmMessage question(bCancelled);
-                question.lblMessage.SetCaption(message);
+                question.lblMessage.SetCaption(
+                    "The " + title + " already exists. It was last updated:\r" +
+                    GetFileDateModified(file) + "\rDo you want to rebuild it?");
                 question.SetCaption("Refresh List");
                 question.Show(true);
                 CloseRequested = true;

@@ -1,27 +1,48 @@
 #include "listwindow/list/list_entries.h"
 
+#include <charconv>
+
+#include "ini/ini_document.h"
+#include "ports/file_system.h"
+#include "ports/platform.h"
+#include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/list_file.h"
+#include "vb/vb_convert.h"
 
 namespace tamber {
 namespace {
 
-// Over the profile engine's parsed copy of the file.
+// One read of the file, parsed once; every lookup of the action is served from it, with the
+// profile functions' results (names without regard to case, quotes stripped).
 class FileEntries : public ListEntries {
   public:
-    explicit FileEntries(std::string file) : file_(std::move(file)) {}
-    std::int32_t Count() const override { return file_.empty() ? 0 : listfile::Count(file_); }
+    explicit FileEntries(const std::string& file) {
+        if (file.empty()) return;
+        if (auto bytes = Sys().files->ReadAll(file)) doc_ = std::make_unique<ini::Document>(*bytes);
+    }
+    std::int32_t Count() const override {
+        std::string_view count = Value(listfile::kIndex, listfile::kCount);
+        return count.empty() ? 0 : vb::CLng(count);
+    }
     std::string_view Entry(std::int32_t n) const override {
-        last_ = file_.empty() ? std::string() : listfile::Entry(file_, n);
-        return last_;
+        char key[16];
+        auto end = std::to_chars(key, key + sizeof key, n).ptr;
+        return Value(listfile::kItems, std::string_view(key, end - key));
     }
     std::optional<std::int32_t> RunStartOf(char ch) const override {
-        if (file_.empty()) return std::nullopt;
-        return listfile::RunStartOf(file_, ch);
+        const char letter = ansi::Lower(ch);
+        std::string_view start = Value(listfile::kIndex, std::string_view(&letter, 1));
+        if (start.empty() || !vb::IsNumeric(start)) return std::nullopt;
+        return vb::CLng(start);
     }
 
   private:
-    std::string file_;
-    mutable std::string last_;
+    std::string_view Value(std::string_view section, std::string_view key) const {
+        if (!doc_) return {};
+        const ini::Document::Line* line = doc_->FindKey(section, key);
+        return line ? ini::Unquote(line->value()) : std::string_view();
+    }
+    std::unique_ptr<ini::Document> doc_;
 };
 
 } // namespace

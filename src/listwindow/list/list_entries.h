@@ -15,7 +15,7 @@ class ListEntries {
     virtual ~ListEntries() = default;
     // [Index] "Count"; 0 when missing.
     virtual std::int32_t Count() const = 0;
-    // [Items] key n; "" when missing. Valid until the next call.
+    // [Items] key n; "" when missing. Valid as long as the reader.
     virtual std::string_view Entry(std::int32_t n) const = 0;
     // The first entry of the run of ch's lower-case form; nullopt when the index has none.
     virtual std::optional<std::int32_t> RunStartOf(char ch) const = 0;
