@@ -8,9 +8,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 export TAMBER_WINEPREFIX=${TAMBER_WINEPREFIX:-$here/build/wineprefix}
 db=build/listwindow-timing.dbf
-build/native/src/actdb/actdb_gen --groups 32040 --subgroups 18 --contacts 5000 --members 5000 \
+build/native/src/actdb/actdb_gen --groups 32000 --subgroups 18 --contacts 5000 --members 5000 \
   --out "$db"
-groups=$(( 32040 - 18 ))
+groups=$(( 32000 - 18 ))
 p=$(readlink -m "$db")
 export TAMBER_TIMING_DB="Z:${p//\//\\}" TAMBER_TIMING_GROUPS=$groups
 export WINEDEBUG=-all

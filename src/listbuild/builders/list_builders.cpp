@@ -148,6 +148,8 @@ std::vector<std::string> StaticItems(const std::string& file, bool blank) {
 }
 
 std::string GroupName(const std::string& group) {
+    // A program that reads the group table has no group object yet.
+    if (!M().ActGroup) Create_Database();
     act::Group& groups = Need(M().ActGroup);
     std::string id = group;
     groups.GoTo(id);

@@ -45,7 +45,7 @@ std::vector<std::string> Members(const std::string& group, bool showCompany,
 // empty item when blank is set.
 std::vector<std::string> StaticItems(const std::string& file, bool blank);
 
-// The group's name through automation.
+// The group's name through automation (the database objects are created when needed).
 std::string GroupName(const std::string& group);
 
 // Orders names as a sorted list box does (case-insensitive, equal names all kept).

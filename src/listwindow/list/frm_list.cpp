@@ -213,6 +213,9 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
             const std::string name =
                 type == 0 ? "000001" : Get_List_Name(type, reference, showCompany);
             // No name, no file: the index could not be written (the user has been told).
+            cacheType_ = type;
+            cacheReference_ = reference;
+            cacheCompany_ = showCompany;
             ListFile =
                 name.empty() ? std::string() : m.SettingsDir + m.DbName + "_" + name + ".dat";
         } else {
@@ -504,7 +507,7 @@ void frmList::cmdRefresh_Click() {
         at();
         forms::screen::SetMousePointer(forms::vb::kHourglass);
         at();
-        Refresh_File(ListType, ListReference, ShowCompany, false);
+        Refresh_File(cacheType_, cacheReference_, cacheCompany_, false);
         at();
         lstDynamic.SetVisible(true);
         ShowList();

@@ -117,6 +117,12 @@ class frmList : public forms::Form {
                bool showProgress);
     std::string GetFileDateModified(const std::string& file);
 
+    // The cache list shown, which Refresh rebuilds: the field's own, or the one its
+    // reference field's value chose.
+    std::int16_t cacheType_ = -1;
+    std::string cacheReference_;
+    bool cacheCompany_ = false;
+
     Ports ports_;
     Deps deps_;
     std::unique_ptr<ListEntries> reader_;

@@ -380,6 +380,9 @@ TEST_F(ListWindowTest, ReferenceValueChoosesTheList) {
     EXPECT_EQ(f->sTargetField, "51");
     EXPECT_EQ(Shown(*f), (std::vector<std::string>{"Abel, Bob", "Zola, Ann"}));
     EXPECT_TRUE(f->cmdRefresh.Visible());
+
+    host.Click(f->cmdRefresh); // rebuilds the list the region chose, not the field's type 3
+    EXPECT_EQ(Shown(*f), (std::vector<std::string>{"Abel, Bob", "Marx, Cy", "Zola, Ann"}));
 }
 
 TEST_F(ListWindowTest, OnlyASelectedEntryIsWrittenAndTheRightButtonOnlyAsks) {
