@@ -113,8 +113,9 @@ std::vector<std::string> Members(const std::string& group, bool showCompany,
     act::Contact& contact = Need(M().ActContact);
     std::string id = group;
     groups.GoTo(id);
-    auto members = groups.Members();
+    std::shared_ptr<act::MemberCursor> members;
     try {
+        members = groups.Members();
         Need(members).MoveFirst();
     } catch (const VbError&) {
         return names; // no members (or none reachable): an empty list, silently
