@@ -14,9 +14,10 @@ struct LocalDateTime {
 class Locale {
   public:
     virtual ~Locale() = default;
-    // The list separator of the system default locale (locale information item 12); "" when
-    // the platform gives none.
-    virtual std::string ListSeparator() = 0;
+    // The system default locale's identifier.
+    virtual std::uint32_t SystemDefaultLocale() = 0;
+    // Locale information item (12: the list separator) of a locale; "" when there is none.
+    virtual std::string LocaleInfo(std::uint32_t locale, int item) = 0;
     // A file time (100 ns units since 1601-01-01 UTC) in local time; nullopt when either
     // conversion fails.
     virtual std::optional<LocalDateTime> ToLocal(std::uint64_t fileTime) = 0;

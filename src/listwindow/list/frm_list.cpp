@@ -29,6 +29,7 @@ namespace tamber {
 namespace {
 
 constexpr const char* kModule = "frmList";
+constexpr int kListSeparatorItem = 12;
 
 template <class T> T& Need(const std::shared_ptr<T>& object) {
     if (!object) throw VbError(91, "Object variable or With block variable not set");
@@ -145,7 +146,8 @@ void frmList::Form_Load() {
             }
         }
         at();
-        ListSeparator = ports_.locale.ListSeparator();
+        LocaleId = ports_.locale.SystemDefaultLocale();
+        ListSeparator = ports_.locale.LocaleInfo(LocaleId, kListSeparatorItem);
         at();
         Build_List(ListType, m.FieldIdText, ShowCompany, ListReference, RebuildEachTime);
     });

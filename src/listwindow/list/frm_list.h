@@ -96,6 +96,7 @@ class frmList : public forms::Form {
     bool IsStaticList = false;
     bool Busy = false;
     bool CloseRequested = false;
+    std::uint32_t LocaleId = 0;
     std::string ListSeparator;
 
   private:

@@ -542,6 +542,18 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     EXPECT_EQ(listfile::Count(file), 300) << "built and saved all the same";
 }
 
+TEST_F(RefreshTest, AListWithoutANameIsNotSaved) {
+    BigGroup(10);
+    auto f = Loaded();
+    files.failWrites = 70; // the list-name index cannot be written
+    f->Refresh_File(2, "G00000000009 ", false, false);
+    files.failWrites = 0;
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_FALSE(files.Exists("C:\\Data\\Contacts_.dat"));
+    EXPECT_FALSE(files.Exists("C:\\Data\\Contacts_200001_N.dat"));
+    EXPECT_EQ(Setting("Step"), "End");
+}
+
 TEST_F(RefreshTest, ShortBuildWritesOnlyStageZero) {
     BigGroup(99);
     auto f = Loaded();

@@ -31,7 +31,8 @@ class FixedLocale : public Locale {
     std::string separator = ";";
     int offsetMinutes = 0; // local time = UTC + offset
     bool failConversion = false;
-    std::string ListSeparator() override { return separator; }
+    std::uint32_t SystemDefaultLocale() override { return 0x0409; }
+    std::string LocaleInfo(std::uint32_t, int item) override { return item == 12 ? separator : ""; }
     std::optional<LocalDateTime> ToLocal(std::uint64_t fileTime) override;
     std::string LongDate(int year, int month, int day) override;
 };

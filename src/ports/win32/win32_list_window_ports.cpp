@@ -34,12 +34,13 @@ class HookImpl : public KeyboardHook {
 
 class LocaleImpl : public Locale {
   public:
-    std::string ListSeparator() override {
-        const LCID lcid = GetSystemDefaultLCID();
-        int n = GetLocaleInfoA(lcid, LOCALE_SLIST, nullptr, 0);
+    std::uint32_t SystemDefaultLocale() override { return GetSystemDefaultLCID(); }
+    // Asks for the length first, then the text without its terminating NUL.
+    std::string LocaleInfo(std::uint32_t locale, int item) override {
+        int n = GetLocaleInfoA(locale, static_cast<LCTYPE>(item), nullptr, 0);
         if (n <= 0) return {};
         std::string text(static_cast<size_t>(n), '\0');
-        GetLocaleInfoA(lcid, LOCALE_SLIST, text.data(), n);
+        GetLocaleInfoA(locale, static_cast<LCTYPE>(item), text.data(), n);
         text.resize(static_cast<size_t>(n - 1));
         return text;
     }
