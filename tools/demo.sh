@@ -30,25 +30,90 @@ finish() {
   WINEPREFIX=$TAMBER_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
 }
 
+# A static list file: [Items] 1..n, [Index] Count and the first-letter runs.
+write_list() { # file entries...
+  local file=$1 i=0 last="" c index=""
+  shift
+  {
+    printf '[Items]\r\n'
+    for e in "$@"; do
+      i=$((i + 1))
+      printf '%d=%s\r\n' "$i" "$e"
+      c=$(printf '%s' "${e:0:1}" | tr '[:upper:]' '[:lower:]')
+      if [ "$c" != "$last" ]; then index+="$c=$i"$'\r\n'; last=$c; fi
+    done
+    printf '[Index]\r\nCount=%d\r\n%s' "$i" "$index"
+  } >"$file"
+}
+
+# The lists of the tour, in the add-on's Data folder (the settings location it is told):
+#   User 1 (200)     all groups, built each time the list opens
+#   User 2 (201)     members of Prospects (120), kept in a cache file: Refresh builds it
+#   Department (40)  subgroups of Prospects, built each time
+#   Territory (51)   a static list chosen by the record's Region (50), with a blank entry
+prepare_settings() {
+  local data="$bin/Data"
+  mkdir -p "$data"
+  printf '%s\r\n' \
+    '[200]' 'Type=0' 'NoRebuild=0' \
+    '[201]' 'Type=2' 'Reference=G2NPKCSHJ7A1' 'CompanyName=0' 'NoRebuild=1' \
+    '[40]' 'Type=1' 'Reference=G2NPKCSHJ7A1' 'NoRebuild=0' \
+    '[51]' 'Type=3' 'Reference=50' 'Blank=1' \
+    '[51-Values]' 'North=3|North territories|0|0' 'South=3|South territories|0|0' \
+    '_If No List Specified=3|All territories|0|0' >"$data/Contacts.ini"
+  write_list "$data/North territories.lst" Highlands Inverness Lothian Moray Orkney Shetland
+  write_list "$data/South territories.lst" Cornwall Devon Dorset Kent Surrey Sussex
+  write_list "$data/All territories.lst" Central East North South West
+  rm -f "$data/Contacts_lists.ini" "$data"/Contacts_2*.dat
+  local key='HKCU\Software\VB and VBA Program Settings\Tamberlist\Settings'
+  tools/wine-run reg add "$key" /v SettingsLocation /d "$(winpath "$data")" /f >/dev/null 2>&1
+  tools/wine-run reg add "$key" /v Ado /d 1 /f >/dev/null 2>&1
+}
+
+shot() { sleep "${2:-1}"; import -window root "artifacts/demo-$1.png"; }
+
+# The add-on's button pressed with the cursor in the field, as a user does it.
+open_list() { # field
+  ctl focus "$1" >/dev/null
+  ctl press toolbar Tamberlist >/dev/null
+  sleep 3
+}
+
 # The scripted tour, run by this script again inside Xvfb.
 tour() {
   start_act
   sleep 2
-  import -window root artifacts/demo-1-record-window.png
+  shot 1-record-window 0
   ctl goto 4
-  ctl focus 25
-  sleep 1
-  import -window root artifacts/demo-2-field-focused.png
-  local left top right bottom
-  read -r left top right bottom < <(ctl button-rect Tamberlist | tr -d '\r')
-  xdotool mousemove $(( (left + right) / 2 )) $(( (top + bottom) / 2 ))
-  sleep 2
-  import -window root artifacts/demo-3-toolbar.png
-  if [ -f "$bin/tamber.exe" ]; then
-    xdotool click 1
-    sleep 5
-    import -window root artifacts/demo-4-addon.png
-  fi
+  # Territory depends on Region: North gives the northern territories and a blank entry.
+  ctl type 50 North
+  ctl type 51 ""
+  open_list 51
+  shot 2-territory-list-open
+  xdotool key o
+  shot 3-territory-typed-o
+  xdotool key Return
+  shot 4-territory-written
+  # All groups, built as the list opens; typing jumps, Enter writes.
+  open_list 200
+  shot 5-all-groups-open
+  xdotool key p
+  shot 6-all-groups-typed-p
+  xdotool key Return
+  shot 7-all-groups-written
+  # Members of Prospects from their cache file: none yet, so Refresh builds it (gauge shows),
+  # then the list opens with 120 members.
+  open_list 201
+  shot 8-members-empty-cache
+  xdotool key Tab Tab Return
+  # The build is short: a few quick shots catch gauge.
+  for k in a b c d e; do shot "9$k-members-refresh-gauge" 0.3; done
+  sleep 5
+  shot 10-members-refreshed 0
+  xdotool key m
+  shot 11-members-typed-m
+  xdotool key Return
+  shot 12-members-written
   finish
 }
 if [ "${1:-}" = --tour ]; then
@@ -78,10 +143,13 @@ mkdir -p "$bin/Data"
 
 tools/wine-run "$standin/actstandin.exe" /RegServer
 ctl /timeout 0 quit >/dev/null 2>&1 || true
+prepare_settings
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "== interactive: put the cursor in a field, then press the Tamberlist toolbar button"
-  echo "   or Tools > Tamberlist. Close the ACT! window to end."
+  echo "   or Tools > Tamberlist. Lists: User 1 (all groups), User 2 (members of Prospects:"
+  echo "   press Refresh first), Department (subgroups), Territory (by Region: North, South)."
+  echo "   Close the ACT! window to end."
   start_act
   while ctl /timeout 0 wait 2>/dev/null; do sleep 2; done
   finish

@@ -7,30 +7,29 @@
 #include "common/procedure.h"
 #include "common/program_end.h"
 #include "config/main/frm_main.h"
+#include "controls/virtuallist/win32/virtual_list_win32.h"
 #include "forms/win32/win32_host.h"
+#include "integration/integrate/frm_integrate.h"
+#include "listwindow/list/frm_list.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_act.h"
 #include "ports/win32/win32_desktop.h"
+#include "ports/win32/win32_folder_chooser.h"
 #include "ports/win32/win32_keyboard.h"
+#include "ports/win32/win32_list_window_ports.h"
 #include "ports/win32/win32_process_launcher.h"
 #include "ports/win32/win32_shell.h"
 #include "ports/win32/win32_storage.h"
+#include "startup/ado/frm_ado.h"
 #include "startup/module1/module1.h"
 #include "startup/spine/frm_startup.h"
+#include "staticlists/editor/frm_static_lists.h"
 #include "staticlists/listfiles/static_lists.h"
 #include "staticlists/listfiles/win32/system_beep.h"
 
 namespace {
-
-// The list window is not part of this build yet: say so plainly instead of ending without a
-// word.
-void ShowMissingWindow(const char* which) {
-    tamber::AppDialogs().MsgBox(std::string(which) + " is not available in this build (field " +
-                                    tamber::M().FieldIdText + ").",
-                                tamber::mb::kInformation, tamber::AppTitle());
-}
 
 // The product version of the running executable's version resource ("1.0.0").
 std::string ProgramVersion() {
@@ -55,6 +54,7 @@ std::string ProgramVersion() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     forms::win32::Win32Host host;
+    RegisterVirtualListRenderer();
     SetAppTitle("Tamberlist");
     staticlists::SetBeepHook(staticlists::SystemBeep); // a key the name box refuses
     // Last resort: whatever escapes start-up or the message loop is reported, never a silent
@@ -73,15 +73,57 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                              .groupTables = groupTables.get(),
                              .automation = automation.get()};
 
+            // The windows reach each other as the forms of one program do: the list window's
+            // settings button opens the configuration window, whose OK builds cache files on a
+            // list window made for the purpose and whose menus open the satellite windows.
+            std::unique_ptr<frmList> list;
             std::unique_ptr<frmMain> configuration;
-            auto showMain = [&] {
+            std::function<void()> showMain;
+            auto makeList = [&] {
+                frmList::Deps deps;
+                deps.showMain = [&] { showMain(); };
+                deps.fromSettings = [&] { return configuration && configuration->bFromSettings; };
+                list = std::make_unique<frmList>(
+                    frmList::Ports{Win32Settings(), processes, Win32Desktop(), Win32Files(),
+                                   Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
+                    std::move(deps));
+            };
+            auto showList = [&] {
+                makeList();
+                list->Show();
+            };
+            showMain = [&] {
                 frmMain::Deps deps;
-                // List building arrives with the list window.
-                deps.refreshFile = [](std::int16_t, const std::string&, bool, bool) {
-                    AppDialogs().MsgBox("List building is not available in this build.",
-                                        mb::kInformation, AppTitle());
+                deps.refreshFile = [&](std::int16_t type, const std::string& reference,
+                                       bool company, bool refresh) {
+                    // Loading a list window runs its load; its timer closes it afterwards.
+                    if (!list || !list->Loaded()) {
+                        makeList();
+                        list->Load();
+                    }
+                    list->Refresh_File(type, reference, company, refresh);
                 };
-                deps.targetField = [] { return std::string(); };
+                deps.targetField = [&] { return list ? list->sTargetField : std::string(); };
+                deps.showSettings = [&] {
+                    frmAdo settings(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
+                    settings.Show(true);
+                };
+                deps.showStaticLists = [&] {
+                    frmStaticLists editor({.sListSelected = configuration->sListSelected,
+                                           .lvwValues = &configuration->lvwValues});
+                    editor.Show(true);
+                };
+                deps.showIntegrate = [&] {
+                    frmIntegrate integrate(*automation, processes, {.unloadConfiguration = [&] {
+                        int cancel = 0;
+                        configuration->Form_Unload(cancel);
+                    }});
+                    integrate.Language = configuration->IntegrateLanguage;
+                    integrate.AppName = AppTitle();
+                    integrate.ContactScreen = true;
+                    integrate.IntegrateIcon = configuration->Icon();
+                    integrate.Show(true);
+                };
                 deps.shell = &Win32Shell();
                 deps.metrics = &Win32SystemMetrics();
                 deps.windowOrder = &Win32WindowOrder();
@@ -90,7 +132,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 configuration = std::make_unique<frmMain>(std::move(deps));
                 configuration->Show();
             };
-            RunStartup([] { ShowMissingWindow("The list window"); }, showMain);
+            RunStartup(showList, showMain);
             return host.Run(); // until the window start-up opened has closed
         },
         1);

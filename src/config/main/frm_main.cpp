@@ -84,6 +84,9 @@ frmMain::frmMain(Deps deps) : Form("frmMain"), deps_(std::move(deps)) {
     cboFloating.onClick = [this] { cboFloating_Click(); };
     mnuSettings.onClick = [this] { mnuSettings_Click(); };
     mnuIntegrate.onClick = [this] { mnuIntegrate_Click(); };
+    mnuEnglish.SetChecked(true);
+    mnuEnglish.onClick = [this] { SetIntegrateLanguage(0); };
+    mnuFrench.onClick = [this] { SetIntegrateLanguage(1); };
     mnuHelp.onClick = [this] { HideFloating(); };
     mnuManual.onClick = [this] { mnuManual_Click(); };
     mnuOnline.onClick = [this] { mnuOnline_Click(); };
@@ -611,6 +614,12 @@ void frmMain::mnuSettings_Click() {
             }
         }
     });
+}
+
+void frmMain::SetIntegrateLanguage(std::int16_t language) {
+    IntegrateLanguage = language;
+    mnuEnglish.SetChecked(language == 0);
+    mnuFrench.SetChecked(language == 1);
 }
 
 void frmMain::mnuIntegrate_Click() {

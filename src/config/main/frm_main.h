@@ -70,6 +70,12 @@ class frmMain : public forms::Form {
     forms::Menu mnuSettings{*this, "mnuSettings", "&Settings", &mnuOptions};
     forms::Menu mnuSep1{*this, "mnuSep1", "-", &mnuOptions};
     forms::Menu mnuLanguage{*this, "mnuLanguage", "&Language", &mnuOptions};
+    // The language of the integration window (the configuration window itself stays English).
+    forms::Menu mnuEnglish{*this, "mnuEnglish", "English", &mnuLanguage};
+    forms::Menu mnuFrench{*this, "mnuFrench",
+                          "Fran\xE7"
+                          "ais",
+                          &mnuLanguage};
     forms::Menu mnuIntegrate{*this, "mnuIntegrate", "&Integrate with ACT!", &mnuOptions};
     forms::Menu mnuHelp{*this, "mnuHelp", "&Help"};
     forms::Menu mnuManual{*this, "mnuManual", "User's manual", &mnuHelp};
@@ -82,6 +88,8 @@ class frmMain : public forms::Form {
 
     // Read by the static lists editor and the list window's Refresh_File.
     std::string sListSelected;
+    // 0 English, 1 French: what the "&Language" menu chose for the integration window.
+    std::int16_t IntegrateLanguage = 0;
     bool bFromSettings = false;
 
     void Form_Load() override;
@@ -102,6 +110,7 @@ class frmMain : public forms::Form {
     void ActEvent1_Notify();
     void mnuSettings_Click();
     void mnuIntegrate_Click();
+    void SetIntegrateLanguage(std::int16_t language);
     void mnuManual_Click();
     void mnuOnline_Click();
     void mnuAbout_Click();

@@ -375,6 +375,21 @@ void ListControl::Clear() {
     Changed(Prop::ItemsClear);
 }
 
+void ListControl::SetItems(std::vector<std::string> texts) {
+    if (texts.size() > 32767) throw VbError(err::kOutOfMemory, "Out of memory");
+    if (sorted_)
+        std::stable_sort(
+            texts.begin(), texts.end(),
+            [](const std::string& a, const std::string& b) { return CompareListText(a, b) < 0; });
+    items_.clear();
+    items_.reserve(texts.size());
+    for (std::string& t : texts)
+        items_.push_back(ListEntry{std::move(t), 0});
+    listIndex_ = -1;
+    newIndex_ = -1;
+    Changed(Prop::ItemsReset);
+}
+
 void ListControl::SetListIndex(int i) {
     if (i < -1 || i >= ListCount()) InvalidValue();
     if (i == listIndex_) return;

@@ -262,6 +262,10 @@ class ListControl : public Control {
     void AddItem(std::string text, int position = -1);
     void RemoveItem(int i);
     void Clear();
+    // Replaces every entry in one change, which a renderer mirrors at once instead of entry by
+    // entry (thousands of names, or placeholders of a list whose texts come from elsewhere).
+    // A sorted control puts them in its order.
+    void SetItems(std::vector<std::string> texts);
     int NewIndex() const { return newIndex_; }
     bool Sorted() const { return sorted_; }
     void SetSorted(bool s) { sorted_ = s; } // design-time: set before adding entries

@@ -22,6 +22,7 @@ enum class Prop {
     ItemInsert, // entry `index` was inserted
     ItemRemove, // entry `index` was removed
     ItemsClear, // every entry removed
+    ItemsReset, // every entry replaced at once
     ItemChange, // entry `index` changed (text, item data, bold, sub-items)
     Columns,    // list view columns changed
     Style,      // kind-specific styles (default button, locked, alignment, ...)

@@ -139,6 +139,19 @@ constexpr EntryMessages kListBoxMessages{LB_ADDSTRING, LB_INSERTSTRING, LB_DELET
 constexpr EntryMessages kComboMessages{CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING,
                                        CB_RESETCONTENT, CB_SETCURSEL};
 
+// Fills the window with every entry of the model and its selection. A list box without data
+// of its own (LBS_NODATA, drawn by its owner) only takes the count.
+void FillEntries(HWND h, const EntryMessages& m, const ListControl& list) {
+    SendMessageA(h, m.reset, 0, 0);
+    if (m.add == LB_ADDSTRING && (GetWindowLongA(h, GWL_STYLE) & LBS_NODATA)) {
+        SendMessageA(h, LB_SETCOUNT, list.Entries().size(), 0);
+    } else {
+        for (const auto& e : list.Entries())
+            SendMessageA(h, m.add, 0, (LPARAM)e.text.c_str());
+    }
+    SendMessageA(h, m.setSel, static_cast<WPARAM>(list.ListIndex()), 0);
+}
+
 // Mirrors an entry-level change of the model; false for properties that are not about entries.
 bool ApplyEntries(HWND h, const EntryMessages& m, const ListControl& list, Prop p, int i) {
     switch (p) {
@@ -151,6 +164,9 @@ bool ApplyEntries(HWND h, const EntryMessages& m, const ListControl& list, Prop 
     case Prop::ItemsClear:
         SendMessageA(h, m.reset, 0, 0);
         return true;
+    case Prop::ItemsReset:
+        FillEntries(h, m, list);
+        return true;
     case Prop::ItemChange:
         SendMessageA(h, m.remove, static_cast<WPARAM>(i), 0);
         SendMessageA(h, m.insert, static_cast<WPARAM>(i), (LPARAM)list.List(i).c_str());
@@ -162,14 +178,6 @@ bool ApplyEntries(HWND h, const EntryMessages& m, const ListControl& list, Prop 
     default:
         return false;
     }
-}
-
-// Fills the window with every entry of the model and its selection.
-void FillEntries(HWND h, const EntryMessages& m, const ListControl& list) {
-    SendMessageA(h, m.reset, 0, 0);
-    for (const auto& e : list.Entries())
-        SendMessageA(h, m.add, 0, (LPARAM)e.text.c_str());
-    SendMessageA(h, m.setSel, static_cast<WPARAM>(list.ListIndex()), 0);
 }
 
 class ListBoxPeer : public Win32Peer {
@@ -199,6 +207,7 @@ class ListBoxPeer : public Win32Peer {
     }
     void Apply(Prop p, int i) override {
         if (!control_ || !hwnd_) return;
+        if (p == Prop::ItemsReset) return Refill();
         Applying applying(applying_);
         if (ApplyEntries(hwnd_, kListBoxMessages, L(), p, i)) return;
         switch (p) {

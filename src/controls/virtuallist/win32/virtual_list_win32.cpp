@@ -36,8 +36,10 @@ bool DrawEntry(Win32Peer& peer, DRAWITEMSTRUCT* d) {
     return true;
 }
 
+// The texts are the owner's: the window keeps no data of its own, so filling it with
+// thousands of placeholders is one message.
 std::unique_ptr<Win32Peer> MakePeer(forms::Control& c, FormWindow& f) {
-    auto peer = forms::win32::MakeListBoxPeer(c, f, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, 0);
+    auto peer = forms::win32::MakeListBoxPeer(c, f, LBS_OWNERDRAWFIXED | LBS_NODATA, 0);
     Win32Peer* p = peer.get();
     p->drawItem = [p](DRAWITEMSTRUCT* d) { return DrawEntry(*p, d); };
     return peer;

@@ -1,0 +1,69 @@
+#include "listbuild/cache/list_cache.h"
+
+#include <gtest/gtest.h>
+
+#include "listbuild/progress/progress_channel.h"
+#include "ports/memory/fake_process_launcher.h"
+#include "ports/memory/memory_list_window_ports.h"
+#include "ports/memory/memory_settings_store.h"
+#include "staticlists/listfiles/list_file.h"
+#include "staticlists/listfiles/list_test_env.h"
+
+namespace tamber {
+namespace {
+
+// Records every "Stage" written.
+class StageLog : public MemorySettingsStore {
+  public:
+    std::vector<std::string> stages;
+    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        if (key == "Stage") stages.push_back(value);
+        MemorySettingsStore::SaveSetting(app, section, key, value);
+    }
+};
+
+class ListCacheTest : public ListFolderTest {
+  protected:
+    StageLog settings;
+    FakeProcessLauncher processes;
+    ProgressChannel progress{settings, processes};
+    const std::string file = "C:\\Data\\Contacts_000001.dat";
+};
+
+TEST_F(ListCacheTest, SaveReplacesTheListAndCountsInHundreds) {
+    ASSERT_TRUE(listbuild::SaveList(file, {"x", "y", "z", "w"}, progress));
+    std::vector<std::string> entries(250, "e");
+    entries[0] = "";
+    ASSERT_TRUE(listbuild::SaveList(file, entries, progress));
+    EXPECT_EQ(listfile::Count(file), 250);
+    EXPECT_EQ(listfile::Entry(file, 1), "");
+    EXPECT_EQ(listfile::RunStartOf(file, 'e'), 2);
+    EXPECT_EQ(listfile::RunStartOf(file, 'x'), std::nullopt) << "the old index is gone";
+    EXPECT_EQ(settings.stages, (std::vector<std::string>{"0", "0", "100", "200"}));
+    EXPECT_EQ(settings.GetSetting("Varnel", "Progress", "Step"), "End");
+}
+
+TEST_F(ListCacheTest, AFailedWriteLeavesTheFileAsItWas) {
+    ASSERT_TRUE(listbuild::SaveList(file, {"kept"}, progress));
+    const std::string before = Bytes(file);
+    fs.failWrites = 70;
+    EXPECT_FALSE(listbuild::SaveList(file, {"lost"}, progress));
+    fs.failWrites = 0;
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST(FileDateText, LocalDateThenHourAndMinute) {
+    FixedLocale locale;
+    EXPECT_EQ(listbuild::FileDateText(FileTimeOf(2007, 3, 6, 9, 5), locale),
+              "Tuesday March 6, 2007 at 9:05");
+    locale.offsetMinutes = -10 * 60;
+    EXPECT_EQ(listbuild::FileDateText(FileTimeOf(2007, 3, 6, 9, 5), locale),
+              "Monday March 5, 2007 at 23:05");
+    locale.failConversion = true;
+    EXPECT_EQ(listbuild::FileDateText(FileTimeOf(2007, 3, 6, 9, 5), locale), "");
+}
+
+} // namespace
+} // namespace tamber

@@ -1,0 +1,539 @@
+// The drop-down list end to end: the stand-in ACT! holds the sample database with the cursor
+// in a configured field, tamber.exe is started from its toolbar button, and the list is
+// driven with real keys and clicks; what lands in the field is read back from the stand-in.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/win32/test_support.h"
+
+namespace {
+
+namespace ts = tamber::forms::win32::testing;
+
+const char* const kFolder = "C:\\TamberListE2E";
+const std::string kDb = std::string(kFolder) + "\\Contacts.dbf";
+const std::string kJournal = std::string(kFolder) + "\\journal.txt";
+const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
+const std::string kSettingsDir = std::string(kFolder) + "\\Data";
+const std::string kIni = kSettingsDir + "\\Contacts.ini";
+const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
+
+// Fields of the sample database, and the group with 120 members.
+constexpr int kCompany = 25;   // a cache-file list
+constexpr int kUser1 = 200;    // all groups, built each time
+constexpr int kUser2 = 201;    // members of Prospects, cache file
+constexpr int kRegion = 50;    // the reference field of Territory
+constexpr int kTerritory = 51; // a static list chosen by Region
+const char* const kProspects = "G2NPKCSHJ7A1";
+
+std::string WinPath(const char* unixPath) {
+    std::string p = std::string("Z:") + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+// Runs a console program to its end and returns what it printed (first line, no line end).
+std::string RunProgram(const std::string& commandLine, DWORD* exitCode = nullptr) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine, out;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        if (exitCode) *exitCode = 999;
+        return out;
+    }
+    CloseHandle(writeEnd);
+    char buf[512];
+    DWORD n;
+    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
+        out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (exitCode) *exitCode = code;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(readEnd);
+    return out.substr(0, out.find_first_of("\r\n"));
+}
+
+std::string Ctl(const std::string& args, DWORD* exitCode = nullptr) {
+    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args, exitCode);
+}
+
+void SetSetting(const char* name, const char* value) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(strlen(value) + 1));
+    RegCloseKey(key);
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A list file: entries 1..n with the first-letter index.
+std::string ListFile(const std::vector<std::string>& entries) {
+    std::string items = "[Items]\r\n",
+                index = "[Index]\r\nCount=" + std::to_string(entries.size()) + "\r\n";
+    char last = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        items += std::to_string(i + 1) + "=" + entries[i] + "\r\n";
+        char c = static_cast<char>(tolower(static_cast<unsigned char>(entries[i][0])));
+        if (c != last) index += std::string(1, c) + "=" + std::to_string(i + 1) + "\r\n";
+        last = c;
+    }
+    return items + index;
+}
+
+struct Find {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<Find*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64];
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") != 0) {
+        d->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(DWORD pid, DWORD timeoutMs = 30000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
+        Find d{pid, nullptr};
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&d));
+        if (d.found) return d.found;
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK FindDialog(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<Find*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64];
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
+        d->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 10000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
+        Find d{pid, nullptr};
+        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&d));
+        if (d.found) return d.found;
+    }
+    return nullptr;
+}
+
+// The visible owner-drawn list box (lstDynamic) and a button by caption.
+struct Child {
+    const char* caption; // nullptr: the owner-drawn list
+    HWND found;
+};
+BOOL CALLBACK FindChild(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<Child*>(lp);
+    char cls[64], text[128] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, text, sizeof text);
+    const LONG style = GetWindowLongA(w, GWL_STYLE);
+    const bool match = c->caption ? (strcmp(text, c->caption) == 0 && IsWindowVisible(w))
+                                  : (_stricmp(cls, "ListBox") == 0 && (style & LBS_OWNERDRAWFIXED));
+    if (match) {
+        c->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND ChildOf(HWND parent, const char* caption = nullptr) {
+    Child c{caption, nullptr};
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&c));
+    return c.found;
+}
+
+int Selection(HWND list) {
+    return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+void RightClickAt(HWND hwnd, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(hwnd, &p);
+    SetCursorPos(p.x, p.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(100);
+    SendInput(1, &in[1], sizeof(INPUT));
+}
+
+class ListWindowE2ETest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        CreateDirectoryA(kFolder, nullptr);
+        CreateDirectoryA(kSettingsDir.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
+        DWORD code = 0;
+        RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer", &code);
+        ASSERT_EQ(code, 0u);
+        std::string exe = WinPath(TAMBER_EXE);
+        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        SetSetting("SettingsLocation", kSettingsDir.c_str());
+        SetSetting("Ado", "1");
+    }
+
+    void SetUp() override {
+        WriteFile(kIni, "[25]\r\nType=0\r\nNoRebuild=1\r\n"
+                        "[200]\r\nType=0\r\nNoRebuild=0\r\n"
+                        "[201]\r\nType=2\r\nNoRebuild=1\r\nReference=" +
+                            std::string(kProspects) +
+                            "\r\nCompanyName=0\r\n"
+                            "[51]\r\nType=3\r\nReference=50\r\nBlank=1\r\n"
+                            "[51-Values]\r\nNorth=3|Northern|0|0\r\n");
+        WriteFile(kSettingsDir + "\\Contacts_000001.dat",
+                  ListFile({"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf"}));
+        WriteFile(kSettingsDir + "\\Northern.lst",
+                  ListFile({"Zeeland", "Aberdeen", "Inverness", "aberdeen"}));
+        DeleteFileA((kSettingsDir + "\\Contacts_200001_N.dat").c_str());
+        DeleteFileA((kSettingsDir + "\\Contacts_lists.ini").c_str());
+        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
+                           kStandinSettings;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        CloseHandle(pi.hThread);
+        started.push_back(pi.hProcess);
+        DWORD code = 0;
+        Ctl("/timeout 30 wait", &code);
+        ASSERT_EQ(code, 0u);
+        Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE)));
+        Ctl("open " + kDb, &code);
+        ASSERT_EQ(code, 0u);
+        act = FindWindowA("TamberActStandinMain", nullptr);
+        ASSERT_NE(act, nullptr);
+    }
+    void TearDown() override {
+        Ctl("/timeout 5 quit");
+        for (HANDLE h : started) {
+            TerminateProcess(h, 1);
+            CloseHandle(h);
+        }
+    }
+
+    // Puts the cursor in the field and presses the add-on's button; returns the list window.
+    HWND Open(int field) {
+        std::string focus = Ctl("focus " + std::to_string(field));
+        fieldBox = GetDlgItem(act, atoi(focus.c_str() + focus.find(' ') + 1));
+        std::string pid = Ctl("press toolbar Tamberlist");
+        tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
+        tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
+        if (tamber) started.push_back(tamber);
+        HWND w = WaitForWindow(tamberPid);
+        if (w) Sleep(300); // let it paint
+        return w;
+    }
+    bool Ended(DWORD ms = 10000) { return WaitForSingleObject(tamber, ms) == WAIT_OBJECT_0; }
+    std::string Field(int field) { return Ctl("get " + std::to_string(field)); }
+    void SetField(int field, const std::string& text) {
+        Ctl("type " + std::to_string(field) + " " + Quote(text));
+    }
+
+    HWND act = nullptr, fieldBox = nullptr;
+    HANDLE tamber = nullptr;
+    DWORD tamberPid = 0;
+    std::vector<HANDLE> started;
+};
+
+TEST_F(ListWindowE2ETest, CacheListOpensUnderItsFieldPreselectedTypesAndWrites) {
+    SetField(kCompany, "Delta");
+    HWND w = Open(kCompany);
+    ASSERT_NE(w, nullptr);
+    RECT field, list;
+    GetWindowRect(fieldBox, &field);
+    GetWindowRect(w, &list);
+    // 15 twips per pixel: left 15 * left - 20 twips, top 15 * bottom + 30, width + 30 twips.
+    EXPECT_NEAR(list.left, field.left - 1, 1);
+    EXPECT_EQ(list.top, field.bottom + 2);
+    EXPECT_NEAR(list.right - list.left, field.right - field.left + 2, 1);
+    const LONG ex = GetWindowLongA(w, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW) << "no task-bar button";
+    EXPECT_FALSE(ex & WS_EX_APPWINDOW);
+    EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION, 0);
+    HWND lst = ChildOf(w);
+    ASSERT_NE(lst, nullptr);
+    EXPECT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 7);
+    EXPECT_EQ(Selection(lst), 3) << "Delta pre-selected";
+    EXPECT_NE(ChildOf(w, "Refresh"), nullptr);
+    ts::SaveScreenshot(act, "list_window_open_under_field");
+
+    ts::PressKey('F');
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == 5; })) << "f jumps to Foxtrot";
+    ts::PressKey('Q');
+    Sleep(200);
+    EXPECT_EQ(Selection(lst), 5) << "no entry starts with q";
+    ts::PressKey(VK_RETURN);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(Field(kCompany), "Foxtrot");
+}
+
+TEST_F(ListWindowE2ETest, InMemoryListTypesAheadAndCtrlAdds) {
+    SetField(kUser1, "Zz");
+    HWND w = Open(kUser1);
+    ASSERT_NE(w, nullptr);
+    HWND lst = ChildOf(w);
+    ASSERT_NE(lst, nullptr);
+    EXPECT_EQ(ChildOf(w, "Refresh"), nullptr);
+    EXPECT_GT(SendMessageA(lst, LB_GETCOUNT, 0, 0), 10);
+    EXPECT_EQ(Selection(lst), -1);
+    ts::PressKey('P');
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) >= 0; })) << "typed again into the sorted list";
+    const int picked = Selection(lst);
+    ts::PressKey(VK_RETURN, VK_CONTROL);
+    ASSERT_TRUE(Ended());
+    char sep[8] = {};
+    GetLocaleInfoA(GetSystemDefaultLCID(), LOCALE_SLIST, sep, sizeof sep);
+    const std::string value = Field(kUser1);
+    EXPECT_EQ(value.front(), 'P') << value;
+    EXPECT_NE(value.find(std::string(sep) + "Zz"), std::string::npos)
+        << "Ctrl held: added before Zz, not replaced: " << value << " (entry " << picked << ")";
+    ts::SaveScreenshot(act, "list_window_multi_value_after_addition");
+}
+
+TEST_F(ListWindowE2ETest, StaticListByRegionWritesTheEntryClicked) {
+    SetField(kRegion, "North");
+    SetField(kTerritory, "");
+    HWND w = Open(kTerritory);
+    ASSERT_NE(w, nullptr);
+    HWND lst = ChildOf(w);
+    ASSERT_NE(lst, nullptr);
+    ASSERT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 5) << "four items and the blank entry";
+    RECT item;
+    SendMessageA(lst, LB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&item));
+    ts::ClickAt(lst, item.left + 5, (item.top + item.bottom) / 2);
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(Field(kTerritory), "Inverness") << "the entry shown is the one written";
+}
+
+TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) {
+    SetField(kCompany, "Bravo");
+    HWND w = Open(kCompany);
+    ASSERT_NE(w, nullptr);
+    HWND lst = ChildOf(w);
+    RightClickAt(lst, 10, 5);
+    HWND box = WaitForDialog(tamberPid);
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+    Sleep(500);
+    EXPECT_EQ(WaitForSingleObject(tamber, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "No: still open";
+    EXPECT_EQ(Field(kCompany), "Bravo");
+    ts::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(Field(kCompany), "Bravo");
+
+    w = Open(kCompany);
+    ASSERT_NE(w, nullptr);
+    ts::ClickWindow(act);
+    EXPECT_TRUE(Ended(3000)) << "a click into the record window closes the list";
+    EXPECT_EQ(Field(kCompany), "Bravo");
+
+    w = Open(kCompany);
+    ASSERT_NE(w, nullptr);
+    RightClickAt(ChildOf(w), 10, 5);
+    box = WaitForDialog(tamberPid);
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(Field(kCompany), "");
+}
+
+TEST_F(ListWindowE2ETest, RefreshRebuildsAMembersCacheWithGaugeShowing) {
+    HWND w = Open(kUser2);
+    ASSERT_NE(w, nullptr);
+    HWND refresh = ChildOf(w, "Refresh");
+    ASSERT_NE(refresh, nullptr);
+    EXPECT_FALSE(IsWindowVisible(ChildOf(w))) << "no cache file yet: an empty list";
+    ts::ClickWindow(refresh);
+    HWND gauge = nullptr;
+    WaitFor(
+        [&] {
+            gauge = FindWindowA(nullptr, "Tamberlist progress");
+            return gauge && IsWindowVisible(gauge);
+        },
+        20000);
+    ASSERT_NE(gauge, nullptr) << "120 members show gauge";
+    Sleep(700); // its first poll shows the phase and the bar
+    if (IsWindowVisible(gauge)) ts::SaveScreenshot(gauge, "list_window_gauge_during_refresh");
+    HWND lst = ChildOf(w);
+    EXPECT_TRUE(
+        WaitFor([&] { return IsWindowVisible(lst) && SendMessageA(lst, LB_GETCOUNT, 0, 0) == 120; },
+                60000));
+    std::ifstream saved(kSettingsDir + "\\Contacts_200001_N.dat");
+    EXPECT_TRUE(saved.good());
+    EXPECT_TRUE(WaitFor([] { return !FindWindowA(nullptr, "Tamberlist progress"); }, 5000))
+        << "gauge ends at End";
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui);
+    char cls[64] = {};
+    GetClassNameA(gui.hwndFocus, cls, sizeof cls);
+    ts::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(Ended()) << "foreground " << GetForegroundWindow() << " list " << w << " active "
+                         << gui.hwndActive << " focus " << gui.hwndFocus << " " << cls;
+}
+
+} // namespace
+
+namespace {
+
+// Timings under Wine, not a test: tools/listwindow-timing.sh runs it on a generated database
+// (TAMBER_TIMING_DB: 5,000 members in its first group, 31,982 top-level groups).
+class ListWindowTiming : public ListWindowE2ETest {
+  protected:
+    void SetUp() override {
+        const char* db = getenv("TAMBER_TIMING_DB");
+        if (!db) GTEST_SKIP() << "TAMBER_TIMING_DB names the generated database";
+        CopyFileA(db, kDb.c_str(), FALSE);
+        ListWindowE2ETest::SetUp();
+    }
+    void TearDown() override {
+        ListWindowE2ETest::TearDown();
+        CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE);
+    }
+    // Milliseconds from the toolbar button to the list visible with `selected` pre-selected
+    // (-1: with `count` entries); the median of three opens.
+    double OpenMs(int field, int selected, int count = -1) {
+        std::vector<double> times;
+        for (int run = 0; run < 3; ++run) {
+            Ctl("focus " + std::to_string(field));
+            LARGE_INTEGER f, t0, t1;
+            QueryPerformanceFrequency(&f);
+            QueryPerformanceCounter(&t0);
+            std::string pid = Ctl("press toolbar Tamberlist");
+            tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
+            tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
+            started.push_back(tamber);
+            HWND w = WaitForWindow(tamberPid, 120000);
+            HWND lst = w ? ChildOf(w) : nullptr;
+            bool ok = lst && WaitFor(
+                                 [&] {
+                                     return count < 0
+                                                ? Selection(lst) == selected
+                                                : SendMessageA(lst, LB_GETCOUNT, 0, 0) == count;
+                                 },
+                                 120000);
+            QueryPerformanceCounter(&t1);
+            EXPECT_TRUE(ok) << "field " << field;
+            times.push_back(1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart);
+            ts::PressKey(VK_ESCAPE);
+            Ended();
+        }
+        std::sort(times.begin(), times.end());
+        return times[1];
+    }
+};
+
+TEST_F(ListWindowTiming, DISABLED_OpenTimes) {
+    // Cache lists: 10 entries (field 25) and 32,767 (field 26) whose value ends a 20,000 run.
+    std::vector<std::string> big;
+    char name[32];
+    for (int i = 1; i <= 32767; ++i) {
+        char letter = i <= 20000 ? 'm' : static_cast<char>('n' + (i - 20001) / 1280);
+        snprintf(name, sizeof name, "%c%07d", letter, i);
+        big.push_back(name);
+    }
+    WriteFile(kSettingsDir + "\\Contacts_100001.dat", ListFile(big));
+    WriteFile(kSettingsDir + "\\Contacts_lists.ini",
+              "[Items]\r\n1=BIGLIST00000\r\n[Index]\r\nCount=1\r\n");
+    WriteFile(kSettingsDir + "\\Ten.lst",
+              ListFile({"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel",
+                        "India", "Juliet"}));
+    std::ofstream(kIni, std::ios::binary | std::ios::app)
+        << "[26]\r\nType=1\r\nNoRebuild=1\r\nReference=BIGLIST00000\r\n"
+           "[202]\r\nType=3\r\nReference=50\r\n[202-Values]\r\n"
+           "_If No List Specified=3|Ten|0|0\r\n";
+    SetField(kCompany, "Echo");
+    SetField(26, "m0020000");
+    const double small = OpenMs(kCompany, 4), large = OpenMs(26, 19999);
+    printf("cache list open: 10 entries %.0f ms, 32,767 entries %.0f ms, ratio %.2f\n", small,
+           large, large / small);
+    SetField(202, "");
+    SetField(kUser1, "");
+    const double ten = OpenMs(202, -1, 10);
+    const int groups = static_cast<int>(atoi(getenv("TAMBER_TIMING_GROUPS")));
+    const double all = OpenMs(kUser1, -1, groups);
+    printf("in-memory list open: 10 entries %.0f ms, %d groups %.0f ms, ratio %.2f\n", ten, groups,
+           all, all / ten);
+
+    // Members: 5,000 through the stand-in's automation, with gauge.
+    std::ofstream(kIni, std::ios::binary | std::ios::app)
+        << "[203]\r\nType=2\r\nNoRebuild=1\r\nCompanyName=0\r\nReference="
+        << getenv("TAMBER_TIMING_GROUP") << "\r\n";
+    DeleteFileA(kJournal.c_str());
+    HWND w = Open(203);
+    ASSERT_NE(w, nullptr);
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t0);
+    ts::ClickWindow(ChildOf(w, "Refresh"));
+    HWND lst = ChildOf(w);
+    bool gaugeSeen = false;
+    WaitFor(
+        [&] {
+            gaugeSeen = gaugeSeen || FindWindowA(nullptr, "Tamberlist progress");
+            return SendMessageA(lst, LB_GETCOUNT, 0, 0) == 5000;
+        },
+        600000);
+    QueryPerformanceCounter(&t1);
+    std::ifstream journal(kJournal);
+    int calls = 0;
+    for (std::string line; std::getline(journal, line);)
+        calls += line.find('(') != std::string::npos;
+    printf("members: 5,000 built and saved in %.0f ms, %.2f automation calls per member, gauge "
+           "%s\n",
+           1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart, calls / 5000.0,
+           gaugeSeen ? "shown" : "not seen");
+    ts::PressKey(VK_ESCAPE);
+}
+
+} // namespace
