@@ -339,21 +339,32 @@ TEST_F(StartupE2ETest, CursorOutsideAnEditBoxEndsSilently) {
     }
 }
 
+// A configured field: start-up opens the list window, which closes once ACT! is back in front.
+void ConfigureCompany() {
+    std::ofstream(kSettingsDir + "\\Contacts.ini", std::ios::binary)
+        << "[" << kCompany << "]\r\nType=0\r\n";
+}
+
+HWND WaitForConfigurationWindow() {
+    HWND window = nullptr;
+    for (DWORD start = GetTickCount(); !window && GetTickCount() - start < 30000; Sleep(100))
+        window = FindWindowA(nullptr, "Tamberlist - List Settings");
+    return window;
+}
+
 TEST_F(StartupE2ETest, UnconfiguredAndConfiguredFieldsChooseTheirWindow) {
     StartAct();
     DWORD pid = 0;
     HANDLE first = Launch(kLastName, &pid);
     ASSERT_NE(first, nullptr);
-    HWND configuration = nullptr;
-    for (DWORD start = GetTickCount(); !configuration && GetTickCount() - start < 30000; Sleep(100))
-        configuration = FindWindowA(nullptr, "Tamberlist - List Settings");
+    HWND configuration = WaitForConfigurationWindow();
     ASSERT_NE(configuration, nullptr) << "the configuration window did not open";
     PostMessageA(configuration, WM_CLOSE, 0, 0);
     EXPECT_TRUE(Ended(first));
 
     std::ofstream(kSettingsDir + "\\Contacts.ini", std::ios::binary)
         << "[" << kLastName << "]\r\nType=0\r\n";
-    DWORD pid = 0;
+    pid = 0;
     HANDLE second = Launch(kLastName, &pid);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(WaitForListWindow(pid), nullptr) << "the list window opens under the field";
@@ -361,29 +372,24 @@ TEST_F(StartupE2ETest, UnconfiguredAndConfiguredFieldsChooseTheirWindow) {
     EXPECT_TRUE(Ended(second));
 }
 
-// A configured field: the list window's stand-in message keeps the first instance open.
-void ConfigureCompany() {
-    std::ofstream(kSettingsDir + "\\Contacts.ini", std::ios::binary)
-        << "[" << kCompany << "]\r\nType=0\r\n";
-}
-
 TEST_F(StartupE2ETest, SecondInstanceOnlyShowsItsMessage) {
     StartAct();
-    ConfigureCompany();
-    HANDLE first = nullptr;
-    Box firstBox = LaunchAndRead(kCompany, &first);
-    ASSERT_NE(firstBox.hwnd, nullptr);
+    DWORD pid = 0;
+    HANDLE first = Launch(kCompany, &pid); // unconfigured: the configuration window stays open
+    ASSERT_NE(first, nullptr);
+    HWND configuration = WaitForConfigurationWindow();
+    ASSERT_NE(configuration, nullptr);
 
     ExpectMessage(kCompany, "An instance of this program is already running!", "none");
-    EXPECT_TRUE(IsWindow(firstBox.hwnd)) << "the first instance is untouched";
+    EXPECT_TRUE(IsWindow(configuration)) << "the first instance is untouched";
     EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    Answer(firstBox);
+    PostMessageA(configuration, WM_CLOSE, 0, 0);
     EXPECT_TRUE(Ended(first));
 }
 
 TEST_F(StartupE2ETest, AdoSettingAndUnreadableGroupTableChooseTheDataAccess) {
     StartAct();
-    ConfigureCompany();
+    ConfigureCompany(); // the list of all groups from its cache file reads no group data
     struct Case {
         const char* ado;
         bool lockTable;
@@ -395,9 +401,11 @@ TEST_F(StartupE2ETest, AdoSettingAndUnreadableGroupTableChooseTheDataAccess) {
             ASSERT_EQ(Ctl("lock-gdb").exitCode, 0u);
         }
         DeleteFileA(kJournal.c_str());
-        HANDLE tamber = nullptr;
-        Box box = LaunchAndRead(kCompany, &tamber);
-        Answer(box);
+        DWORD pid = 0;
+        HANDLE tamber = Launch(kCompany, &pid);
+        ASSERT_NE(tamber, nullptr);
+        EXPECT_NE(WaitForListWindow(pid), nullptr);
+        Ctl("focus " + std::to_string(kCompany)); // back to ACT!: the list closes itself
         EXPECT_TRUE(Ended(tamber));
         if (c.lockTable) Ctl("unlock-gdb");
         std::string journal = Slurp(kJournal);
