@@ -37,8 +37,8 @@ constexpr char kForm[] = "frmMain";
 constexpr char kManualFile[] = "\\tamber_user_manual.pdf";
 constexpr char kTutorialPage[] = "https://www.tamberlist.com/tutorial";
 
-void Exclaim(const std::string& text) {
-    AppDialogs().MsgBox(text, mb::kExclamation, AppTitle());
+void Exclaim(const std::string& exclamation) {
+    AppDialogs().MsgBox(exclamation, mb::kExclamation, AppTitle());
 }
 
 // The hourglass for the length of a save, whichever way it ends.
@@ -502,9 +502,10 @@ void frmMain::cmdOk_Click() {
                 const std::string t = Extract_Tag(tag, 1), details = Extract_Tag(tag, 2);
                 const bool group = t == "1" || t == "2";
                 if ((group || t == "3") && details.empty()) {
-                    AppDialogs().MsgBox(group ? "You need to select a group!"
-                                              : "You need to select a list!",
-                                        mb::kOkOnly, AppTitle());
+                    if (group)
+                        AppDialogs().MsgBox("You need to select a group!", mb::kOkOnly, AppTitle());
+                    else
+                        AppDialogs().MsgBox("You need to select a list!", mb::kOkOnly, AppTitle());
                     hourglass.reset();
                     lvwValues.SetSelectedItem(i);
                     if (group) lvwvalues_MouseUp(fvb::kLeftButton, 0, 5055, 420);
