@@ -192,9 +192,12 @@ std::string ComboText(HWND combo) {
     return t;
 }
 
+// Asked in wide characters: the answer across processes is the list's own (wide) text.
 std::string ComboEntry(HWND combo, int index) {
-    char t[256] = {};
-    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(t));
+    wchar_t w[256] = {};
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(w));
+    char t[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, w, -1, t, sizeof t, nullptr, nullptr);
     return t;
 }
 
@@ -425,7 +428,8 @@ class ConfigE2ETest : public ::testing::Test {
         HWND table = Table(form);
         ClickCell(table, row, column);
         HWND editor = Editor(form);
-        EXPECT_NE(editor, nullptr) << "no editor on row " << row << " column " << column;
+        EXPECT_NE(editor, nullptr)
+            << "no editor on row " << row << " column " << column << " " << Describe(pid);
         if (!editor) return nullptr;
         RECT cell = CellRect(table, row, column), ed;
         GetWindowRect(editor, &ed);
