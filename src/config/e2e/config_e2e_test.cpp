@@ -30,6 +30,7 @@ const std::string kSettingsDir = std::string(kFolder) + "\\Data";
 const std::string kIni = kSettingsDir + "\\Contacts.ini";
 const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
 const char* const kCaption = "Tamberlist - List Settings";
+const char* const kX11Key = "Software\\Wine\\X11 Driver";
 
 constexpr int kRegion = 50;    // North, South, ... in its drop-down
 constexpr int kTerritory = 51; // a character field without a drop-down of its own
@@ -250,12 +251,37 @@ RECT CellRect(HWND list, int row, int column) {
     return r;
 }
 
+void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    in.mi.mouseData = data;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &in, sizeof in);
+    Sleep(80);
+}
+
+// A click held as long as a hand holds it: the list view tracks a press that comes with its
+// release in one input batch as the start of a drag, and scrolls.
+// A click held as long as a hand holds it, on a row first scrolled into view with the wheel.
 void ClickCell(HWND list, int row, int column) {
+    RECT t;
+    GetWindowRect(list, &t);
+    for (int i = 0; i < 20 && SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > row; ++i) {
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
+                  (t.top + t.bottom) / 2);
+        SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
+        Sleep(150);
+    }
     RECT r = CellRect(list, row, column);
-    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ScreenToClient(list, &p);
-    ui::ClickAt(list, p.x, p.y);
-    Sleep(500);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (r.left + r.right) / 2,
+              (r.top + r.bottom) / 2);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(400);
 }
 
 std::string CellText(HWND list, int row, int column) {
@@ -280,19 +306,6 @@ std::string CellText(HWND list, int row, int column) {
     VirtualFreeEx(p, remote, 0, MEM_RELEASE);
     CloseHandle(p);
     return data.text;
-}
-
-void SendMouse(DWORD flags, LONG x = 0, LONG y = 0, DWORD data = 0) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    in.mi.mouseData = data;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    SendInput(1, &in, sizeof in);
-    Sleep(80);
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
@@ -336,6 +349,20 @@ HWND ListBoxOf(HWND window) {
     return boxes.empty() ? nullptr : boxes[0];
 }
 
+// The entries of a list box of another process (asked in wide characters, as ComboEntry).
+std::vector<std::string> Entries(HWND box) {
+    std::vector<std::string> out;
+    const int n = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t w[256] = {};
+        SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w));
+        char t[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, w, -1, t, sizeof t, nullptr, nullptr);
+        out.push_back(t);
+    }
+    return out;
+}
+
 class ConfigE2ETest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -345,11 +372,20 @@ class ConfigE2ETest : public ::testing::Test {
         ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer"), 0u);
         std::string exe = WinPath(TAMBER_EXE);
         CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        // No window manager under Xvfb: Wine draws the title bars itself, or screenshots
+        // show what lies under them.
+        HKEY x11;
+        RegCreateKeyExA(HKEY_CURRENT_USER, kX11Key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &x11,
+                        nullptr);
+        RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+        RegCloseKey(x11);
         SetSetting("SettingsLocation", kSettingsDir.c_str());
         SetSetting("Ado", "1");
         std::ofstream(kSettingsDir + "\\Sizes.lst", std::ios::binary)
             << "[Items]\r\n1=Large\r\n2=Small\r\n[Index]\r\nCount=2\r\nl=1\r\ns=2\r\n";
     }
+
+    static void TearDownTestSuite() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kX11Key, "Managed"); }
 
     void SetUp() override {
         DeleteFileA(kIni.c_str());
@@ -427,7 +463,9 @@ class ConfigE2ETest : public ::testing::Test {
     HWND EditCell(HWND form, int row, int column) {
         HWND table = Table(form);
         ClickCell(table, row, column);
-        HWND editor = Editor(form);
+        // The list view's click waits to tell a click from a drag before it lets go.
+        HWND editor = nullptr;
+        WaitFor([&] { return (editor = Editor(form)) != nullptr; }, 3000);
         EXPECT_NE(editor, nullptr)
             << "no editor on row " << row << " column " << column << " " << Describe(pid);
         if (!editor) return nullptr;
@@ -543,6 +581,33 @@ TEST_F(ConfigE2ETest, TerritoryDependsOnRegion) {
     EXPECT_NE(ini.find("_If No List Specified=0|n/a|1|0\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("North=3|Sizes|1|0\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("South=1|"), std::string::npos) << ini;
+
+    // The list window offers each record the list of its Region.
+    auto listFor = [&](const std::string& region) {
+        SetField(kRegion, region);
+        HWND list = OpenList(kTerritory);
+        std::vector<std::string> entries;
+        // The entries live in the list box that keeps strings; the one drawn may only count.
+        if (list)
+            for (HWND box : ChildrenOf(list, "ListBox", false))
+                if (!(GetWindowLongA(box, GWL_STYLE) & LBS_NODATA)) {
+                    WaitFor([&] { return SendMessageA(box, LB_GETCOUNT, 0, 0) > 0; });
+                    entries = Entries(box);
+                }
+        ui::PressKey(VK_ESCAPE);
+        EXPECT_TRUE(Ended()) << region;
+        return entries;
+    };
+    EXPECT_EQ(listFor("North"), (std::vector<std::string>{"Large", "Small"}));
+    const auto subgroups = listFor("South");
+    const auto groups = listFor("West");
+    EXPECT_FALSE(subgroups.empty());
+    EXPECT_GT(groups.size(), subgroups.size());
+    EXPECT_NE(std::find(groups.begin(), groups.end(), group), groups.end())
+        << "every group for a value without a list of its own";
+    for (const auto& s : subgroups)
+        EXPECT_EQ(std::find(groups.begin(), groups.end(), s), groups.end())
+            << s << ": a subgroup among the top-level groups?";
 }
 
 TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
