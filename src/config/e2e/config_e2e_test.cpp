@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -363,6 +364,32 @@ std::vector<std::string> Entries(HWND box) {
     return out;
 }
 
+// A screenshot of the window from its menu bar down: the title bar that Wine draws without a
+// window manager lacks the glyphs of its buttons.
+std::string SaveBelowCaption(HWND form, const std::string& name) {
+    const std::string path = ui::SaveScreenshot(form, name);
+    RECT window;
+    GetWindowRect(form, &window);
+    POINT client{0, 0};
+    ClientToScreen(form, &client);
+    const LONG cut = client.y - GetSystemMetrics(SM_CYMENU) - window.top;
+    std::string bmp = Slurp(path);
+    if (path.empty() || cut <= 0 || bmp.size() < 54) return path;
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    memcpy(&fh, bmp.data(), sizeof fh);
+    memcpy(&ih, bmp.data() + sizeof fh, sizeof ih);
+    const LONG stride = ((ih.biWidth * 3 + 3) / 4) * 4;
+    // Rows are stored bottom-up: the top rows are the last ones.
+    ih.biHeight -= cut;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * ih.biHeight);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    out.write(reinterpret_cast<const char*>(&ih), sizeof ih);
+    out.write(bmp.data() + fh.bfOffBits, stride * ih.biHeight);
+    return out ? path : "";
+}
+
 class ConfigE2ETest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -507,7 +534,7 @@ TEST_F(ConfigE2ETest, MembersListWithManualRebuild) {
     ui::ClickWindow(manual);
     Sleep(300);
     EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_NE(ui::SaveScreenshot(form, "config_window_members_list"), "");
+    EXPECT_NE(SaveBelowCaption(form, "config_window_members_list"), "");
 
     ui::ClickWindow(ButtonCalled(form, "&OK"));
     // 120 members: the build shows its progress window.
@@ -572,7 +599,7 @@ TEST_F(ConfigE2ETest, TerritoryDependsOnRegion) {
     EXPECT_EQ(CellText(table, 2, 2), group);
     EXPECT_EQ(CellText(table, 1, 3), "N/A");
     EditCell(form, 2, 3);
-    EXPECT_NE(ui::SaveScreenshot(form, "config_window_reference_table"), "");
+    EXPECT_NE(SaveBelowCaption(form, "config_window_reference_table"), "");
 
     ui::ClickWindow(ButtonCalled(form, "&OK"));
     EXPECT_TRUE(Ended());
@@ -648,6 +675,48 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     ui::ClickWindow(ButtonCalled(form, "&Cancel"));
     EXPECT_TRUE(Ended());
     EXPECT_EQ(GetFileAttributesA(kIni.c_str()), INVALID_FILE_ATTRIBUTES) << "Cancel wrote";
+}
+
+TEST_F(ConfigE2ETest, IntegrationRestartReopensTheDatabaseAndEnds) {
+    HWND form = OpenConfiguration(kTerritory);
+    ASSERT_NE(form, nullptr);
+    const size_t journalBefore = Slurp(kJournal).size();
+    ui::PressKey('O', VK_MENU);
+    Sleep(300);
+    ui::PressKey('I');
+    HWND integrate = WaitForWindow(pid, "Integrate with ACT!", "", 10000);
+    ASSERT_NE(integrate, nullptr) << Describe(pid);
+    // Untick the Contacts toolbar button that set-up added, and close: ACT! must restart.
+    HWND box = nullptr;
+    for (HWND b : ChildrenOf(integrate, "Button", false))
+        if ((GetWindowLongA(b, GWL_STYLE) & 0xF) == BS_CHECKBOX ||
+            (GetWindowLongA(b, GWL_STYLE) & 0xF) == BS_AUTOCHECKBOX) {
+            box = b;
+            break;
+        }
+    ASSERT_NE(box, nullptr);
+    ui::ClickWindow(box);
+    Sleep(300);
+    ui::ClickWindow(ButtonCalled(integrate, "&Close"));
+    HWND question = WaitForWindow(pid, "Tamberlist", "#32770", 10000);
+    ASSERT_NE(question, nullptr) << Describe(pid);
+    ui::ClickWindow(GetDlgItem(question, IDYES));
+    const DWORD answered = GetTickCount();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::string journal = Slurp(kJournal).substr(journalBefore);
+            const size_t closed = journal.find("close " + kDb);
+            return closed != std::string::npos &&
+                   journal.find("open " + kDb, closed) != std::string::npos;
+        },
+        15000))
+        << "the database was not closed and opened again:\n"
+        << Slurp(kJournal).substr(journalBefore);
+    ASSERT_TRUE(Ended(10000)) << Describe(pid);
+    const DWORD lasted = GetTickCount() - answered;
+    printf("reopen: the program ended %lu ms after Yes\n", static_cast<unsigned long>(lasted));
+    EXPECT_GE(lasted, 1000u) << "ended before its timer's second tick";
+    EXPECT_LE(lasted, 5000u);
 }
 
 } // namespace
