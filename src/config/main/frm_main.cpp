@@ -154,6 +154,8 @@ void frmMain::Layout() {
     lin1.SetBorderColor(0x80000010); // button shadow
     lin2.SetPoints(240, 2505, 11760, 2505);
     lin2.SetBorderColor(0x80000014); // button highlight
+    lin1.SetVisible(false);
+    lin2.SetVisible(false);
 
     lvwValues.Move(240, 2640, 11520, 2160);
     lvwValues.SetVisible(false);
@@ -561,7 +563,12 @@ void frmMain::cmdCreate_Click() {
 }
 
 void frmMain::Resize(long height) {
-    Sub(kForm, "Resize", [&](Statement&) { SetHeight(height); });
+    Sub(kForm, "Resize", [&](Statement&) {
+        SetHeight(height);
+        // The separator belongs to the table: the short window would show it on its lower edge.
+        lin1.SetVisible(height > kShortHeight);
+        lin2.SetVisible(height > kShortHeight);
+    });
 }
 
 void frmMain::StartResize(long height) {
