@@ -63,6 +63,24 @@ function(tamber_wine_test name)
   endif()
 endfunction()
 
+# A Wine end-to-end test of the programs against the stand-in ACT!: drives the display, so it
+# runs alone; knows where tamber.exe, gauge, the stand-in, actctl and the sample database are.
+# tamber_e2e_test(name SOURCES ... [DEPS ...])
+function(tamber_e2e_test name)
+  if(NOT WIN32 OR NOT TAMBER_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  tamber_wine_test(${name} SOURCES ${A_SOURCES}
+                   DEPS standin_test_session tamber_forms_win32_testing ${A_DEPS} SERIAL)
+  add_dependencies(${name} actstandin actctl tamber gauge)
+  target_compile_definitions(${name} PRIVATE
+    TAMBER_EXE="$<TARGET_FILE:tamber>"
+    STANDIN_EXE="$<TARGET_FILE:actstandin>"
+    ACTCTL_EXE="$<TARGET_FILE:actctl>"
+    SAMPLE_DB="${PROJECT_SOURCE_DIR}/src/actdb/sample/Contacts.dbf")
+endfunction()
+
 # Native benchmarks (Google Benchmark); not part of the test run.
 function(tamber_benchmark name)
   if(WIN32 OR NOT TARGET benchmark::benchmark)

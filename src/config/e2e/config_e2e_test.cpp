@@ -18,8 +18,11 @@
 #include <vector>
 
 #include "forms/win32/test_support.h"
+#include "test_session.h"
 
 namespace {
+
+using namespace tamber::e2e;
 
 namespace ui = tamber::forms::win32::testing;
 
@@ -29,7 +32,6 @@ const std::string kJournal = std::string(kFolder) + "\\journal.txt";
 const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
 const std::string kSettingsDir = std::string(kFolder) + "\\Data";
 const std::string kIni = kSettingsDir + "\\Contacts.ini";
-const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
 const char* const kCaption = "Tamberlist - List Settings";
 const char* const kX11Key = "Software\\Wine\\X11 Driver";
 
@@ -38,102 +40,6 @@ constexpr int kTerritory = 51; // a character field without a drop-down of its o
 // The sample database's group with 120 members, and its cache file of contact names.
 const char* const kProspects = "Prospects";
 const std::string kProspectsCache = kSettingsDir + "\\Contacts_200001_N.dat";
-
-std::string WinPath(const char* unixPath) {
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-std::string Quote(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-// Runs a console program to its end and returns its exit code.
-DWORD RunProgram(const std::string& commandLine, std::string* out = nullptr) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        return 999;
-    }
-    CloseHandle(writeEnd);
-    char buf[512];
-    DWORD n;
-    std::string text;
-    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
-        text.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    CloseHandle(readEnd);
-    if (out) *out = text;
-    return code;
-}
-
-DWORD Ctl(const std::string& args, std::string* out = nullptr) {
-    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args, out);
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void SetSetting(const char* name, const char* value) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(strlen(value) + 1));
-    RegCloseKey(key);
-}
-
-struct Found {
-    DWORD pid;
-    std::string caption;
-    std::string cls;
-    HWND hwnd = nullptr;
-};
-
-BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char text[256] = {}, cls[64] = {};
-    GetWindowTextA(w, text, sizeof text);
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == f->pid && IsWindowVisible(w) && (f->caption.empty() || f->caption == text) &&
-        (f->cls.empty() || f->cls == cls)) {
-        f->hwnd = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindow(DWORD pid, const std::string& caption, const std::string& cls = "",
-                   DWORD timeoutMs = 30000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
-        Found f{pid, caption, cls};
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
-        if (f.hwnd) return f.hwnd;
-    }
-    return nullptr;
-}
 
 struct Children {
     std::vector<HWND> found;
@@ -309,11 +215,6 @@ std::string CellText(HWND list, int row, int column) {
     return data.text;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
-    return done();
-}
 
 struct Described {
     DWORD pid;
@@ -396,7 +297,7 @@ class ConfigE2ETest : public ::testing::Test {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
-        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer"), 0u);
+        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
         std::string exe = WinPath(TAMBER_EXE);
         CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
         // No window manager under Xvfb: Wine draws the title bars itself, or screenshots
@@ -426,9 +327,9 @@ class ConfigE2ETest : public ::testing::Test {
                                    nullptr, &si, &pi));
         CloseHandle(pi.hThread);
         started.push_back(pi.hProcess);
-        ASSERT_EQ(Ctl("/timeout 30 wait"), 0u);
-        ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))), 0u);
-        ASSERT_EQ(Ctl("open " + kDb), 0u);
+        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
+        ASSERT_EQ(Ctl("open " + kDb).exitCode, 0u);
     }
     void TearDown() override {
         Ctl("/timeout 5 quit");
@@ -441,8 +342,7 @@ class ConfigE2ETest : public ::testing::Test {
     // Starts the add-on in the field and waits for the configuration window.
     HWND OpenConfiguration(int fieldId) {
         Ctl("focus " + std::to_string(fieldId));
-        std::string out;
-        Ctl("press toolbar Tamberlist", &out);
+        const std::string out = Ctl("press toolbar Tamberlist").out;
         pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
         process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
         if (process) started.push_back(process);
@@ -453,8 +353,7 @@ class ConfigE2ETest : public ::testing::Test {
     // Starts the add-on in a configured field and waits for its list window.
     HWND OpenList(int fieldId) {
         Ctl("focus " + std::to_string(fieldId));
-        std::string out;
-        Ctl("press toolbar Tamberlist", &out);
+        const std::string out = Ctl("press toolbar Tamberlist").out;
         pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
         process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
         if (process) started.push_back(process);

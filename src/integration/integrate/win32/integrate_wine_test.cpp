@@ -20,71 +20,19 @@
 #include "ports/process.h"
 #include "ports/win32/win32_act.h"
 #include "startup/module1/module1.h"
+#include "test_session.h"
 
 namespace tamber {
 namespace {
 
 using forms::win32::Win32Host;
 namespace input = forms::win32::testing;
+using namespace e2e;
 
 const std::string kFolder = "C:\\TamberIntegrateWine";
 const std::string kDb = kFolder + "\\Contacts.dbf";
 const std::string kJournal = kFolder + "\\journal.txt";
 const std::string kStandinSettings = kFolder + "\\actstandin.ini";
-
-std::string WinPath(const char* unixPath) {
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-std::string Quote(const std::string& s) {
-    return "\"" + s + "\"";
-}
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct ProgramRun {
-    DWORD exitCode = 999;
-    std::string out;
-};
-ProgramRun RunProgram(const std::string& commandLine) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    ProgramRun run;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        return run;
-    }
-    CloseHandle(writeEnd);
-    char buf[512];
-    DWORD n;
-    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
-        run.out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 60000);
-    GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    CloseHandle(readEnd);
-    return run;
-}
-ProgramRun Ctl(const std::string& args) {
-    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
-}
 
 // The program folder is the one tamber.exe and its icons were built into.
 class BinFolder : public ProcessLauncher {

@@ -1,0 +1,125 @@
+#include "test_session.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace tamber::e2e {
+
+std::string WinPath(const char* unixPath) {
+    std::string p = std::string("Z:") + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    CreatePipe(&readEnd, &writeEnd, &sa, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    ProgramRun run;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return run;
+    }
+    CloseHandle(writeEnd);
+    char buf[512];
+    DWORD n;
+    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
+        run.out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, timeoutMs);
+    GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(readEnd);
+    return run;
+}
+
+ProgramRun Ctl(const std::string& args) {
+    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void SetSetting(const char* name, const char* value) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER,
+                    "Software\\VB and VBA Program Settings\\Tamberlist\\Settings", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (value)
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>(std::strlen(value) + 1));
+    else
+        RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
+        if (done()) return true;
+    return done();
+}
+
+namespace {
+
+struct Wanted {
+    DWORD pid;
+    const std::string& caption;
+    const std::string& cls;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<Wanted*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != f->pid || !IsWindowVisible(w)) return TRUE;
+    char text[256] = {}, cls[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    GetClassNameA(w, cls, sizeof cls);
+    if ((f->caption.empty() || f->caption == text) && (f->cls.empty() || f->cls == cls)) {
+        f->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND WaitForWindow(DWORD pid, const std::string& caption, const std::string& cls,
+                   DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            Wanted f{pid, caption, cls};
+            EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
+            found = f.found;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool Ended(HANDLE process, DWORD timeoutMs) {
+    return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+} // namespace tamber::e2e

@@ -1,0 +1,36 @@
+#pragma once
+// What a Wine test needs around the stand-in ACT! and the add-on's programs: console programs
+// run to their end (actctl among them), files and the add-on's registry settings, and the
+// windows of another process found as they appear.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace tamber::e2e {
+
+// "/work/x" as Wine's Z: drive sees it.
+std::string WinPath(const char* unixPath);
+std::string Quote(const std::string& s);
+
+struct ProgramRun {
+    DWORD exitCode = 999; // 999: could not be started
+    std::string out;      // what it printed
+};
+ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000);
+// The stand-in's control tool (see standin/README.md) with these arguments.
+ProgramRun Ctl(const std::string& args);
+
+std::string Slurp(const std::string& path);
+// A value of the add-on's "Settings" section; a null value deletes it.
+void SetSetting(const char* name, const char* value);
+
+// Polls done until it holds or the time is up; the last answer.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+// The first visible top-level window of the process with that caption and class (either may
+// be empty: any); null when none appears in time.
+HWND WaitForWindow(DWORD pid, const std::string& caption = "", const std::string& cls = "",
+                   DWORD timeoutMs = 30000);
+bool Ended(HANDLE process, DWORD timeoutMs = 20000);
+
+} // namespace tamber::e2e
