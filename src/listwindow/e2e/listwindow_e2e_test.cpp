@@ -387,6 +387,29 @@ TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) 
     EXPECT_EQ(Field(kCompany), "");
 }
 
+TEST_F(ListWindowE2ETest, ListSettingsOpensTheConfigurationWindowInPlaceOfTheList) {
+    HWND w = Open(kCompany);
+    ASSERT_NE(w, nullptr);
+    // Its caption shortens with the field's width.
+    HWND settings = nullptr;
+    for (const char* caption : {"List settings...", "Settings", "..."})
+        if (!settings) settings = ChildOf(w, caption);
+    ASSERT_NE(settings, nullptr);
+    ts::ClickWindow(settings);
+    HWND configuration = nullptr;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            configuration = FindWindowA(nullptr, "Tamberlist - List Settings");
+            return configuration && IsWindowVisible(configuration);
+        },
+        30000));
+    EXPECT_FALSE(IsWindow(w)) << "the list window closed";
+    EXPECT_EQ(WaitForSingleObject(tamber, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the program lives on with the configuration window";
+    if (configuration) PostMessageA(configuration, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Ended());
+}
+
 TEST_F(ListWindowE2ETest, RefreshRebuildsAMembersCacheWithGaugeShowing) {
     HWND w = Open(kUser2);
     ASSERT_NE(w, nullptr);
