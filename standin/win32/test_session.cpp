@@ -80,42 +80,64 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
 
 namespace {
 
-struct Wanted {
+// A visible top-level window of the process, given its caption and class, that it wants.
+using Wants = std::function<bool(const char* caption, const char* cls)>;
+
+struct Search {
     DWORD pid;
-    const std::string& caption;
-    const std::string& cls;
+    const Wants& wants;
     HWND found = nullptr;
 };
 
 BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
-    auto* f = reinterpret_cast<Wanted*>(lp);
+    auto* f = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     if (pid != f->pid || !IsWindowVisible(w)) return TRUE;
     char text[256] = {}, cls[64] = {};
     GetWindowTextA(w, text, sizeof text);
     GetClassNameA(w, cls, sizeof cls);
-    if ((f->caption.empty() || f->caption == text) && (f->cls.empty() || f->cls == cls)) {
-        f->found = w;
-        return FALSE;
-    }
-    return TRUE;
+    if (!f->wants(text, cls)) return TRUE;
+    f->found = w;
+    return FALSE;
 }
 
-} // namespace
-
-HWND WaitForWindow(DWORD pid, const std::string& caption, const std::string& cls,
-                   DWORD timeoutMs) {
+HWND WaitForTopLevel(DWORD pid, const Wants& wants, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitFor(
         [&] {
-            Wanted f{pid, caption, cls};
+            Search f{pid, wants};
             EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
             found = f.found;
             return found != nullptr;
         },
         timeoutMs);
     return found;
+}
+
+constexpr char kMessageBox[] = "#32770";
+
+} // namespace
+
+HWND WaitForWindow(DWORD pid, const std::string& caption, const std::string& cls, DWORD timeoutMs) {
+    return WaitForTopLevel(
+        pid,
+        [&](const char* text, const char* c) {
+            return (caption.empty() || caption == text) && (cls.empty() || cls == c);
+        },
+        timeoutMs);
+}
+
+HWND WaitForDialog(DWORD pid, DWORD timeoutMs) {
+    return WaitForTopLevel(
+        pid, [](const char*, const char* cls) { return std::strcmp(cls, kMessageBox) == 0; },
+        timeoutMs);
+}
+
+HWND WaitForListWindow(DWORD pid, DWORD timeoutMs) {
+    return WaitForTopLevel(
+        pid, [](const char*, const char* cls) { return std::strcmp(cls, kMessageBox) != 0; },
+        timeoutMs);
 }
 
 bool Ended(HANDLE process, DWORD timeoutMs) {

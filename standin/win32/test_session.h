@@ -31,6 +31,10 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // be empty: any); null when none appears in time.
 HWND WaitForWindow(DWORD pid, const std::string& caption = "", const std::string& cls = "",
                    DWORD timeoutMs = 30000);
+// The first visible top-level window of the process that is a message box (class #32770), or
+// the first that is not (the add-on's own windows).
+HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 10000);
+HWND WaitForListWindow(DWORD pid, DWORD timeoutMs = 30000);
 bool Ended(HANDLE process, DWORD timeoutMs = 20000);
 
 } // namespace tamber::e2e

@@ -215,7 +215,6 @@ std::string CellText(HWND list, int row, int column) {
     return data.text;
 }
 
-
 struct Described {
     DWORD pid;
     std::string text;

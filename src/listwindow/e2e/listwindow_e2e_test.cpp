@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "forms/win32/test_support.h"
+#include "test_session.h"
 
 namespace {
+
+using namespace tamber::e2e;
 
 namespace ts = tamber::forms::win32::testing;
 
@@ -24,7 +27,6 @@ const std::string kJournal = std::string(kFolder) + "\\journal.txt";
 const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
 const std::string kSettingsDir = std::string(kFolder) + "\\Data";
 const std::string kIni = kSettingsDir + "\\Contacts.ini";
-const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
 
 // Fields of the sample database, and the group with 120 members.
 constexpr int kCompany = 25;   // a cache-file list
@@ -34,61 +36,11 @@ constexpr int kRegion = 50;    // the reference field of Territory
 constexpr int kTerritory = 51; // a static list chosen by Region
 const char* const kProspects = "G2NPKCSHJ7A1";
 
-std::string WinPath(const char* unixPath) {
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-std::string Quote(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-// Runs a console program to its end and returns what it printed (first line, no line end).
-std::string RunProgram(const std::string& commandLine, DWORD* exitCode = nullptr) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine, out;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        if (exitCode) *exitCode = 999;
-        return out;
-    }
-    CloseHandle(writeEnd);
-    char buf[512];
-    DWORD n;
-    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
-        out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    if (exitCode) *exitCode = code;
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    CloseHandle(readEnd);
-    return out.substr(0, out.find_first_of("\r\n"));
-}
-
-std::string Ctl(const std::string& args, DWORD* exitCode = nullptr) {
-    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args, exitCode);
-}
-
-void SetSetting(const char* name, const char* value) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(strlen(value) + 1));
-    RegCloseKey(key);
+// actctl's first line of output ("" when it printed nothing).
+std::string CtlLine(const std::string& args, DWORD* exitCode = nullptr) {
+    const ProgramRun run = Ctl(args);
+    if (exitCode) *exitCode = run.exitCode;
+    return run.out.substr(0, run.out.find_first_of("\r\n"));
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
@@ -109,54 +61,6 @@ std::string ListFile(const std::vector<std::string>& entries) {
     return items + index;
 }
 
-struct Find {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<Find*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64];
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") != 0) {
-        d->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindow(DWORD pid, DWORD timeoutMs = 30000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
-        Find d{pid, nullptr};
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&d));
-        if (d.found) return d.found;
-    }
-    return nullptr;
-}
-
-BOOL CALLBACK FindDialog(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<Find*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64];
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
-        d->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 10000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50)) {
-        Find d{pid, nullptr};
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&d));
-        if (d.found) return d.found;
-    }
-    return nullptr;
-}
 
 // The visible owner-drawn list box (lstDynamic) and a button by caption.
 struct Child {
@@ -187,12 +91,6 @@ int Selection(HWND list) {
     return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(50))
-        if (done()) return true;
-    return done();
-}
-
 void RightClickAt(HWND hwnd, int x, int y) {
     POINT p{x, y};
     ClientToScreen(hwnd, &p);
@@ -213,7 +111,7 @@ class ListWindowE2ETest : public ::testing::Test {
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
         DWORD code = 0;
-        RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer", &code);
+        code = RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode;
         ASSERT_EQ(code, 0u);
         std::string exe = WinPath(TAMBER_EXE);
         CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
@@ -245,16 +143,16 @@ class ListWindowE2ETest : public ::testing::Test {
         CloseHandle(pi.hThread);
         started.push_back(pi.hProcess);
         DWORD code = 0;
-        Ctl("/timeout 30 wait", &code);
+        CtlLine("/timeout 30 wait", &code);
         ASSERT_EQ(code, 0u);
-        Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE)));
-        Ctl("open " + kDb, &code);
+        CtlLine("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE)));
+        CtlLine("open " + kDb, &code);
         ASSERT_EQ(code, 0u);
         act = FindWindowA("TamberActStandinMain", nullptr);
         ASSERT_NE(act, nullptr);
     }
     void TearDown() override {
-        Ctl("/timeout 5 quit");
+        CtlLine("/timeout 5 quit");
         for (HANDLE h : started) {
             TerminateProcess(h, 1);
             CloseHandle(h);
@@ -263,20 +161,20 @@ class ListWindowE2ETest : public ::testing::Test {
 
     // Puts the cursor in the field and presses the add-on's button; returns the list window.
     HWND Open(int field) {
-        std::string focus = Ctl("focus " + std::to_string(field));
+        std::string focus = CtlLine("focus " + std::to_string(field));
         fieldBox = GetDlgItem(act, atoi(focus.c_str() + focus.find(' ') + 1));
-        std::string pid = Ctl("press toolbar Tamberlist");
+        std::string pid = CtlLine("press toolbar Tamberlist");
         tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
         tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
         if (tamber) started.push_back(tamber);
-        HWND w = WaitForWindow(tamberPid);
+        HWND w = WaitForListWindow(tamberPid);
         if (w) Sleep(300); // let it paint
         return w;
     }
     bool Ended(DWORD ms = 10000) { return WaitForSingleObject(tamber, ms) == WAIT_OBJECT_0; }
-    std::string Field(int field) { return Ctl("get " + std::to_string(field)); }
+    std::string Field(int field) { return CtlLine("get " + std::to_string(field)); }
     void SetField(int field, const std::string& text) {
-        Ctl("type " + std::to_string(field) + " " + Quote(text));
+        CtlLine("type " + std::to_string(field) + " " + Quote(text));
     }
 
     HWND act = nullptr, fieldBox = nullptr;
@@ -468,15 +366,15 @@ class ListWindowTiming : public ListWindowE2ETest {
     double OpenMs(int field, int selected, int count = -1) {
         std::vector<double> times;
         for (int run = 0; run < 3; ++run) {
-            Ctl("focus " + std::to_string(field));
+            CtlLine("focus " + std::to_string(field));
             LARGE_INTEGER f, t0, t1;
             QueryPerformanceFrequency(&f);
             QueryPerformanceCounter(&t0);
-            std::string pid = Ctl("press toolbar Tamberlist");
+            std::string pid = CtlLine("press toolbar Tamberlist");
             tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
             tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
             started.push_back(tamber);
-            HWND w = WaitForWindow(tamberPid, 120000);
+            HWND w = WaitForListWindow(tamberPid, 120000);
             HWND lst = w ? ChildOf(w) : nullptr;
             bool ok = lst && WaitFor(
                                  [&] {

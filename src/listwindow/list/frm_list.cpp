@@ -539,7 +539,17 @@ void frmList::tmr1_Timer() {
             return;
         }
         at();
-        if (!Busy && ports_.desktop.ForegroundWindow() != hWnd()) Unload();
+        const WindowHandle foreground = ports_.desktop.ForegroundWindow();
+        if (!Busy && foreground != hWnd()) {
+            Unload();
+            return;
+        }
+        // In front but without the keyboard focus (the progress window closing after a
+        // refresh can leave it so): typing and Esc must reach the list again.
+        at();
+        if (foreground == hWnd() && Visible() && lstDynamic.Visible() &&
+            ports_.desktop.FocusWindow() == 0)
+            lstDynamic.SetFocus();
     });
 }
 

@@ -415,9 +415,19 @@ TEST_F(ListWindowTest, OnlyASelectedEntryIsWrittenAndTheRightButtonOnlyAsks) {
 
 TEST_F(ListWindowTest, ClosesWhenAnotherWindowIsInFrontUnlessBusy) {
     Set("Type", "0");
+    WriteList(kAllGroupsCache, {"Alpha", "Beta"});
     auto f = Open();
     host.Tick(f->tmr1);
     EXPECT_TRUE(f->Loaded());
+    // In front with the keyboard focus lost (a progress window closing): the list takes it
+    // back, so typing and Esc reach it; with a focus somewhere in the program it stays there.
+    host.Focus(f->cmdEditList);
+    host.Tick(f->tmr1);
+    EXPECT_TRUE(f->lstDynamic.HasFocus());
+    host.Focus(f->cmdEditList);
+    desktop.focus[desktop.currentThread] = 0x1234;
+    host.Tick(f->tmr1);
+    EXPECT_TRUE(f->cmdEditList.HasFocus());
     desktop.foreground = 0x999;
     f->Busy = true;
     host.Tick(f->tmr1);

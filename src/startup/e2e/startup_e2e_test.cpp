@@ -11,92 +11,23 @@
 #include <vector>
 
 #include "forms/win32/test_support.h"
+#include "test_session.h"
 
 namespace {
+
+using namespace tamber::e2e;
 
 const char* const kFolder = "C:\\TamberE2E";
 const std::string kDb = std::string(kFolder) + "\\Contacts.dbf";
 const std::string kJournal = std::string(kFolder) + "\\journal.txt";
 const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
 const std::string kSettingsDir = std::string(kFolder) + "\\Data";
-const char* const kRegistryKey = "Software\\VB and VBA Program Settings\\Tamberlist\\Settings";
 
 // Field identifiers of the sample database.
 constexpr int kCompany = 25;
 constexpr int kLastName = 79;
 constexpr int kNotes = 60;    // multi-line notes box
 constexpr int kDropDown = 52; // drop-down box
-
-std::string WinPath(const char* unixPath) {
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-std::string Quote(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-struct ProgramRun {
-    DWORD exitCode = 0;
-    std::string out;
-};
-
-// Runs a console program to its end, collecting what it prints.
-ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    ProgramRun run;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
-        CloseHandle(readEnd);
-        CloseHandle(writeEnd);
-        run.exitCode = 999;
-        return run;
-    }
-    CloseHandle(writeEnd);
-    char buf[512];
-    DWORD n;
-    while (ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n > 0)
-        run.out.append(buf, n);
-    WaitForSingleObject(pi.hProcess, timeoutMs);
-    GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    CloseHandle(readEnd);
-    return run;
-}
-
-ProgramRun Ctl(const std::string& args) {
-    return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void SetSetting(const char* name, const char* value) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    if (value)
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>(strlen(value) + 1));
-    else
-        RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
 
 // A message box as the user sees it: caption, text, the icon's dominant colour and buttons.
 struct Box {
@@ -185,32 +116,6 @@ Box WaitForBox(HANDLE process, DWORD pid, DWORD timeoutMs = 30000) {
     return box;
 }
 
-BOOL CALLBACK FindListOf(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<FindData*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64];
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "#32770") != 0) {
-        d->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The first visible window of the process that is not a message box.
-HWND WaitForListWindow(DWORD pid, DWORD timeoutMs = 30000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
-        FindData d{pid, nullptr};
-        EnumWindows(FindListOf, reinterpret_cast<LPARAM>(&d));
-        if (d.found) return d.found;
-    }
-    return nullptr;
-}
-
-bool Ended(HANDLE process, DWORD timeoutMs = 20000) {
-    return WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-}
 
 class StartupE2ETest : public ::testing::Test {
   protected:
