@@ -1,0 +1,272 @@
+// uictl: drives the add-on's windows for the demo tour with real input (SendInput), as a user
+// would: finds a window by its caption, clicks its controls, picks combo box entries with the
+// keyboard, clicks list view cells.
+//   uictl [/timeout s] wait <caption>                 waits until the window shows
+//   uictl [/timeout s] gone <caption>                 waits until no such window shows
+//   uictl click <caption> <class> <text|#n>           clicks a control (by text or nth from top)
+//   uictl pick <caption> <#n> <entry>                 picks an entry of the nth combo box
+//   uictl cell <caption> <row> <column>               clicks a cell of the window's list view
+//   uictl pickcell <caption> <entry>                  picks in the combo box lying over the table
+//   uictl key <caption> <keys...>                     brings the window forward, types keys:
+//                                                     text, or {enter} {tab} {space} {down}
+//                                                     {end} {esc} {alt+x} {ctrl+end}
+// Exit code 0 done, 1 not found or failed, 2 usage.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+DWORD timeoutMs = 20000;
+
+struct Search {
+    std::string caption;
+    HWND found = nullptr;
+};
+BOOL CALLBACK FindTop(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    char text[256] = {};
+    GetWindowTextA(w, text, sizeof text);
+    if (IsWindowVisible(w) && s->caption == text) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND Find(const std::string& caption) {
+    Search s{caption};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+HWND WaitFor(const std::string& caption) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
+        if (HWND w = Find(caption)) return w;
+    return nullptr;
+}
+
+struct Collect {
+    HWND parent;
+    std::string cls;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK CollectChild(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<Collect*>(lp);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(c->cls.c_str(), cls) == 0 && IsWindowVisible(w)) c->found.push_back(w);
+    return TRUE;
+}
+// Visible controls of a class anywhere in the window, top to bottom, then left to right.
+std::vector<HWND> Controls(HWND form, const std::string& cls) {
+    Collect c{form, cls, {}};
+    EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&c));
+    std::sort(c.found.begin(), c.found.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return c.found;
+}
+HWND Control(HWND form, const std::string& cls, const std::string& which) {
+    auto all = Controls(form, cls);
+    if (!which.empty() && which[0] == '#') {
+        size_t n = strtoul(which.c_str() + 1, nullptr, 10);
+        return n < all.size() ? all[n] : nullptr;
+    }
+    for (HWND w : all) {
+        char t[256] = {};
+        GetWindowTextA(w, t, sizeof t);
+        if (which == t) return w;
+    }
+    return nullptr;
+}
+
+void Mouse(DWORD flags, LONG x = 0, LONG y = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &in, sizeof in);
+    Sleep(60);
+}
+void ClickScreen(LONG x, LONG y) {
+    Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    Sleep(300);
+}
+void ClickMiddle(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+    Sleep(30);
+}
+void Press(WORD vk, WORD modifier = 0) {
+    if (modifier) Key(modifier, false);
+    Key(vk, false);
+    Key(vk, true);
+    if (modifier) Key(modifier, true);
+    Sleep(60);
+}
+void TypeText(const std::string& text) {
+    for (char c : text) {
+        SHORT v = VkKeyScanA(c);
+        if (v == -1) continue;
+        Press(LOBYTE(v), (HIBYTE(v) & 1) ? VK_SHIFT : 0);
+    }
+}
+bool TypeKeys(const std::string& keys) {
+    if (keys.size() < 2 || keys.front() != '{' || keys.back() != '}') {
+        TypeText(keys);
+        return true;
+    }
+    std::string name = keys.substr(1, keys.size() - 2);
+    WORD modifier = 0;
+    if (name.rfind("alt+", 0) == 0) modifier = VK_MENU, name = name.substr(4);
+    if (name.rfind("ctrl+", 0) == 0) modifier = VK_CONTROL, name = name.substr(5);
+    struct {
+        const char* name;
+        WORD vk;
+    } const named[] = {{"enter", VK_RETURN}, {"tab", VK_TAB},   {"space", VK_SPACE},
+                       {"down", VK_DOWN},    {"up", VK_UP},     {"end", VK_END},
+                       {"home", VK_HOME},    {"esc", VK_ESCAPE}};
+    for (const auto& n : named)
+        if (name == n.name) return Press(n.vk, modifier), true;
+    if (name.size() == 1) return Press(LOBYTE(VkKeyScanA(name[0])), modifier), true;
+    return false;
+}
+
+// Messages whose arguments point into memory go through a buffer in the window's process.
+template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+    if (!p) return 0;
+    void* remote = VirtualAllocEx(p, nullptr, sizeof(T) + 512, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    LRESULT r = SendMessageA(w, msg, wp, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    return r;
+}
+
+// Picks an entry with the keyboard as a user does: the box takes the focus with a click that
+// drops its list, the arrow keys walk to the entry, Enter takes it.
+bool Pick(HWND combo, const std::string& entry) {
+    const int index = static_cast<int>(SendMessageA(
+        combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str())));
+    if (index < 0) {
+        fprintf(stderr, "no entry %s\n", entry.c_str());
+        return false;
+    }
+    ClickMiddle(combo);
+    Sleep(300);
+    int current = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    if (current < 0) {
+        Press(VK_HOME);
+        current = 0;
+    }
+    for (; current < index; ++current) Press(VK_DOWN);
+    for (; current > index; --current) Press(VK_UP);
+    Press(VK_RETURN);
+    Sleep(400);
+    return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)) == index;
+}
+
+HWND Table(HWND form) {
+    auto lists = Controls(form, WC_LISTVIEWA);
+    return lists.empty() ? nullptr : lists[0];
+}
+
+int Usage() {
+    fprintf(stderr, "usage: uictl [/timeout s] wait|gone|click|pick|cell|pickcell|key ...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.size() >= 2 && a[0] == "/timeout") {
+        timeoutMs = static_cast<DWORD>(atoi(a[1].c_str())) * 1000;
+        a.erase(a.begin(), a.begin() + 2);
+    }
+    if (a.size() < 2) return Usage();
+    const std::string& command = a[0];
+    if (command == "gone") {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
+            if (!Find(a[1])) return 0;
+        fprintf(stderr, "still showing: %s\n", a[1].c_str());
+        return 1;
+    }
+    HWND form = WaitFor(a[1]);
+    if (!form) {
+        fprintf(stderr, "no window %s\n", a[1].c_str());
+        return 1;
+    }
+    if (command == "wait") return 0;
+    if (command == "click" && a.size() == 4) {
+        HWND w = Control(form, a[2], a[3]);
+        if (!w) return fprintf(stderr, "no %s %s\n", a[2].c_str(), a[3].c_str()), 1;
+        ClickMiddle(w);
+        return 0;
+    }
+    if (command == "pick" && a.size() == 4) {
+        HWND combo = Control(form, "ComboBox", a[2]);
+        if (!combo) return fprintf(stderr, "no combo box %s\n", a[2].c_str()), 1;
+        return Pick(combo, a[3]) ? 0 : 1;
+    }
+    if (command == "cell" && a.size() == 4) {
+        HWND table = Table(form);
+        if (!table) return fprintf(stderr, "no table\n"), 1;
+        RECT r{};
+        r.top = atoi(a[3].c_str());
+        r.left = LVIR_BOUNDS;
+        SendRemote(table, LVM_GETSUBITEMRECT, static_cast<WPARAM>(atoi(a[2].c_str())), r);
+        MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return 0;
+    }
+    if (command == "pickcell" && a.size() == 3) {
+        // The cell editor: the visible combo box that lies over the table.
+        HWND table = Table(form);
+        if (!table) return fprintf(stderr, "no table\n"), 1;
+        RECT t;
+        GetWindowRect(table, &t);
+        for (HWND c : Controls(form, "ComboBox")) {
+            RECT r;
+            GetWindowRect(c, &r);
+            if (r.top >= t.top && r.top < t.bottom) return Pick(c, a[2]) ? 0 : 1;
+        }
+        return fprintf(stderr, "no editor over the table\n"), 1;
+    }
+    if (command == "key") {
+        SetForegroundWindow(form);
+        Sleep(200);
+        for (size_t i = 2; i < a.size(); ++i)
+            if (!TypeKeys(a[i])) return fprintf(stderr, "unknown key %s\n", a[i].c_str()), 2;
+        return 0;
+    }
+    return Usage();
+}
