@@ -100,7 +100,7 @@ tour() {
   ctl goto 4
   ctl focus 40 >/dev/null
   shot 01-act-without-the-add-on 1
-  tools/wine-run "$bin/tamber.exe" &
+  tools/wine-run "${desktop[@]}" "$bin/tamber.exe" &
   ui wait "$settings"
   shot 02-configuration-window-first-start
   ui key "$settings" '{alt+o}' i

@@ -1,6 +1,8 @@
 // uictl: drives the add-on's windows for the demo tour with real input (SendInput), as a user
 // would: finds a window by its caption, clicks its controls, picks combo box entries with the
 // keyboard, clicks list view cells.
+// It works on the Wine virtual desktop named by /desktop (default "Tamberlist", the demo's),
+// when there is one, else on its own.
 //   uictl [/timeout s] wait <caption>                 waits until the window shows
 //   uictl [/timeout s] gone <caption>                 waits until no such window shows
 //   uictl click <caption> <class> <text|#n>           clicks a control (by text or nth from top)
@@ -212,6 +214,13 @@ int main(int argc, char** argv) {
         timeoutMs = static_cast<DWORD>(atoi(a[1].c_str())) * 1000;
         a.erase(a.begin(), a.begin() + 2);
     }
+    std::string desktop = "Tamberlist";
+    if (a.size() >= 2 && a[0] == "/desktop") {
+        desktop = a[1];
+        a.erase(a.begin(), a.begin() + 2);
+    }
+    // Before this thread owns a window, it may move to the desktop that holds the add-on.
+    if (HDESK desk = OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL)) SetThreadDesktop(desk);
     if (a.size() < 2) return Usage();
     const std::string& command = a[0];
     if (command == "gone") {
