@@ -121,7 +121,7 @@ tour() {
   # 2. A list on a field without one: Department, the subgroups of Prospects.
   ctl press toolbar Tamberlist >/dev/null
   ui wait "$settings"
-  ui pick "$settings" '#1' 'Subgroups of one GROUP'
+  ui pick "$settings" '#1' 'List of the Subgroups of one GROUP'
   ui pick "$settings" '#2' 'Prospects'
   shot 07-department-configured
   ui click "$settings" Button '&OK'
