@@ -173,8 +173,9 @@ template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
     return r;
 }
 
-// Picks an entry with the keyboard as a user does: the box takes the focus with a click that
-// drops its list, the arrow keys walk to the entry, Enter takes it.
+// Picks an entry with the keyboard as a user does: a click gives the box the focus (Escape
+// folds the list it drops), then each arrow key selects the next entry until the wanted one.
+// No Enter: it would reach the form's default button when the list is folded.
 bool Pick(HWND combo, const std::string& entry) {
     const int index = static_cast<int>(SendMessageA(
         combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str())));
@@ -184,6 +185,7 @@ bool Pick(HWND combo, const std::string& entry) {
     }
     ClickMiddle(combo);
     Sleep(300);
+    Press(VK_ESCAPE);
     int current = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
     if (current < 0) {
         Press(VK_HOME);
@@ -191,7 +193,6 @@ bool Pick(HWND combo, const std::string& entry) {
     }
     for (; current < index; ++current) Press(VK_DOWN);
     for (; current > index; --current) Press(VK_UP);
-    Press(VK_RETURN);
     Sleep(400);
     return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)) == index;
 }
