@@ -173,9 +173,9 @@ template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
     return r;
 }
 
-// Picks an entry with the keyboard as a user does: a click gives the box the focus (Escape
-// folds the list it drops), then each arrow key selects the next entry until the wanted one.
-// No Enter: it would reach the form's default button when the list is folded.
+// Picks an entry with the keyboard as a user does: a click gives the box the focus and drops
+// its list, a second click folds it, then each arrow key selects the next entry until the
+// wanted one. No Enter or Escape: the form's default and cancel buttons take them.
 bool Pick(HWND combo, const std::string& entry) {
     const int index = static_cast<int>(SendMessageA(
         combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str())));
@@ -185,7 +185,7 @@ bool Pick(HWND combo, const std::string& entry) {
     }
     ClickMiddle(combo);
     Sleep(300);
-    Press(VK_ESCAPE);
+    ClickMiddle(combo);
     int current = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
     if (current < 0) {
         Press(VK_HOME);
