@@ -22,13 +22,16 @@ CALLS = re.compile(r"\b(MsgBox|lblMessage\s*\.\s*SetCaption)\s*\(")
 
 # Leading identifier of a literal-free argument -> (function that builds the text, how):
 # "returns": each literal-bearing return statement is one message;
-# "body": the literals of the whole body, in order, are one message.
+# "body": the literals of the whole body, in order, are one message;
+# "calls": the first argument of each call of the function is one message.
 INDIRECT = {
     "problem": ("ListNameProblem", "returns"),
     "StandardErrorText": ("StandardErrorText", "body"),
     # The integration window's texts come from its language table (integrate_texts.cpp).
     "RestartQuestion": ("RestartQuestion", "returns"),
     "AddFailedMessage": ("AddFailedMessage", "returns"),
+    # The configuration window's exclamations go through one helper.
+    "exclamation": ("Exclaim", "calls"),
 }
 
 # Texts the programs show today that the manual must not document, with the reason.
@@ -183,6 +186,25 @@ def gather(src):
             if not source:
                 errors.append(f"{where}: message text '{arg}' is built elsewhere; "
                               "tell INDIRECT in tools/manual_messages.py where")
+                continue
+            if source[1] == "calls":
+                found = False
+                call = re.compile(r"\b" + re.escape(source[0]) + r"\s*\(")
+                for other, t in sources.items():
+                    for c in call.finditer(t):
+                        call_arg = first_argument(t, c.end()).strip()
+                        if re.match(r"(const\b|std::string\s*&|$)", call_arg):
+                            continue  # its definition
+                        found = True
+                        line_no = t.count("\n", 0, c.start()) + 1
+                        call_frags = fragments(call_arg)
+                        if call_frags:
+                            messages.append(Message(f"{other}:{line_no}", call_frags))
+                        else:
+                            errors.append(f"{other}:{line_no}: message text '{call_arg}' of "
+                                          f"{source[0]} has no fixed words")
+                if not found:
+                    errors.append(f"{where}: no call of {source[0]} found")
                 continue
             found = False
             for body in filter(None, (function_body(t, source[0]) for t in sources.values())):

@@ -37,8 +37,8 @@ constexpr char kForm[] = "frmMain";
 constexpr char kManualFile[] = "\\tamber_user_manual.pdf";
 constexpr char kTutorialPage[] = "https://www.tamberlist.com/tutorial";
 
-void Exclaim(const std::string& text) {
-    AppDialogs().MsgBox(text, mb::kExclamation, AppTitle());
+void Exclaim(const std::string& exclamation) {
+    AppDialogs().MsgBox(exclamation, mb::kExclamation, AppTitle());
 }
 
 // The hourglass for the length of a save, whichever way it ends.
@@ -154,6 +154,8 @@ void frmMain::Layout() {
     lin1.SetBorderColor(0x80000010); // button shadow
     lin2.SetPoints(240, 2505, 11760, 2505);
     lin2.SetBorderColor(0x80000014); // button highlight
+    lin1.SetVisible(false);
+    lin2.SetVisible(false);
 
     lvwValues.Move(240, 2640, 11520, 2160);
     lvwValues.SetVisible(false);
@@ -502,9 +504,10 @@ void frmMain::cmdOk_Click() {
                 const std::string t = Extract_Tag(tag, 1), details = Extract_Tag(tag, 2);
                 const bool group = t == "1" || t == "2";
                 if ((group || t == "3") && details.empty()) {
-                    AppDialogs().MsgBox(group ? "You need to select a group!"
-                                              : "You need to select a list!",
-                                        mb::kOkOnly, AppTitle());
+                    if (group)
+                        AppDialogs().MsgBox("You need to select a group!", mb::kOkOnly, AppTitle());
+                    else
+                        AppDialogs().MsgBox("You need to select a list!", mb::kOkOnly, AppTitle());
                     hourglass.reset();
                     lvwValues.SetSelectedItem(i);
                     if (group) lvwvalues_MouseUp(fvb::kLeftButton, 0, 5055, 420);
@@ -560,7 +563,12 @@ void frmMain::cmdCreate_Click() {
 }
 
 void frmMain::Resize(long height) {
-    Sub(kForm, "Resize", [&](Statement&) { SetHeight(height); });
+    Sub(kForm, "Resize", [&](Statement&) {
+        SetHeight(height);
+        // The separator belongs to the table: the short window would show it on its lower edge.
+        lin1.SetVisible(height > kShortHeight);
+        lin2.SetVisible(height > kShortHeight);
+    });
 }
 
 void frmMain::StartResize(long height) {

@@ -58,10 +58,10 @@ class frmMain : public forms::Form {
     forms::CommandButton cmdCancel{*this, "cmdCancel"};
     forms::Line lin1{*this, "lin1"};
     forms::Line lin2{*this, "lin2"};
+    // The cell editor is made before the table: a newer window lies under the older ones.
+    forms::ComboBox cboFloating{*this, "cboFloating"};
     forms::ListView lvwValues{*this, "lvwValues"};
     forms::CommandButton cmdCreate{*this, "cmdCreate"};
-    // Declared after the table so that it lies above it.
-    forms::ComboBox cboFloating{*this, "cboFloating"};
     forms::ComboBox cboFantome1{*this, "cboFantome1"};
     forms::Timer tmr1{*this, "tmr1"};
     forms::Timer tmr2{*this, "tmr2"};

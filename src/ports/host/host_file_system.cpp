@@ -67,7 +67,12 @@ std::optional<std::string> HostFileSystem::ReadAll(const std::string& path) {
         if (!fs::exists(p, ec)) return std::nullopt;
         Fail(std::errc::permission_denied, err::kPermissionDenied);
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    const auto size = fs::file_size(p, ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
     return bytes;
 }
 
