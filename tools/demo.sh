@@ -87,7 +87,7 @@ open_list() { # field
   sleep 3
 }
 
-ui() { tools/wine-run build/win64/tools/uictl/uictl.exe "$@"; }
+ui() { echo "ui $*" >&2; tools/wine-run build/win64/tools/uictl/uictl.exe "$@"; }
 settings='Tamberlist - List Settings'
 
 # The scripted tour, run by this script again inside Xvfb. Shots are numbered in story order.
@@ -214,6 +214,8 @@ tour() {
   finish
 }
 if [ "${1:-}" = --tour ]; then
+  set -E
+  trap 'echo "tour: line $LINENO (from ${BASH_LINENO[*]}) failed: $BASH_COMMAND" >&2; shot failed 0; finish' ERR
   tour
   exit 0
 fi

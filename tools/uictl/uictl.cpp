@@ -1,6 +1,6 @@
 // uictl: drives the add-on's windows for the demo tour with real input (SendInput), as a user
 // would: finds a window by its caption, clicks its controls, picks combo box entries with the
-// keyboard, clicks list view cells.
+// mouse, clicks list view cells.
 // It works on the Wine virtual desktop named by /desktop (default "Tamberlist", the demo's),
 // when there is one, else on its own.
 //   uictl [/timeout s] wait <caption>                 waits until the window shows
@@ -103,11 +103,25 @@ void Mouse(DWORD flags, LONG x = 0, LONG y = 0) {
     SendInput(1, &in, sizeof in);
     Sleep(60);
 }
+// Each event carries the point: Wine's virtual desktop drops a press whose place it has to guess.
 void ClickScreen(LONG x, LONG y) {
     Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+    Sleep(150);
+    Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Sleep(80);
+    Mouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
     Sleep(300);
+}
+
+// A list view takes a press that comes with its release in one input batch for the start of a
+// drag: its cells get a click held as a hand holds it.
+void ClickHeld(LONG x, LONG y) {
+    Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Sleep(150);
+    Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Sleep(80);
+    Mouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    Sleep(400);
 }
 void ClickMiddle(HWND w) {
     RECT r;
@@ -173,28 +187,73 @@ template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
     return r;
 }
 
-// Picks an entry with the keyboard as a user does: a click gives the box the focus and drops
-// its list, a second click folds it, then each arrow key selects the next entry until the
-// wanted one. No Enter or Escape: the form's default and cancel buttons take them.
+BOOL CALLBACK CollectDropped(HWND w, LPARAM lp) {
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(cls, "ComboLBox") == 0 && IsWindowVisible(w))
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+std::vector<HWND> Dropped() {
+    std::vector<HWND> found;
+    EnumWindows(CollectDropped, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Picks an entry as a user does with the mouse: a click on the box's button drops its list, the
+// wheel brings the entry into view, a click on the entry picks it and folds the list.
 bool Pick(HWND combo, const std::string& entry) {
-    const int index = static_cast<int>(SendMessageA(
-        combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str())));
+    const int index =
+        static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(entry.c_str())));
     if (index < 0) {
         fprintf(stderr, "no entry %s\n", entry.c_str());
         return false;
     }
-    ClickMiddle(combo);
-    Sleep(300);
-    ClickMiddle(combo);
-    int current = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    if (current < 0) {
-        Press(VK_HOME);
-        current = 0;
+    RECT box;
+    GetWindowRect(combo, &box);
+    // The first press on a window that has just shown may only activate it.
+    for (int tries = 0; tries < 3 && !SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0); ++tries)
+        ClickScreen(box.right - 8, (box.top + box.bottom) / 2);
+    if (!SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+        fprintf(stderr, "the list of the box did not drop\n");
+        return false;
     }
-    for (; current < index; ++current) Press(VK_DOWN);
-    for (; current > index; --current) Press(VK_UP);
-    Sleep(400);
-    return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)) == index;
+    // The dropped list is a pop-up of the box's thread; its geometry needs no pointers, which
+    // Wine would not carry across processes.
+    HWND list = nullptr;
+    for (HWND w : Dropped()) {
+        if (GetWindowThreadProcessId(w, nullptr) == GetWindowThreadProcessId(combo, nullptr))
+            list = w;
+    }
+    if (!list) {
+        fprintf(stderr, "no dropped list found\n");
+        return false;
+    }
+    RECT shown, item{};
+    GetClientRect(list, &shown);
+    const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    for (int turns = 0; turns < 50; ++turns) {
+        const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+        item = {shown.left, (index - top) * height, shown.right, (index - top + 1) * height};
+        if (item.top >= shown.top && item.bottom <= shown.bottom) break;
+        POINT middle{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2};
+        ClientToScreen(list, &middle);
+        Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, middle.x, middle.y);
+        INPUT wheel{};
+        wheel.type = INPUT_MOUSE;
+        wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        wheel.mi.mouseData = static_cast<DWORD>(item.top < shown.top ? WHEEL_DELTA : -WHEEL_DELTA);
+        SendInput(1, &wheel, sizeof wheel);
+        Sleep(150);
+    }
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    ClickScreen(at.x, at.y);
+    Sleep(300);
+    const int picked = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    if (picked != index) fprintf(stderr, "picked entry %d instead of %d\n", picked, index);
+    return picked == index;
 }
 
 HWND Table(HWND form) {
@@ -255,19 +314,22 @@ int main(int argc, char** argv) {
         r.left = LVIR_BOUNDS;
         SendRemote(table, LVM_GETSUBITEMRECT, static_cast<WPARAM>(atoi(a[2].c_str())), r);
         MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ClickHeld((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         return 0;
     }
     if (command == "pickcell" && a.size() == 3) {
-        // The cell editor: the visible combo box that lies over the table.
+        // The cell editor: the visible combo box that lies over the table. The list view waits
+        // to tell a click from a drag before the editor shows.
         HWND table = Table(form);
         if (!table) return fprintf(stderr, "no table\n"), 1;
         RECT t;
         GetWindowRect(table, &t);
-        for (HWND c : Controls(form, "ComboBox")) {
-            RECT r;
-            GetWindowRect(c, &r);
-            if (r.top >= t.top && r.top < t.bottom) return Pick(c, a[2]) ? 0 : 1;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; Sleep(100)) {
+            for (HWND c : Controls(form, "ComboBox")) {
+                RECT r;
+                GetWindowRect(c, &r);
+                if (r.top >= t.top && r.top < t.bottom) return Pick(c, a[2]) ? 0 : 1;
+            }
         }
         return fprintf(stderr, "no editor over the table\n"), 1;
     }
