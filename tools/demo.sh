@@ -171,46 +171,50 @@ tour() {
   # window's "Manage your Static Lists"; Caithness joins the northern territories.
   ctl goto 4
   open_list 51
-  xdotool key Tab Return
+  ui press 'List settings...'
   ui wait "$settings"
   ui click "$settings" Button 'Manage your Static Lists'
   ui wait 'Static Lists'
   ui key 'Static Lists' '{home}' N
   ui click 'Static Lists' RichEdit20A '#0'
-  ui key 'Static Lists' '{ctrl+end}' '{enter}' Caithness
+  ui key 'Static Lists' '{ctrl+end}' Caithness '{enter}'
   shot 17-static-list-edited
-  ui click 'Static Lists' Button '&Save'
+  # Closing asks whether to keep the changes: Yes saves the list.
   ui click 'Static Lists' Button '&Close'
+  ui wait Tamberlist
+  shot 18-static-list-save-question 0.5
+  ui key Tamberlist '{alt+y}'
+  ui /timeout 3 gone 'Static Lists' || ui click 'Static Lists' Button '&Close'
   ui gone 'Static Lists'
   ui click "$settings" Button '&Cancel'
   ui gone "$settings"
   ctl type 51 ""
   open_list 51
-  shot 18-territory-north-with-caithness
+  shot 19-territory-north-with-caithness
   xdotool key c Return
-  shot 19-territory-caithness-written
+  shot 20-territory-caithness-written
 
   # 5. All groups, built as the list opens; typing jumps, Enter writes.
   open_list 200
-  shot 20-all-groups-open
+  shot 21-all-groups-open
   xdotool key p
-  shot 21-all-groups-typed-p
+  shot 22-all-groups-typed-p
   xdotool key Return
-  shot 22-all-groups-written
+  shot 23-all-groups-written
 
   # 6. Members of Prospects from their cache file: none yet, so Refresh builds it (gauge
   # shows), then the list opens with 120 members.
   open_list 201
-  shot 23-members-empty-cache
-  xdotool key Tab Tab Return
+  shot 24-members-empty-cache
+  ui press Refresh
   # The build is short: a few quick shots catch gauge.
-  for k in a b c d e; do shot "24$k-members-refresh-gauge" 0.3; done
+  for k in a b c d e; do shot "25$k-members-refresh-gauge" 0.3; done
   sleep 5
-  shot 25-members-refreshed 0
+  shot 26-members-refreshed 0
   xdotool key m
-  shot 26-members-typed-m
+  shot 27-members-typed-m
   xdotool key Return
-  shot 27-members-written
+  shot 28-members-written
   finish
 }
 if [ "${1:-}" = --tour ]; then

@@ -6,6 +6,7 @@
 //   uictl [/timeout s] wait <caption>                 waits until the window shows
 //   uictl [/timeout s] gone <caption>                 waits until no such window shows
 //   uictl click <caption> <class> <text|#n>           clicks a control (by text or nth from top)
+//   uictl press <text>                                clicks a button of any window
 //   uictl pick <caption> <#n> <entry>                 picks an entry of the nth combo box
 //   uictl cell <caption> <row> <column>               clicks a cell of the window's list view
 //   uictl pickcell <caption> <entry>                  picks in the combo box lying over the table
@@ -187,6 +188,16 @@ template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
     return r;
 }
 
+BOOL CALLBACK CollectTop(HWND w, LPARAM lp) {
+    if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+std::vector<HWND> TopWindows() {
+    std::vector<HWND> found;
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 BOOL CALLBACK CollectDropped(HWND w, LPARAM lp) {
     char cls[64] = {};
     GetClassNameA(w, cls, sizeof cls);
@@ -262,7 +273,7 @@ HWND Table(HWND form) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: uictl [/timeout s] wait|gone|click|pick|cell|pickcell|key ...\n");
+    fprintf(stderr, "usage: uictl [/timeout s] wait|gone|click|press|pick|cell|pickcell|key ...\n");
     return 2;
 }
 
@@ -283,6 +294,18 @@ int main(int argc, char** argv) {
     if (HDESK desk = OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL)) SetThreadDesktop(desk);
     if (a.size() < 2) return Usage();
     const std::string& command = a[0];
+    if (command == "press") {
+        // A button of a window without a caption, such as the drop-down list's.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+            for (HWND top : TopWindows()) {
+                if (HWND b = Control(top, "Button", a[1])) {
+                    ClickMiddle(b);
+                    return 0;
+                }
+            }
+        }
+        return fprintf(stderr, "no button %s\n", a[1].c_str()), 1;
+    }
     if (command == "gone") {
         for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
             if (!Find(a[1])) return 0;
