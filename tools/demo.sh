@@ -208,7 +208,7 @@ tour() {
   shot 24-members-empty-cache
   ui press Refresh
   # The build is short: a few quick shots catch gauge.
-  for k in a b c d e; do shot "25$k-members-refresh-gauge" 0.3; done
+  for k in a b; do shot "25$k-members-refresh-gauge" 0.3; done
   sleep 5
   shot 26-members-refreshed 0
   xdotool key m
@@ -267,7 +267,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$self" --tour
 echo "== screenshots:"
 ls -1 artifacts/demo-*.png
 # The whole tour on one page, each shot labelled with its step.
-montage -label '%t' -pointsize 14 -geometry 400x300+6+6 -tile 4x \
+montage -label '%t' -font DejaVu-Sans -pointsize 14 -geometry 400x300+6+6 -tile 4x \
   $(ls artifacts/demo-*.png | grep -v demo-tour) artifacts/demo-tour.png
 echo "contact sheet: artifacts/demo-tour.png"
 echo "== automation journal: $TAMBER_WINEPREFIX/drive_c/ACT/journal.txt"
