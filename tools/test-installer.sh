@@ -50,7 +50,8 @@ uninstall_entry() { uninstall_entries | head -1; }
 entry_value() { win reg query "$(uninstall_entry)" /v "$1" | awk -v v="$1" '$1 == v {$1 = $2 = ""; sub(/^ +/, ""); print}'; }
 
 # The installed tamber.exe, registered with the stand-in ACT! as the integration window does it,
-# started from its toolbar button on a field given "all groups" in Data: Enter writes a group.
+# started from its toolbar button on a field given "all groups" in Data: the list opens with no
+# entry chosen, so Down chooses the first and Enter writes it.
 # Runs in a virtual desktop under Xvfb, as the demo does, so that key presses reach the list.
 standin=$here/build/win64/standin
 opens_a_list() {
@@ -71,7 +72,7 @@ opens_a_list() {
     ctl goto 1 && ctl type 200 "" && ctl focus 200 >/dev/null
     ctl press toolbar Tamberlist >/dev/null
     sleep 4
-    xdotool key Return
+    xdotool key Down Return
     sleep 2
     ctl get 200
     ctl /timeout 5 quit >/dev/null 2>&1' 2>/dev/null | tail -1)
