@@ -15,12 +15,15 @@ desktop=(explorer "/desktop=Tamberlist,1024x768")
 bin=build/win64/bin
 addon="$(winpath "$bin")\\tamber.exe"
 
-start_act() {
-  tools/wine-run "${desktop[@]}" "$standin/actstandin.exe" /journal 'C:\ACT\journal.txt' &
+start_act() { # [integrated]
+  tools/wine-run "${desktop[@]}" "$standin/actstandin.exe" /journal 'C:\ACT\journal.txt' \
+    /settings 'C:\ACT\actstandin.ini' &
   ctl /timeout 60 wait
-  # As the add-on's integration window does it: the command, its toolbar button and its
-  # Tools-menu entry in the Contacts view. They show once the database is opened.
-  ctl integrate Tamberlist "$addon"
+  if [ "${1:-}" = integrated ]; then
+    # As the add-on's integration window does it: the command, its toolbar button and its
+    # Tools-menu entry in the Contacts view. They show once the database is opened.
+    ctl integrate Tamberlist "$addon"
+  fi
   ctl open 'C:\ACT\Contacts.dbf'
   ctl focus 79 >/dev/null
 }
@@ -51,20 +54,25 @@ write_list() { # file entries...
 #   User 2 (201)     members of Prospects (120), kept in a cache file: Refresh builds it
 #   Department (40)  subgroups of Prospects, built each time
 #   Territory (51)   a static list chosen by the record's Region (50), with a blank entry
-prepare_settings() {
+# The tour starts with User 1 and User 2 only: it attaches the other two through the
+# configuration window.
+prepare_settings() { # [tour]
   local data="$bin/Data"
   mkdir -p "$data"
   printf '%s\r\n' \
     '[200]' 'Type=0' 'NoRebuild=0' \
-    '[201]' 'Type=2' 'Reference=G2NPKCSHJ7A1' 'CompanyName=0' 'NoRebuild=1' \
-    '[40]' 'Type=1' 'Reference=G2NPKCSHJ7A1' 'NoRebuild=0' \
-    '[51]' 'Type=3' 'Reference=50' 'Blank=1' \
-    '[51-Values]' 'North=3|North territories|0|0' 'South=3|South territories|0|0' \
-    '_If No List Specified=3|All territories|0|0' >"$data/Contacts.ini"
+    '[201]' 'Type=2' 'Reference=G2NPKCSHJ7A1' 'CompanyName=0' 'NoRebuild=1' >"$data/Contacts.ini"
+  if [ "${1:-}" != tour ]; then
+    printf '%s\r\n' \
+      '[40]' 'Type=1' 'Reference=G2NPKCSHJ7A1' 'NoRebuild=0' \
+      '[51]' 'Type=3' 'Reference=50' 'Blank=1' \
+      '[51-Values]' 'North=3|North territories|0|0' 'South=3|South territories|0|0' \
+      '_If No List Specified=3|All territories|0|0' >>"$data/Contacts.ini"
+  fi
   write_list "$data/North territories.lst" Highlands Inverness Lothian Moray Orkney Shetland
   write_list "$data/South territories.lst" Cornwall Devon Dorset Kent Surrey Sussex
   write_list "$data/All territories.lst" Central East North South West
-  rm -f "$data/Contacts_lists.ini" "$data"/Contacts_2*.dat
+  rm -f "$data/Contacts_lists.ini" "$data"/Contacts_*.dat "$TAMBER_WINEPREFIX/drive_c/ACT/actstandin.ini"
   local key='HKCU\Software\VB and VBA Program Settings\Tamberlist\Settings'
   tools/wine-run reg add "$key" /v SettingsLocation /d "$(winpath "$data")" /f >/dev/null 2>&1
   tools/wine-run reg add "$key" /v Ado /d 1 /f >/dev/null 2>&1
@@ -79,44 +87,139 @@ open_list() { # field
   sleep 3
 }
 
-# The scripted tour, run by this script again inside Xvfb.
+ui() { echo "ui $*" >&2; tools/wine-run build/win64/tools/uictl/uictl.exe "$@"; }
+settings='Tamberlist - List Settings'
+
+# The scripted tour, run by this script again inside Xvfb. Shots are numbered in story order.
 tour() {
+  # 1. Integration: ACT! knows nothing of the add-on yet. The user starts tamber.exe from its
+  # folder with the cursor in Department, a field without a list: the configuration window
+  # opens; Options > Integrate with ACT! ticks the Contacts toolbar box, and ACT! restarts its
+  # database so that the button shows.
   start_act
-  sleep 2
-  shot 1-record-window 0
   ctl goto 4
-  # Territory depends on Region: North gives the northern territories and a blank entry.
+  ctl focus 40 >/dev/null
+  shot 01-act-without-the-add-on 1
+  tools/wine-run "${desktop[@]}" "$bin/tamber.exe" &
+  ui wait "$settings"
+  shot 02-configuration-window-first-start
+  ui key "$settings" '{alt+o}' i
+  ui wait 'Integrate with ACT!'
+  shot 03-integration-window
+  ui key 'Integrate with ACT!' '{space}'
+  shot 04-integration-contacts-toolbar-ticked
+  ui key 'Integrate with ACT!' '{enter}'
+  sleep 1
+  shot 05-integration-restart-question 0
+  ui key Tamberlist '{alt+y}'
+  ui gone "$settings"
+  sleep 3 # the add-on ends once ACT! has its database again
+  ctl goto 4
+  ctl focus 40 >/dev/null
+  shot 06-act-with-the-toolbar-button
+
+  # 2. A list on a field without one: Department, the subgroups of Prospects.
+  ctl press toolbar Tamberlist >/dev/null
+  ui wait "$settings"
+  ui pick "$settings" '#1' 'List of the Subgroups of one GROUP'
+  ui pick "$settings" '#2' 'Prospects'
+  shot 07-department-configured
+  ui click "$settings" Button '&OK'
+  ui gone "$settings"
+  open_list 40
+  shot 08-department-list-open
+  xdotool key Down
+  shot 09-department-list-moved
+  xdotool key Return
+  shot 10-department-written
+
+  # 3. A reference-dependent list: Territory follows Region, one static list per region.
+  ctl focus 51 >/dev/null
+  ctl press toolbar Tamberlist >/dev/null
+  ui wait "$settings"
+  ui pick "$settings" '#1' 'Depends on a REFERENCE FIELD value'
+  ui pick "$settings" '#2' 'Region'
+  sleep 1 # the taller window
+  for row in 0:'All territories' 1:'North territories' 2:'South territories'; do
+    ui cell "$settings" "${row%%:*}" 1
+    ui pickcell "$settings" 'Static LIST'
+    ui cell "$settings" "${row%%:*}" 2
+    ui pickcell "$settings" "${row#*:}"
+  done
+  shot 11-territory-per-region-table
+  ui click "$settings" Button '&OK'
+  ui gone "$settings"
+  # Record 4 lies in the North, record 5 in the South: each gets its region's territories.
   ctl type 50 North
   ctl type 51 ""
   open_list 51
-  shot 2-territory-list-open
+  shot 12-territory-north-list
   xdotool key o
-  shot 3-territory-typed-o
+  shot 13-territory-north-typed-o
   xdotool key Return
-  shot 4-territory-written
-  # All groups, built as the list opens; typing jumps, Enter writes.
+  shot 14-territory-north-written
+  ctl goto 5
+  ctl type 50 South
+  ctl type 51 ""
+  open_list 51
+  shot 15-territory-south-list
+  xdotool key s
+  xdotool key Return
+  shot 16-territory-south-written
+
+  # 4. A static list edited: from the list window's settings button, the configuration
+  # window's "Manage your Static Lists"; Caithness joins the northern territories.
+  ctl goto 4
+  open_list 51
+  ui press 'List settings...'
+  ui wait "$settings"
+  ui click "$settings" Button 'Manage your Static Lists'
+  ui wait 'Static Lists'
+  ui key 'Static Lists' '{home}' N
+  ui click 'Static Lists' RichEdit20A '#0'
+  ui key 'Static Lists' '{ctrl+end}' Caithness '{enter}'
+  shot 17-static-list-edited
+  # Closing asks whether to keep the changes: Yes saves the list.
+  ui click 'Static Lists' Button '&Close'
+  ui wait Tamberlist
+  shot 18-static-list-save-question 0.5
+  ui key Tamberlist '{alt+y}'
+  ui /timeout 3 gone 'Static Lists' || ui click 'Static Lists' Button '&Close'
+  ui gone 'Static Lists'
+  ui click "$settings" Button '&Cancel'
+  ui gone "$settings"
+  ctl type 51 ""
+  open_list 51
+  shot 19-territory-north-with-caithness
+  xdotool key c Return
+  shot 20-territory-caithness-written
+
+  # 5. All groups, built as the list opens; typing jumps, Enter writes.
   open_list 200
-  shot 5-all-groups-open
+  shot 21-all-groups-open
   xdotool key p
-  shot 6-all-groups-typed-p
+  shot 22-all-groups-typed-p
   xdotool key Return
-  shot 7-all-groups-written
-  # Members of Prospects from their cache file: none yet, so Refresh builds it (gauge shows),
-  # then the list opens with 120 members.
+  shot 23-all-groups-written
+
+  # 6. Members of Prospects from their cache file: none yet, so Refresh builds it (gauge
+  # shows), then the list opens with 120 members.
   open_list 201
-  shot 8-members-empty-cache
-  xdotool key Tab Tab Return
+  shot 24-members-empty-cache
+  ui press Refresh
   # The build is short: a few quick shots catch gauge.
-  for k in a b c d e; do shot "9$k-members-refresh-gauge" 0.3; done
+  for k in a b; do shot "25$k-members-refresh-gauge" 0.3; done
   sleep 5
-  shot 10-members-refreshed 0
+  shot 26-members-refreshed 0
   xdotool key m
-  shot 11-members-typed-m
+  shot 27-members-typed-m
   xdotool key Return
-  shot 12-members-written
+  shot 28-members-written
   finish
 }
 if [ "${1:-}" = --tour ]; then
+  set -E
+  trap 'echo "tour: line $LINENO (from ${BASH_LINENO[*]}) failed: $BASH_COMMAND" >&2; shot failed 0; finish' ERR
   tour
   exit 0
 fi
@@ -124,7 +227,7 @@ fi
 tools/setup.sh
 echo "== building the Windows programs (build/win64)"
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
-targets=(actstandin actctl)
+targets=(actstandin actctl uictl)
 for t in tamber gauge; do # the add-on, once its targets exist
   if cmake --build build/win64 --target help 2>/dev/null | grep -q "^$t:"; then targets+=("$t"); fi
 done
@@ -143,14 +246,14 @@ mkdir -p "$bin/Data"
 
 tools/wine-run "$standin/actstandin.exe" /RegServer
 ctl /timeout 0 quit >/dev/null 2>&1 || true
-prepare_settings
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "== interactive: put the cursor in a field, then press the Tamberlist toolbar button"
   echo "   or Tools > Tamberlist. Lists: User 1 (all groups), User 2 (members of Prospects:"
   echo "   press Refresh first), Department (subgroups), Territory (by Region: North, South)."
   echo "   Close the ACT! window to end."
-  start_act
+  prepare_settings
+  start_act integrated
   while ctl /timeout 0 wait 2>/dev/null; do sleep 2; done
   finish
   exit 0
@@ -158,7 +261,13 @@ fi
 
 echo "== no display: scripted tour under Xvfb"
 mkdir -p artifacts
+rm -f artifacts/demo-*.png
+prepare_settings tour
 xvfb-run -a -s "-screen 0 1024x768x24" "$self" --tour
 echo "== screenshots:"
 ls -1 artifacts/demo-*.png
+# The whole tour on one page, each shot labelled with its step.
+montage -label '%t' -font DejaVu-Sans -pointsize 14 -geometry 400x300+6+6 -tile 4x \
+  $(ls artifacts/demo-*.png | grep -v demo-tour) artifacts/demo-tour.png
+echo "contact sheet: artifacts/demo-tour.png"
 echo "== automation journal: $TAMBER_WINEPREFIX/drive_c/ACT/journal.txt"

@@ -49,6 +49,39 @@ uninstall_entries() { # registry keys of installed Tamberlist products (Wine kee
 uninstall_entry() { uninstall_entries | head -1; }
 entry_value() { win reg query "$(uninstall_entry)" /v "$1" | awk -v v="$1" '$1 == v {$1 = $2 = ""; sub(/^ +/, ""); print}'; }
 
+# The installed tamber.exe, registered with the stand-in ACT! as the integration window does it,
+# started from its toolbar button on a field given "all groups" in Data: the list opens with no
+# entry chosen, so Down chooses the first and Enter writes it.
+# Runs in a virtual desktop under Xvfb, as the demo does, so that key presses reach the list.
+standin=$here/build/win64/standin
+opens_a_list() {
+  [ -f "$standin/actstandin.exe" ] || { echo "  (no $standin/actstandin.exe)"; return 1; }
+  mkdir -p "$WINEPREFIX/drive_c/ACT"
+  cp "$here/src/actdb/sample/Contacts.dbf" "$WINEPREFIX/drive_c/ACT/"
+  cp "$data/Contacts.ini" "$expected/Contacts.ini.kept"
+  printf '[200]\r\nType=0\r\nNoRebuild=0\r\n' >"$data/Contacts.ini"
+  "$wine" "$standin/actstandin.exe" /RegServer
+  local written
+  written=$(xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    ctl() { "'"$wine"'" "'"$standin"'/actctl.exe" "$@" | tr -d "\r"; }
+    "'"$wine"'" explorer /desktop=Tamberlist,1024x768 "'"$standin"'/actstandin.exe" \
+      /settings "C:\ACT\actstandin.ini" >/dev/null 2>&1 &
+    ctl /timeout 60 wait
+    ctl integrate Tamberlist "'"$local_appdata"'\Programs\Tamberlist\tamber.exe" >/dev/null
+    ctl open "C:\ACT\Contacts.dbf"
+    ctl goto 1 && ctl type 200 "" && ctl focus 200 >/dev/null
+    ctl press toolbar Tamberlist >/dev/null
+    sleep 4
+    xdotool key Down Return
+    sleep 2
+    ctl get 200
+    ctl /timeout 5 quit >/dev/null 2>&1' 2>/dev/null | tail -1)
+  /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+  cp "$expected/Contacts.ini.kept" "$data/Contacts.ini"
+  echo "  field written: '$written'"
+  [ -n "$written" ]
+}
+
 echo "-- install $(basename "$old")"
 msiexec /i "$(win winepath -w "$old")"
 check "programs, icons and manual in $program" test -f "$program/tamber.exe" -a -f "$program/gauge.exe" \
@@ -77,6 +110,9 @@ check "uninstall entry gives the support address" \
 check "uninstall entry gives the program folder" \
   test "$(entry_value InstallLocation)" = "$local_appdata\\Programs\\Tamberlist\\"
 check "Start-menu shortcut to the manual" test -f "$menu/Tamberlist User Manual.lnk"
+
+echo "-- the installed add-on opens a configured list from the stand-in ACT!'s toolbar"
+check "installed tamber.exe opens a list and writes the chosen value" opens_a_list
 
 echo "-- uninstall"
 msiexec /x "$(win winepath -w "$new")"
