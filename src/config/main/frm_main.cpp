@@ -189,15 +189,7 @@ void frmMain::Form_Load() {
             ActEvent1->OnNotification([this](act::Notification) { ActEvent1_Notify(); });
         }
         at();
-        if (ActEvent1->DatabaseOpen(0) < 1) {
-            at();
-            if (!ActEvent1->CannotCommunicate()) {
-                Exclaim("Please open an ACT database prior to running " + AppTitle() + "!");
-            } else {
-                AppDialogs().MsgBox("Unable to communicate with ACT!\rPlease run actreg.exe "
-                                    "located in the ACT folder and try again",
-                                    mb::kCritical, AppTitle());
-            }
+        if (!DatabaseReachable(*ActEvent1)) {
             Unload();
             return;
         }

@@ -10,6 +10,23 @@
 
 namespace tamber {
 
+void ShowOpenDatabaseMessage() {
+    AppDialogs().MsgBox("Please open an ACT database prior to running " + AppTitle() + "!",
+                        mb::kExclamation, AppTitle());
+}
+
+bool DatabaseReachable(act::EventControl& event) {
+    if (event.DatabaseOpen(0) >= 1) return true;
+    if (!event.CannotCommunicate()) {
+        ShowOpenDatabaseMessage();
+    } else {
+        AppDialogs().MsgBox("Unable to communicate with ACT!\rPlease run actreg.exe located in "
+                            "the ACT folder and try again",
+                            mb::kCritical, AppTitle());
+    }
+    return false;
+}
+
 bool IsSet(int16_t fieldId, const std::string& /*file*/) {
     return Function("Module1", "IsSet", [&](Statement& at) {
         if (fieldId == 0) return false;

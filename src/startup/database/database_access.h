@@ -10,6 +10,16 @@ namespace tamber {
 // Provider text of the group table connection string.
 inline constexpr const char* kGroupTableProviderProperties = "dBASE IV;Exclusive=No;ReadOnly=Yes";
 
+namespace act {
+class EventControl;
+}
+
+// Asks ACT!'s event control whether a database is open (member 1). When none is, shows why
+// (member 3 tells the two cases apart) and returns false. Errors reach the caller.
+bool DatabaseReachable(act::EventControl& event);
+// "Please open an ACT database prior to running Tamberlist!"
+void ShowOpenDatabaseMessage();
+
 // True when the field list settings file has a section named after the field (M().FieldIdText).
 // The file argument is not used: the default settings file is always read.
 bool IsSet(int16_t fieldId, const std::string& file);

@@ -16,15 +16,6 @@
 #include "vb/vb_convert.h"
 
 namespace tamber {
-namespace {
-
-void ShowOpenDatabaseMessage() {
-    AppDialogs().MsgBox("Please open an ACT database prior to running " + AppTitle() + "!",
-                        mb::kExclamation, AppTitle());
-}
-
-} // namespace
-
 frmStartup::frmStartup(std::function<void()> showList, std::function<void()> showMain)
     : showList_(std::move(showList)), showMain_(std::move(showMain)) {}
 
@@ -41,17 +32,7 @@ frmStartup::Outcome frmStartup::Form_Load() {
         }
 
         at();
-        if (ActEvent2->DatabaseOpen(0) < 1) {
-            at();
-            if (!ActEvent2->CannotCommunicate()) {
-                ShowOpenDatabaseMessage();
-            } else {
-                AppDialogs().MsgBox("Unable to communicate with ACT!\rPlease run actreg.exe "
-                                    "located in the ACT folder and try again",
-                                    mb::kCritical, AppTitle());
-            }
-            return Form_Unload();
-        }
+        if (!DatabaseReachable(*ActEvent2)) return Form_Unload();
 
         at();
         m.ActApp = Sys().automation->CreateApp();
