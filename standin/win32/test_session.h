@@ -37,4 +37,21 @@ HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 10000);
 HWND WaitForListWindow(DWORD pid, DWORD timeoutMs = 30000);
 bool Ended(HANDLE process, DWORD timeoutMs = 20000);
 
+// Sends a message whose argument points at data to a window of another process, through a
+// buffer in that process (the system copies nothing across processes for the common
+// controls), and reads data back.
+template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+    if (!p) return 0;
+    void* remote = VirtualAllocEx(p, nullptr, sizeof(T) + 512, MEM_COMMIT, PAGE_READWRITE);
+    WriteProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    LRESULT r = SendMessageA(w, msg, wp, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(p, remote, &data, sizeof(T), nullptr);
+    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    return r;
+}
+
 } // namespace tamber::e2e

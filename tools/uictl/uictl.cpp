@@ -26,7 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "test_session.h"
+
 namespace {
+
+using tamber::e2e::SendRemote;
 
 DWORD timeoutMs = 20000;
 
@@ -171,21 +175,6 @@ bool TypeKeys(const std::string& keys) {
         if (name == n.name) return Press(n.vk, modifier), true;
     if (name.size() == 1) return Press(LOBYTE(VkKeyScanA(name[0])), modifier), true;
     return false;
-}
-
-// Messages whose arguments point into memory go through a buffer in the window's process.
-template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
-    if (!p) return 0;
-    void* remote = VirtualAllocEx(p, nullptr, sizeof(T) + 512, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(p, remote, &data, sizeof(T), nullptr);
-    LRESULT r = SendMessageA(w, msg, wp, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(p, remote, &data, sizeof(T), nullptr);
-    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
-    CloseHandle(p);
-    return r;
 }
 
 BOOL CALLBACK CollectTop(HWND w, LPARAM lp) {

@@ -78,22 +78,6 @@ HWND ButtonCalled(HWND form, const std::string& text) {
     return nullptr;
 }
 
-// Messages whose arguments point into memory go through a buffer in the window's process:
-// the system copies nothing across processes for the common controls.
-template <class T> LRESULT SendRemote(HWND w, UINT msg, WPARAM wp, T& data) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
-    if (!p) return 0;
-    void* remote = VirtualAllocEx(p, nullptr, sizeof(T) + 512, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(p, remote, &data, sizeof(T), nullptr);
-    LRESULT r = SendMessageA(w, msg, wp, reinterpret_cast<LPARAM>(remote));
-    ReadProcessMemory(p, remote, &data, sizeof(T), nullptr);
-    VirtualFreeEx(p, remote, 0, MEM_RELEASE);
-    CloseHandle(p);
-    return r;
-}
-
 std::string ComboText(HWND combo) {
     char t[256] = {};
     SendMessageA(combo, WM_GETTEXT, sizeof t, reinterpret_cast<LPARAM>(t));
