@@ -25,6 +25,7 @@ endif()
 # another process (see cmake/Tamber.cmake tamber_e2e_test).
 add_library(standin_test_session STATIC win32/test_session.cpp)
 target_include_directories(standin_test_session PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/win32)
-target_compile_definitions(standin_test_session PRIVATE ACTCTL_EXE="$<TARGET_FILE:actctl>")
+target_compile_definitions(standin_test_session PRIVATE ACTCTL_EXE="$<TARGET_FILE:actctl>"
+                           STANDIN_EXE="$<TARGET_FILE:actstandin>")
 target_link_libraries(standin_test_session PUBLIC advapi32)
 tamber_warnings(standin_test_session)

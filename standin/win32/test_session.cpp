@@ -52,6 +52,23 @@ ProgramRun Ctl(const std::string& args) {
     return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
 }
 
+HANDLE StartStandin(const std::string& arguments) {
+    std::string line = Quote(WinPath(STANDIN_EXE)) + " " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    if (Ctl("/timeout 30 wait").exitCode != 0) {
+        TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hProcess);
+        return nullptr;
+    }
+    return pi.hProcess;
+}
+
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

@@ -18,6 +18,9 @@ struct ProgramRun {
     std::string out;      // what it printed
 };
 ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000);
+// Starts the stand-in ACT! with these arguments (see standin/README.md) and waits until it
+// answers; its process, or null when it did not start or answer.
+HANDLE StartStandin(const std::string& arguments);
 // The stand-in's control tool (see standin/README.md) with these arguments.
 ProgramRun Ctl(const std::string& args);
 

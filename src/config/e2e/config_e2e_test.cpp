@@ -301,16 +301,9 @@ class ConfigE2ETest : public ::testing::Test {
     void SetUp() override {
         DeleteFileA(kIni.c_str());
         DeleteFileA(kProspectsCache.c_str());
-        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
-                           kStandinSettings;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
-        CloseHandle(pi.hThread);
-        started.push_back(pi.hProcess);
-        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        HANDLE standin = StartStandin("/journal " + kJournal + " /settings " + kStandinSettings);
+        ASSERT_NE(standin, nullptr);
+        started.push_back(standin);
         ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
         ASSERT_EQ(Ctl("open " + kDb).exitCode, 0u);
     }

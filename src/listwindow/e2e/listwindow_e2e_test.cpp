@@ -61,7 +61,6 @@ std::string ListFile(const std::vector<std::string>& entries) {
     return items + index;
 }
 
-
 // The visible owner-drawn list box (lstDynamic) and a button by caption.
 struct Child {
     const char* caption; // nullptr: the owner-drawn list
@@ -133,23 +132,15 @@ class ListWindowE2ETest : public ::testing::Test {
                   ListFile({"Zeeland", "Aberdeen", "Inverness", "aberdeen"}));
         DeleteFileA((kSettingsDir + "\\Contacts_200001_N.dat").c_str());
         DeleteFileA((kSettingsDir + "\\Contacts_lists.ini").c_str());
-        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
-                           kStandinSettings;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
-        CloseHandle(pi.hThread);
-        started.push_back(pi.hProcess);
+        HANDLE standin = StartStandin("/journal " + kJournal + " /settings " + kStandinSettings);
+        ASSERT_NE(standin, nullptr);
+        started.push_back(standin);
         DWORD code = 0;
-        CtlLine("/timeout 30 wait", &code);
-        ASSERT_EQ(code, 0u);
         CtlLine("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE)));
         CtlLine("open " + kDb, &code);
         ASSERT_EQ(code, 0u);
         act = FindWindowA("TamberActStandinMain", nullptr);
-        ASSERT_NE(act, nullptr);
+        ASSERT_NE(standin, nullptr);
     }
     void TearDown() override {
         CtlLine("/timeout 5 quit");

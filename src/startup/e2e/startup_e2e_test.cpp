@@ -116,7 +116,6 @@ Box WaitForBox(HANDLE process, DWORD pid, DWORD timeoutMs = 30000) {
     return box;
 }
 
-
 class StartupE2ETest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -146,16 +145,10 @@ class StartupE2ETest : public ::testing::Test {
     // Starts the stand-in (with the sample database unless withDatabase is false) and
     // registers tamber.exe as the Contacts view's command, as the integration window does.
     void StartAct(bool withDatabase = true, bool noComm = false) {
-        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
-                           kStandinSettings + (noComm ? " /nocomm" : "");
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
-        CloseHandle(pi.hThread);
-        started.push_back(pi.hProcess);
-        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        HANDLE standin = StartStandin("/journal " + kJournal + " /settings " + kStandinSettings +
+                                      (noComm ? " /nocomm" : ""));
+        ASSERT_NE(standin, nullptr);
+        started.push_back(standin);
         ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
         // Registered commands show once a database has been opened; closing it again leaves
         // ACT! running without one.

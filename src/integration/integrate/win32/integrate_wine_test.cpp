@@ -78,16 +78,10 @@ class IntegrateWine : public ::testing::Test {
         DeleteFileA(kJournal.c_str());
         DeleteFileA(kStandinSettings.c_str()); // nothing registered yet
         ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
-        std::string line = Quote(WinPath(STANDIN_EXE)) + " /journal " + kJournal + " /settings " +
-                           kStandinSettings + " " + kDb;
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
-        CloseHandle(pi.hThread);
-        started.push_back(pi.hProcess);
-        ASSERT_EQ(Ctl("/timeout 30 wait").exitCode, 0u);
+        HANDLE standin =
+            StartStandin("/journal " + kJournal + " /settings " + kStandinSettings + " " + kDb);
+        ASSERT_NE(standin, nullptr);
+        started.push_back(standin);
         ResetModule1();
         SetAppTitle("Tamberlist");
     }
