@@ -292,7 +292,9 @@ TEST_F(ListWindowE2ETest, ListSettingsOpensTheConfigurationWindowInPlaceOfTheLis
             return configuration && IsWindowVisible(configuration);
         },
         30000));
-    EXPECT_FALSE(IsWindow(w)) << "the list window closed";
+    EXPECT_FALSE(IsWindowVisible(w)) << "the list window is hidden before the other shows";
+    // Its window is destroyed once the button's click handler has returned.
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(w); }, 5000)) << "the list window closed";
     EXPECT_EQ(WaitForSingleObject(tamber, 0), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the program lives on with the configuration window";
     if (configuration) PostMessageA(configuration, WM_CLOSE, 0, 0);
