@@ -69,6 +69,16 @@ HANDLE StartStandin(const std::string& arguments) {
     return pi.hProcess;
 }
 
+void EndAll(std::vector<HANDLE>& processes) {
+    Ctl("/timeout 5 quit");
+    for (HANDLE h : processes) {
+        if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) TerminateProcess(h, 1);
+        WaitForSingleObject(h, 10000);
+        CloseHandle(h);
+    }
+    processes.clear();
+}
+
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tamber::e2e {
 
@@ -23,6 +24,10 @@ ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000);
 HANDLE StartStandin(const std::string& arguments);
 // The stand-in's control tool (see standin/README.md) with these arguments.
 ProgramRun Ctl(const std::string& args);
+// Asks the stand-in to quit, ends whatever of these processes still runs and waits until all
+// are gone (and closes their handles): a stand-in started next would otherwise meet the old
+// one's single-instance lock and hand its work to a window that is going away.
+void EndAll(std::vector<HANDLE>& processes);
 
 std::string Slurp(const std::string& path);
 // A value of the add-on's "Settings" section; a null value deletes it.

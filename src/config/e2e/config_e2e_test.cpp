@@ -129,7 +129,8 @@ void Choose(HWND combo, const std::string& entry) {
     GetClientRect(d.found, &client);
     ui::ClickAt(d.found, client.right / 2, (index - top) * height + height / 2);
     Sleep(400);
-    EXPECT_EQ(ComboText(combo), entry);
+    EXPECT_TRUE(WaitFor([&] { return ComboText(combo) == entry; }, 3000))
+        << ComboText(combo) << " instead of " << entry;
 }
 
 // Screen rectangle of a cell of the list view (column 0 is the value).
@@ -307,13 +308,7 @@ class ConfigE2ETest : public ::testing::Test {
         ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
         ASSERT_EQ(Ctl("open " + kDb).exitCode, 0u);
     }
-    void TearDown() override {
-        Ctl("/timeout 5 quit");
-        for (HANDLE h : started) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
-    }
+    void TearDown() override { EndAll(started); }
 
     // Starts the add-on in the field and waits for the configuration window.
     HWND OpenConfiguration(int fieldId) {
@@ -408,7 +403,8 @@ TEST_F(ConfigE2ETest, MembersListWithManualRebuild) {
     ASSERT_NE(manual, nullptr);
     ui::ClickWindow(manual);
     Sleep(300);
-    EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(
+        WaitFor([&] { return SendMessageA(manual, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
     EXPECT_NE(SaveBelowCaption(form, "config_window_members_list"), "");
 
     ui::ClickWindow(ButtonCalled(form, "&OK"));
@@ -529,8 +525,8 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
               (t.top + t.bottom) / 2);
     SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
-    Sleep(400);
-    EXPECT_FALSE(IsWindowVisible(editor)) << "the editor stayed after a vertical scroll";
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 3000))
+        << "the editor stayed after a vertical scroll";
 
     editor = EditCell(form, 1, 1);
     ASSERT_NE(editor, nullptr);
@@ -544,8 +540,8 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 15, y);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 30, y);
     SendMouse(MOUSEEVENTF_LEFTUP);
-    Sleep(400);
-    EXPECT_FALSE(IsWindowVisible(editor)) << "the editor stayed after a divider drag";
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 3000))
+        << "the editor stayed after a divider drag";
 
     ui::ClickWindow(ButtonCalled(form, "&Cancel"));
     EXPECT_TRUE(Ended());

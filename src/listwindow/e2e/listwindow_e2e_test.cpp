@@ -142,13 +142,7 @@ class ListWindowE2ETest : public ::testing::Test {
         act = FindWindowA("TamberActStandinMain", nullptr);
         ASSERT_NE(standin, nullptr);
     }
-    void TearDown() override {
-        CtlLine("/timeout 5 quit");
-        for (HANDLE h : started) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
-    }
+    void TearDown() override { EndAll(started); }
 
     // Puts the cursor in the field and presses the add-on's button; returns the list window.
     HWND Open(int field) {

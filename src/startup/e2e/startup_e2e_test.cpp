@@ -134,13 +134,7 @@ class StartupE2ETest : public ::testing::Test {
         DeleteFileA((kSettingsDir + "\\Contacts.ini").c_str());
         SetSetting("Ado", nullptr);
     }
-    void TearDown() override {
-        Ctl("/timeout 5 quit");
-        for (HANDLE h : started) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
-    }
+    void TearDown() override { EndAll(started); }
 
     // Starts the stand-in (with the sample database unless withDatabase is false) and
     // registers tamber.exe as the Contacts view's command, as the integration window does.
