@@ -24,6 +24,10 @@ std::string SaveScreenshot(HWND hwnd, const std::string& name);
 // The colour on the screen at a point of a window's client area.
 COLORREF PixelAt(HWND hwnd, int x, int y);
 
+// A visible message box (dialog class) of this process that shows a text, and that text;
+// null while there is none.
+HWND MessageBoxWithText(std::string* text = nullptr);
+
 // What a user does while modal windows run their own message loops: each step waits until
 // its condition holds (checked on a timer in whatever loop runs), then sends its input. A
 // step that waits longer than the timeout fails the test and closes every form.

@@ -45,31 +45,6 @@ class BinFolder : public ProcessLauncher {
     bool AnotherInstanceRunning(const std::string&) override { return false; }
 };
 
-BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && std::string(cls) == "#32770") {
-        *reinterpret_cast<HWND*>(lp) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND MessageBoxShown() {
-    HWND found = nullptr;
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-BOOL CALLBACK ReadText(HWND w, LPARAM lp) {
-    char text[512] = {};
-    GetWindowTextA(w, text, sizeof text);
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::string(cls) == "Static" && text[0]) *reinterpret_cast<std::string*>(lp) = text;
-    return TRUE;
-}
-
 class IntegrateWine : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -87,11 +62,7 @@ class IntegrateWine : public ::testing::Test {
     }
     void TearDown() override {
         automation.reset();
-        Ctl("/timeout 5 quit");
-        for (HANDLE h : started) {
-            TerminateProcess(h, 1);
-            CloseHandle(h);
-        }
+        EndAll(started);
     }
     // Starts the program behind the add-on's toolbar button or Tools entry; its process id.
     DWORD Press(const std::string& where) {
@@ -152,12 +123,8 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
               [&] { input::ClickWindow(Win32Host::WindowOf(*window.lblScreen[6])); });
     user.Then([&] { return window.chkScreen[6]->Value() == forms::vb::kChecked; },
               [&] { input::ClickWindow(Win32Host::WindowOf(window.cmdOK)); });
-    user.Then([&] { return MessageBoxShown() != nullptr; },
-              [&] {
-                  EnumChildWindows(MessageBoxShown(), ReadText,
-                                   reinterpret_cast<LPARAM>(&question));
-                  input::PressKey(VK_RETURN); // Yes, the default
-              });
+    user.Then([&] { return input::MessageBoxWithText(&question) != nullptr; },
+              [] { input::PressKey(VK_RETURN); }); // Yes, the default
     user.Start(30000);
     window.Show(true);
     ASSERT_FALSE(user.TimedOut());

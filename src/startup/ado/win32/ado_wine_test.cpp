@@ -36,34 +36,6 @@ std::string Registry(const char* name) {
     return value;
 }
 
-struct BoxFind {
-    HWND found = nullptr;
-};
-BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && std::string(cls) == "#32770") {
-        reinterpret_cast<BoxFind*>(lp)->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND MessageBoxShown() {
-    BoxFind f;
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-BOOL CALLBACK ReadText(HWND w, LPARAM lp) {
-    char text[512] = {};
-    GetWindowTextA(w, text, sizeof text);
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::string(cls) == "Static" && text[0]) *reinterpret_cast<std::string*>(lp) = text;
-    return TRUE;
-}
-
 TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
     Win32Host host;
     SetAppTitle("Tamberlist");
@@ -74,9 +46,11 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
     M().DbName = "Contacts";
     CreateDirectoryA((processes.ProgramFolder() + "\\Data").c_str(), nullptr);
     const std::string savedLocation = Registry("SettingsLocation");
+    // What an earlier run left, the file first: a folder with a file in it stays.
+    DeleteFileA((kTyped + "\\Contacts.ini").c_str());
     RemoveDirectoryA(kTyped.c_str());
     RemoveDirectoryA((kRoot + "\\New Folder").c_str());
-    DeleteFileA((kTyped + "\\Contacts.ini").c_str());
+    ASSERT_EQ(GetFileAttributesA(kTyped.c_str()), INVALID_FILE_ATTRIBUTES);
 
     frmAdo window(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
     std::string question;
@@ -89,15 +63,12 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
                   input::PressKey(VK_HOME, VK_SHIFT);
                   input::TypeText(kTyped + "\n");
               });
-    user.Then([&] { return MessageBoxShown() != nullptr; },
-              [&] {
-                  EnumChildWindows(MessageBoxShown(), ReadText,
-                                   reinterpret_cast<LPARAM>(&question));
-                  input::PressKey(VK_RETURN); // Yes, the default
-              });
+    user.Then([&] { return input::MessageBoxWithText(&question) != nullptr; },
+              [] { input::PressKey(VK_RETURN); }); // Yes, the default
     user.Start();
     window.Show(true);
     ASSERT_FALSE(user.TimedOut());
+    ASSERT_TRUE(user.Done()) << "the window closed before the creation question";
 
     EXPECT_EQ(question, "The folder " + kTyped + " does not exist.\r\nDo you want to create it?");
     EXPECT_FALSE(window.Loaded());
