@@ -119,36 +119,35 @@ void Paste(const std::string& text) {
     PressKey('V', VK_CONTROL);
 }
 
+namespace {
+struct BoxFind {
+    HWND box = nullptr;
+    std::string text;
+};
+BOOL CALLBACK ReadStaticText(HWND c, LPARAM lp) {
+    char t[1024] = {}, k[16] = {};
+    GetWindowTextA(c, t, sizeof t);
+    GetClassNameA(c, k, sizeof k);
+    if (lstrcmpiA(k, "Static") == 0 && t[0]) *reinterpret_cast<std::string*>(lp) = t;
+    return TRUE;
+}
+BOOL CALLBACK FindBoxWithText(HWND w, LPARAM lp) {
+    auto& f = *reinterpret_cast<BoxFind*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || lstrcmpA(cls, "#32770")) return TRUE;
+    EnumChildWindows(w, ReadStaticText, reinterpret_cast<LPARAM>(&f.text));
+    if (f.text.empty()) return TRUE;
+    f.box = w;
+    return FALSE;
+}
+} // namespace
+
 HWND MessageBoxWithText(std::string* text) {
-    struct Find {
-        HWND box = nullptr;
-        std::string text;
-    } find;
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto& f = *reinterpret_cast<Find*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char cls[16] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || lstrcmpA(cls, "#32770"))
-                return TRUE;
-            EnumChildWindows(
-                w,
-                [](HWND c, LPARAM lp) -> BOOL {
-                    char t[1024] = {}, k[16] = {};
-                    GetWindowTextA(c, t, sizeof t);
-                    GetClassNameA(c, k, sizeof k);
-                    if (lstrcmpiA(k, "Static") == 0 && t[0])
-                        *reinterpret_cast<std::string*>(lp) = t;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&f.text));
-            if (f.text.empty()) return TRUE;
-            f.box = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
+    BoxFind find;
+    EnumWindows(FindBoxWithText, reinterpret_cast<LPARAM>(&find));
     if (text) *text = find.text;
     return find.box;
 }
