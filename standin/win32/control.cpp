@@ -64,6 +64,12 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
             SetForegroundWindow(hwnd_);
             SetFocus(b->box);
             reply = FocusDescription();
+            // A click in a field brings the window to the front, and the add-on reads the
+            // focus of the front window: a field focused behind another window is a failure.
+            if (GetForegroundWindow() != hwnd_) {
+                reply += " (the window is not in front)";
+                return false;
+            }
             return GetFocus() == b->box;
         }
         if (verb == "type") {

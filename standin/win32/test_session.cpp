@@ -1,5 +1,7 @@
 #include "test_session.h"
 
+#include "channel.h"
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -52,7 +54,27 @@ ProgramRun Ctl(const std::string& args) {
     return RunProgram(Quote(WinPath(ACTCTL_EXE)) + " " + args);
 }
 
+namespace {
+// A stand-in the add-on had started through automation is not among a test's processes, and
+// a new one would hand its work to whichever is still there: end each that shows its window.
+void EndRemainingStandins() {
+    for (int tries = 0; tries < 10; ++tries) {
+        HWND w = FindWindowA(standin::kMainClass, nullptr);
+        if (!w) return;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        if (Ctl("/timeout 5 quit").exitCode != 0 && h) TerminateProcess(h, 1);
+        if (h) {
+            WaitForSingleObject(h, 10000);
+            CloseHandle(h);
+        }
+    }
+}
+} // namespace
+
 HANDLE StartStandin(const std::string& arguments) {
+    EndRemainingStandins();
     std::string line = Quote(WinPath(STANDIN_EXE)) + " " + arguments;
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -77,6 +99,7 @@ void EndAll(std::vector<HANDLE>& processes) {
         CloseHandle(h);
     }
     processes.clear();
+    EndRemainingStandins();
 }
 
 std::string Slurp(const std::string& path) {
@@ -165,6 +188,49 @@ HWND WaitForListWindow(DWORD pid, DWORD timeoutMs) {
     return WaitForTopLevel(
         pid, [](const char*, const char* cls) { return std::strcmp(cls, kMessageBox) != 0; },
         timeoutMs);
+}
+
+namespace {
+struct Described {
+    DWORD pid;
+    std::string text;
+};
+BOOL CALLBACK DescribeOne(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<Described*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != d->pid || !IsWindowVisible(w)) return TRUE;
+    char text[256] = {}, cls[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    GetClassNameA(w, cls, sizeof cls);
+    d->text += std::string("[") + cls + " \"" + text + "\"";
+    if (std::strcmp(cls, kMessageBox) == 0) {
+        for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            GetWindowTextA(c, text, sizeof text);
+            d->text += std::string(" | ") + text;
+        }
+    }
+    d->text += "] ";
+    return TRUE;
+}
+} // namespace
+
+std::string Describe(DWORD pid) {
+    Described d{pid, {}};
+    EnumWindows(DescribeOne, reinterpret_cast<LPARAM>(&d));
+    return d.text;
+}
+
+bool FocusField(int fieldId, std::string* reply) {
+    ProgramRun run;
+    const bool done = WaitFor(
+        [&] {
+            run = Ctl("focus " + std::to_string(fieldId));
+            return run.exitCode == 0;
+        },
+        10000);
+    if (reply) *reply = run.out.substr(0, run.out.find_first_of("\r\n"));
+    return done;
 }
 
 bool Ended(HANDLE process, DWORD timeoutMs) {

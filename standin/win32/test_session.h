@@ -44,6 +44,13 @@ HWND WaitForWindow(DWORD pid, const std::string& caption = "", const std::string
 HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 10000);
 HWND WaitForListWindow(DWORD pid, DWORD timeoutMs = 30000);
 bool Ended(HANDLE process, DWORD timeoutMs = 20000);
+// What the process shows (its visible top-level windows, a message box's texts), for failure
+// messages.
+std::string Describe(DWORD pid);
+// Puts the cursor in a field of the stand-in's record window, as a click would, trying again
+// while the window does not take the focus (it may still be coming to the front); the
+// control tool's reply in *reply. False when it never took.
+bool FocusField(int fieldId, std::string* reply = nullptr);
 
 // Sends a message whose argument points at data to a window of another process, through a
 // buffer in that process (the system copies nothing across processes for the common

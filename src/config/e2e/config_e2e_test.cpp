@@ -200,35 +200,6 @@ std::string CellText(HWND list, int row, int column) {
     return data.text;
 }
 
-struct Described {
-    DWORD pid;
-    std::string text;
-};
-BOOL CALLBACK DescribeOne(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<Described*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != d->pid || !IsWindowVisible(w)) return TRUE;
-    char text[256] = {}, cls[64] = {};
-    GetWindowTextA(w, text, sizeof text);
-    GetClassNameA(w, cls, sizeof cls);
-    d->text += std::string("[") + cls + " \"" + text + "\"";
-    if (strcmp(cls, "#32770") == 0) {
-        for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            GetWindowTextA(c, text, sizeof text);
-            d->text += std::string(" | ") + text;
-        }
-    }
-    d->text += "] ";
-    return TRUE;
-}
-// What the process shows, for failure messages.
-std::string Describe(DWORD pid) {
-    Described d{pid, {}};
-    EnumWindows(DescribeOne, reinterpret_cast<LPARAM>(&d));
-    return d.text;
-}
-
 // The list window's entries: its visible list box.
 HWND ListBoxOf(HWND window) {
     auto boxes = ChildrenOf(window, "ListBox");
@@ -312,7 +283,8 @@ class ConfigE2ETest : public ::testing::Test {
 
     // Starts the add-on in the field and waits for the configuration window.
     HWND OpenConfiguration(int fieldId) {
-        Ctl("focus " + std::to_string(fieldId));
+        std::string reply;
+        EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
         const std::string out = Ctl("press toolbar Tamberlist").out;
         pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
         process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
@@ -323,7 +295,8 @@ class ConfigE2ETest : public ::testing::Test {
     }
     // Starts the add-on in a configured field and waits for its list window.
     HWND OpenList(int fieldId) {
-        Ctl("focus " + std::to_string(fieldId));
+        std::string reply;
+        EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
         const std::string out = Ctl("press toolbar Tamberlist").out;
         pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
         process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);

@@ -146,7 +146,8 @@ class ListWindowE2ETest : public ::testing::Test {
 
     // Puts the cursor in the field and presses the add-on's button; returns the list window.
     HWND Open(int field) {
-        std::string focus = CtlLine("focus " + std::to_string(field));
+        std::string focus;
+        EXPECT_TRUE(FocusField(field, &focus)) << focus;
         fieldBox = GetDlgItem(act, atoi(focus.c_str() + focus.find(' ') + 1));
         std::string pid = CtlLine("press toolbar Tamberlist");
         tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
@@ -353,7 +354,7 @@ class ListWindowTiming : public ListWindowE2ETest {
     double OpenMs(int field, int selected, int count = -1) {
         std::vector<double> times;
         for (int run = 0; run < 3; ++run) {
-            CtlLine("focus " + std::to_string(field));
+            FocusField(field);
             LARGE_INTEGER f, t0, t1;
             QueryPerformanceFrequency(&f);
             QueryPerformanceCounter(&t0);

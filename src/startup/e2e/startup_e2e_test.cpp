@@ -143,18 +143,24 @@ class StartupE2ETest : public ::testing::Test {
                                       (noComm ? " /nocomm" : ""));
         ASSERT_NE(standin, nullptr);
         started.push_back(standin);
-        ASSERT_EQ(Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE))).exitCode, 0u);
+        const ProgramRun integrate = Ctl("integrate Tamberlist " + Quote(WinPath(TAMBER_EXE)));
+        ASSERT_EQ(integrate.exitCode, 0u) << integrate.out << Slurp(kJournal);
         // Registered commands show once a database has been opened; closing it again leaves
         // ACT! running without one.
         ASSERT_EQ(Ctl("open " + kDb).exitCode, 0u);
         if (!withDatabase) {
             ASSERT_EQ(Ctl("close").exitCode, 0u);
         }
+        databaseOpen = withDatabase;
     }
 
-    // Puts the cursor in a field and presses the add-on's toolbar button; returns its process.
+    // Puts the cursor in a field (there are none without a database) and presses the add-on's
+    // toolbar button; returns its process.
     HANDLE Launch(int fieldId, DWORD* pid) {
-        Ctl("focus " + std::to_string(fieldId));
+        std::string reply;
+        if (databaseOpen) {
+            EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
+        }
         ProgramRun press = Ctl("press toolbar Tamberlist");
         *pid = static_cast<DWORD>(strtoul(press.out.c_str(), nullptr, 10));
         HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, *pid);
@@ -185,6 +191,7 @@ class StartupE2ETest : public ::testing::Test {
     }
 
     std::vector<HANDLE> started;
+    bool databaseOpen = false;
 };
 
 TEST_F(StartupE2ETest, RecordWindowShowsTheAddOnsToolbarButton) {
@@ -195,7 +202,7 @@ TEST_F(StartupE2ETest, RecordWindowShowsTheAddOnsToolbarButton) {
     ASSERT_EQ(sscanf(rect.out.c_str(), "%ld %ld %ld %ld", &left, &top, &right, &bottom), 4);
     EXPECT_GT(right - left, 8);
     EXPECT_GT(bottom - top, 8);
-    Ctl("focus " + std::to_string(kCompany));
+    FocusField(kCompany);
     HWND act = FindWindowA("TamberActStandinMain", nullptr);
     ASSERT_NE(act, nullptr);
     Sleep(500);
@@ -227,7 +234,7 @@ TEST_F(StartupE2ETest, CursorOutsideAnEditBoxEndsSilently) {
         HANDLE tamber = nullptr;
         Box box = LaunchAndRead(field, &tamber);
         EXPECT_EQ(box.hwnd, nullptr) << "field " << field << ": " << box.text;
-        EXPECT_TRUE(Ended(tamber));
+        EXPECT_TRUE(Ended(tamber)) << "field " << field << ": " << Describe(GetProcessId(tamber));
     }
 }
 
@@ -260,7 +267,7 @@ TEST_F(StartupE2ETest, UnconfiguredAndConfiguredFieldsChooseTheirWindow) {
     HANDLE second = Launch(kLastName, &pid);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(WaitForListWindow(pid), nullptr) << "the list window opens under the field";
-    Ctl("focus " + std::to_string(kLastName)); // back to ACT!: the list closes itself
+    FocusField(kLastName); // back to ACT!: the list closes itself
     EXPECT_TRUE(Ended(second));
 }
 
@@ -297,7 +304,7 @@ TEST_F(StartupE2ETest, AdoSettingAndUnreadableGroupTableChooseTheDataAccess) {
         HANDLE tamber = Launch(kCompany, &pid);
         ASSERT_NE(tamber, nullptr);
         EXPECT_NE(WaitForListWindow(pid), nullptr);
-        Ctl("focus " + std::to_string(kCompany)); // back to ACT!: the list closes itself
+        FocusField(kCompany); // back to ACT!: the list closes itself
         EXPECT_TRUE(Ended(tamber));
         if (c.lockTable) Ctl("unlock-gdb");
         std::string journal = Slurp(kJournal);
