@@ -2,6 +2,7 @@
 
 #include "channel.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -89,6 +90,23 @@ HANDLE StartStandin(const std::string& arguments) {
         return nullptr;
     }
     return pi.hProcess;
+}
+
+bool PrepareSuite(const char* sampleDb, const std::string& db, const char* tamberExe) {
+    if (!CopyFileA(WinPath(sampleDb).c_str(), db.c_str(), FALSE)) return false;
+    if (RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode != 0) return false;
+    const std::string exe = WinPath(tamberExe);
+    CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+    return true;
+}
+
+HANDLE PressAddOn(const std::string& where, std::vector<HANDLE>& started, DWORD* pid) {
+    const ProgramRun press = Ctl("press " + where + " Tamberlist");
+    const DWORD id = press.exitCode == 0 ? strtoul(press.out.c_str(), nullptr, 10) : 0;
+    HANDLE h = id ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id) : nullptr;
+    if (h) started.push_back(h);
+    if (pid) *pid = id;
+    return h;
 }
 
 void EndAll(std::vector<HANDLE>& processes) {

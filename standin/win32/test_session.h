@@ -24,6 +24,13 @@ ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000);
 HANDLE StartStandin(const std::string& arguments);
 // The stand-in's control tool (see standin/README.md) with these arguments.
 ProgramRun Ctl(const std::string& args);
+// What an end-to-end suite needs once: the sample database copied to db, the stand-in's
+// automation objects registered and the "Data" folder beside tamber.exe (paths as the build
+// names them). False when the copy or the registration failed.
+bool PrepareSuite(const char* sampleDb, const std::string& db, const char* tamberExe);
+// Presses the add-on's button on the stand-in's "toolbar" or its entry in the Tools "menu";
+// the process it started (also kept in started, for EndAll) and its id, null when none.
+HANDLE PressAddOn(const std::string& where, std::vector<HANDLE>& started, DWORD* pid = nullptr);
 // Asks the stand-in to quit, ends whatever of these processes still runs and waits until all
 // are gone (and closes their handles): a stand-in started next would otherwise meet the old
 // one's single-instance lock and hand its work to a window that is going away.

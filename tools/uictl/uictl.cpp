@@ -109,24 +109,13 @@ void Mouse(DWORD flags, LONG x = 0, LONG y = 0) {
     Sleep(60);
 }
 // Each event carries the point: Wine's virtual desktop drops a press whose place it has to guess.
-void ClickScreen(LONG x, LONG y) {
+void ClickScreen(LONG x, LONG y, DWORD settleMs = 300) {
     Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
     Sleep(150);
     Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
     Sleep(80);
     Mouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    Sleep(300);
-}
-
-// A list view takes a press that comes with its release in one input batch for the start of a
-// drag: its cells get a click held as a hand holds it.
-void ClickHeld(LONG x, LONG y) {
-    Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    Sleep(150);
-    Mouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    Sleep(80);
-    Mouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-    Sleep(400);
+    Sleep(settleMs);
 }
 void ClickMiddle(HWND w) {
     RECT r;
@@ -326,7 +315,8 @@ int main(int argc, char** argv) {
         r.left = LVIR_BOUNDS;
         SendRemote(table, LVM_GETSUBITEMRECT, static_cast<WPARAM>(atoi(a[2].c_str())), r);
         MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        ClickHeld((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        // A list view waits to tell a click from the start of a drag before it acts.
+        ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2, 400);
         return 0;
     }
     if (command == "pickcell" && a.size() == 3) {

@@ -251,10 +251,7 @@ class ConfigE2ETest : public ::testing::Test {
     static void SetUpTestSuite() {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
-        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
-        std::string exe = WinPath(TAMBER_EXE);
-        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        ASSERT_TRUE(PrepareSuite(SAMPLE_DB, kDb, TAMBER_EXE));
         // No window manager under Xvfb: Wine draws the title bars itself, or screenshots
         // show what lies under them.
         HKEY x11;
@@ -285,10 +282,7 @@ class ConfigE2ETest : public ::testing::Test {
     HWND OpenConfiguration(int fieldId) {
         std::string reply;
         EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
-        const std::string out = Ctl("press toolbar Tamberlist").out;
-        pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
-        process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        if (process) started.push_back(process);
+        process = PressAddOn("toolbar", started, &pid);
         HWND form = WaitForWindow(pid, kCaption);
         Sleep(700); // the first height change
         return form;
@@ -297,10 +291,7 @@ class ConfigE2ETest : public ::testing::Test {
     HWND OpenList(int fieldId) {
         std::string reply;
         EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
-        const std::string out = Ctl("press toolbar Tamberlist").out;
-        pid = static_cast<DWORD>(strtoul(out.c_str(), nullptr, 10));
-        process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        if (process) started.push_back(process);
+        process = PressAddOn("toolbar", started, &pid);
         HWND w = WaitForWindow(pid, "", "");
         if (w) Sleep(500);
         return w;

@@ -8,6 +8,7 @@
 #include "config/about/frm_about.h"
 #include "config/enumeration/populate_act_lists.h"
 #include "config/fieldsettings/field_settings.h"
+#include "config/main/frm_main_names.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
@@ -20,16 +21,6 @@
 #include "vb/vb_convert.h"
 
 namespace tamber {
-
-namespace fvb = forms::vb;
-using forms::ColumnHeader;
-using forms::ComboBox;
-using forms::Label;
-using forms::TwipsToPixelsX;
-using forms::TwipsToPixelsY;
-namespace screen = forms::screen;
-namespace pop = modPopulateACTLists;
-namespace fs = fieldsettings;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "config/enumeration/populate_act_lists.h"
 #include "config/fieldsettings/field_settings.h"
 #include "config/main/frm_main.h"
+#include "config/main/frm_main_names.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/system_metrics.h"
@@ -16,16 +17,6 @@
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber {
-
-namespace fvb = forms::vb;
-using forms::ColumnHeader;
-using forms::ComboBox;
-using forms::Label;
-using forms::TwipsToPixelsX;
-using forms::TwipsToPixelsY;
-namespace screen = forms::screen;
-namespace pop = modPopulateACTLists;
-namespace fs = fieldsettings;
 
 namespace {
 

@@ -108,12 +108,7 @@ class ListWindowE2ETest : public ::testing::Test {
     static void SetUpTestSuite() {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
-        DWORD code = 0;
-        code = RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode;
-        ASSERT_EQ(code, 0u);
-        std::string exe = WinPath(TAMBER_EXE);
-        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        ASSERT_TRUE(PrepareSuite(SAMPLE_DB, kDb, TAMBER_EXE));
         SetSetting("SettingsLocation", kSettingsDir.c_str());
         SetSetting("Ado", "1");
     }
@@ -149,10 +144,7 @@ class ListWindowE2ETest : public ::testing::Test {
         std::string focus;
         EXPECT_TRUE(FocusField(field, &focus)) << focus;
         fieldBox = GetDlgItem(act, atoi(focus.c_str() + focus.find(' ') + 1));
-        std::string pid = CtlLine("press toolbar Tamberlist");
-        tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
-        tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
-        if (tamber) started.push_back(tamber);
+        tamber = PressAddOn("toolbar", started, &tamberPid);
         HWND w = WaitForListWindow(tamberPid);
         if (w) Sleep(300); // let it paint
         return w;
@@ -358,10 +350,7 @@ class ListWindowTiming : public ListWindowE2ETest {
             LARGE_INTEGER f, t0, t1;
             QueryPerformanceFrequency(&f);
             QueryPerformanceCounter(&t0);
-            std::string pid = CtlLine("press toolbar Tamberlist");
-            tamberPid = static_cast<DWORD>(strtoul(pid.c_str(), nullptr, 10));
-            tamber = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tamberPid);
-            started.push_back(tamber);
+            tamber = PressAddOn("toolbar", started, &tamberPid);
             HWND w = WaitForListWindow(tamberPid, 120000);
             HWND lst = w ? ChildOf(w) : nullptr;
             bool ok = lst && WaitFor(

@@ -121,11 +121,7 @@ class StartupE2ETest : public ::testing::Test {
     static void SetUpTestSuite() {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE));
-        ASSERT_EQ(RunProgram(Quote(WinPath(STANDIN_EXE)) + " /RegServer").exitCode, 0u);
-        // The program's own "Data" folder, beside tamber.exe, must exist.
-        std::string exe = WinPath(TAMBER_EXE);
-        CreateDirectoryA((exe.substr(0, exe.rfind('\\')) + "\\Data").c_str(), nullptr);
+        ASSERT_TRUE(PrepareSuite(SAMPLE_DB, kDb, TAMBER_EXE));
         SetSetting("SettingsLocation", kSettingsDir.c_str());
     }
 
@@ -161,11 +157,7 @@ class StartupE2ETest : public ::testing::Test {
         if (databaseOpen) {
             EXPECT_TRUE(FocusField(fieldId, &reply)) << reply;
         }
-        ProgramRun press = Ctl("press toolbar Tamberlist");
-        *pid = static_cast<DWORD>(strtoul(press.out.c_str(), nullptr, 10));
-        HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, *pid);
-        if (h) started.push_back(h);
-        return h;
+        return PressAddOn("toolbar", started, pid);
     }
 
     Box LaunchAndRead(int fieldId, HANDLE* process = nullptr) {

@@ -66,11 +66,9 @@ class IntegrateWine : public ::testing::Test {
     }
     // Starts the program behind the add-on's toolbar button or Tools entry; its process id.
     DWORD Press(const std::string& where) {
-        ProgramRun press = Ctl("press " + where + " Tamberlist");
-        DWORD pid = static_cast<DWORD>(strtoul(press.out.c_str(), nullptr, 10));
-        if (HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid))
-            started.push_back(h);
-        return press.exitCode == 0 ? pid : 0;
+        DWORD pid = 0;
+        PressAddOn(where, started, &pid);
+        return pid;
     }
 
     Win32Host host;
