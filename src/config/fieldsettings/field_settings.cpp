@@ -98,7 +98,6 @@ bool MainSectionExists(const std::string& fieldIdText) {
 }
 
 bool ToBoolean(std::string_view text) {
-    if (text.empty()) return false;
     if (auto number = vb::ToNumber(text)) return *number != 0;
     std::string word(text);
     for (char& c : word)
@@ -116,9 +115,7 @@ ListWindowSettings ReadForListWindow(const std::string& fieldIdText) {
     const std::string main = MainSection(fieldIdText);
     ListWindowSettings s;
     s.ListType = vb::CInt(Read(main, kType, "-1"));
-    std::optional<double> noRebuild = vb::ToNumber(Read(main, kNoRebuild, "1"));
-    if (!noRebuild) throw TypeMismatch();
-    s.RebuildEachTime = *noRebuild == 0;
+    s.RebuildEachTime = vb::Val(Read(main, kNoRebuild, "1")) == 0;
     if (s.ListType > 0) {
         s.ListReference = Read(main, kReference, "");
         if (s.ListType == maintype::kSubgroups || s.ListType == maintype::kMembers)
@@ -152,9 +149,11 @@ std::string ReadRowSetting(const std::string& fieldIdText, const std::string& re
 }
 
 bool ReadBlank(const std::string& fieldIdText) {
-    std::optional<double> blank = vb::ToNumber(Read(MainSection(fieldIdText), kBlank, "0"));
-    if (!blank) throw TypeMismatch();
-    return *blank == 1;
+    return vb::Val(Read(MainSection(fieldIdText), kBlank, "0")) == 1;
+}
+
+std::string ReadReference(const std::string& fieldIdText) {
+    return Read(MainSection(fieldIdText), kReference, "");
 }
 
 } // namespace tamber::fieldsettings

@@ -1,6 +1,7 @@
 // frmMain's reference-value table: one row per value of the reference field's ACT! drop-down
 // list plus the default row, each row's choices held in its tag as a value setting, and the
 // floating combo box that edits one cell at a time.
+#include <algorithm>
 #include <cmath>
 #include <variant>
 #include <vector>
@@ -28,35 +29,26 @@ constexpr const char* kColumnKeys[] = {"Type", "Details", "Rebuild", "Display"};
 constexpr long kScrollBarAllowance = 365;
 constexpr long kCellInset = 50;
 
-std::vector<std::string> SplitTag(const std::string& tag) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    for (;;) {
-        auto bar = tag.find('|', start);
-        parts.push_back(tag.substr(start, bar - start));
-        if (bar == std::string::npos) return parts;
-        start = bar + 1;
-    }
+// Field n (from 1) of a value setting, or VbError 9 when the text has fewer fields.
+std::string& FieldOf(fs::ValueSetting& setting, std::string_view text, int n) {
+    const auto fields = 1 + std::count(text.begin(), text.end(), '|');
+    if (n < 1 || n > 4 || n > fields)
+        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    std::string* field[] = {&setting.type, &setting.details, &setting.rebuild, &setting.display};
+    return *field[n - 1];
 }
 
 } // namespace
 
 std::string frmMain::Extract_Tag(const std::string& tag, int n) {
-    std::vector<std::string> parts = SplitTag(tag);
-    if (n < 1 || n > static_cast<int>(parts.size()))
-        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
-    return parts[n - 1];
+    fs::ValueSetting setting = fs::SplitValueSetting(tag);
+    return FieldOf(setting, tag, n);
 }
 
 std::string frmMain::Modify_Tag(const std::string& tag, int n, const std::string& text) {
-    std::vector<std::string> parts = SplitTag(tag);
-    if (n < 1 || n > static_cast<int>(parts.size()))
-        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
-    parts[n - 1] = text;
-    std::string joined = parts[0];
-    for (size_t i = 1; i < parts.size(); ++i)
-        joined += "|" + parts[i];
-    return joined;
+    fs::ValueSetting setting = fs::SplitValueSetting(tag);
+    FieldOf(setting, tag, n) = text;
+    return fs::ComposeValueSetting(setting);
 }
 
 // The list view's own notifications stand for a window-procedure hook: while hooked, a

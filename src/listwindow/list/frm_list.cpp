@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "config/fieldsettings/field_settings.h"
 #include "forms/runtime/collate.h"
-#include "inilib/inilib.h"
 #include "integration/message/frm_message.h"
 #include "listbuild/builders/list_builders.h"
 #include "listbuild/cache/list_cache.h"
@@ -26,6 +26,8 @@
 
 namespace tamber {
 
+namespace fs = fieldsettings;
+
 namespace {
 
 constexpr const char* kModule = "frmList";
@@ -34,14 +36,6 @@ constexpr int kListSeparatorItem = 12;
 template <class T> T& Need(const std::shared_ptr<T>& object) {
     if (!object) throw VbError(91, "Object variable or With block variable not set");
     return *object;
-}
-
-// VB's CBool of a settings text: True/False in any case, or a number (0 is False).
-bool CBool(const std::string& text) {
-    if (forms::EqualsNoCase(text, "True")) return true;
-    if (forms::EqualsNoCase(text, "False")) return false;
-    if (auto n = vb::ToNumber(text)) return *n != 0;
-    throw VbError(err::kTypeMismatch, "Type mismatch");
 }
 
 long ListHeightFor(std::int32_t n) {
@@ -134,17 +128,11 @@ void frmList::Form_Load() {
         at();
         lstSorted.Clear();
         at();
-        ListType = vb::CInt(IniLib::GetKeyValue(m.FieldIdText, "Type", "-1"));
-        RebuildEachTime = vb::Val(IniLib::GetKeyValue(m.FieldIdText, "NoRebuild", "1")) == 0;
-        if (ListType > 0) {
-            at();
-            ListReference = IniLib::GetKeyValue(m.FieldIdText, "Reference", "");
-            if (ListType == 1 || ListType == 2) ListReference += " ";
-            if (ListType == 2) {
-                at();
-                ShowCompany = CBool(IniLib::GetKeyValue(m.FieldIdText, "CompanyName", ""));
-            }
-        }
+        const fs::ListWindowSettings stored = fs::ReadForListWindow(m.FieldIdText);
+        ListType = stored.ListType;
+        RebuildEachTime = stored.RebuildEachTime;
+        if (ListType > 0) ListReference = stored.ListReference;
+        ShowCompany = stored.ShowCompany;
         at();
         LocaleId = ports_.locale.SystemDefaultLocale();
         ListSeparator = ports_.locale.LocaleInfo(LocaleId, kListSeparatorItem);
@@ -222,29 +210,19 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
                 name.empty() ? std::string() : m.SettingsDir + m.DbName + "_" + name + ".dat";
         } else {
             at();
-            sTargetField = IniLib::GetKeyValue(section, "Reference", "");
+            sTargetField = fs::ReadReference(section);
             if (!sTargetField.empty()) {
                 at();
                 const std::string value = Need(m.ActView).GetField(sTargetField);
                 at();
-                std::string setting = IniLib::GetKeyValue(section + "-Values", value, "");
-                if (setting.empty())
-                    setting = IniLib::GetKeyValue(section + "-Values", "_If No List Specified", "");
-                std::vector<std::string> f;
-                for (std::size_t start = 0;;) {
-                    std::size_t bar = setting.find('|', start);
-                    f.push_back(setting.substr(start, bar - start));
-                    if (bar == std::string::npos) break;
-                    start = bar + 1;
-                }
-                while (f.size() < 4)
-                    f.emplace_back();
-                if (!setting.empty() && vb::IsNumeric(f[0])) {
+                const std::optional<fs::ValueSetting> setting =
+                    fs::ReadValueSetting(section, value);
+                if (setting && vb::IsNumeric(setting->type)) {
                     at();
-                    const std::string& details = f[1];
-                    const bool rebuild = CBool(f[2].empty() ? "0" : f[2]);
-                    const bool display = CBool(f[3].empty() ? "0" : f[3]);
-                    switch (vb::CInt(f[0])) {
+                    const std::string& details = setting->details;
+                    const bool rebuild = fs::ToBoolean(setting->rebuild);
+                    const bool display = fs::ToBoolean(setting->display);
+                    switch (vb::CInt(setting->type)) {
                     case 0:
                         Build_List(0, "", false, "", rebuild);
                         return;
@@ -334,7 +312,7 @@ bool frmList::Create_dict_w_Members(const std::string& group, bool showCompany, 
 void frmList::Create_dict_w_Static(const std::string& file) {
     Sub(kModule, "Create_dict_w_Static", [&](Statement& at) {
         at();
-        const bool blank = vb::Val(IniLib::GetKeyValue(M().FieldIdText, "Blank", "0")) == 1;
+        const bool blank = fs::ReadBlank(M().FieldIdText);
         at();
         std::vector<std::string> items = listbuild::StaticItems(file, blank);
         // Appends to what the list holds (the load cleared it).
