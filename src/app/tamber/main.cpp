@@ -109,8 +109,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                     settings.Show(true);
                 };
                 deps.showStaticLists = [&] {
-                    frmStaticLists editor({.sListSelected = configuration->sListSelected,
-                                           .lvwValues = &configuration->lvwValues});
+                    frmStaticLists editor(
+                        {.sListSelected = configuration->sListSelected,
+                         .listRenamed = [&](const std::string& from, const std::string& to) {
+                             configuration->StaticListRenamed(from, to);
+                         }});
                     editor.Show(true);
                 };
                 deps.showIntegrate = [&] {

@@ -3,6 +3,7 @@
 // message boxes and a recording list builder.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -66,6 +67,7 @@ class ConfigWindowTest : public ::testing::Test {
     FakeWindowOrder order;
     std::vector<std::tuple<int, std::string, bool, bool>> builds;
     std::string targetField;
+    std::function<void()> showStaticLists; // empty: the editor is not available
     std::unique_ptr<frmMain> form;
 
     void SetUp() override {
@@ -98,6 +100,7 @@ class ConfigWindowTest : public ::testing::Test {
             builds.emplace_back(type, ref, company, refresh);
         };
         deps.targetField = [this] { return targetField; };
+        deps.showStaticLists = showStaticLists;
         deps.shell = &shell;
         deps.metrics = &metrics;
         deps.windowOrder = &order;

@@ -16,9 +16,6 @@ namespace fvb = forms::vb;
 
 namespace {
 
-// The reference-value table's column of list names (sub-item 2: its third column).
-constexpr int kListColumn = 2;
-
 // Runs a step whose run-time errors are to be ignored (the program's End still passes).
 template <class F> void IgnoringErrors(F&& step) {
     try {
@@ -194,11 +191,8 @@ void frmStaticLists::cmdNewList_Click() {
     });
 }
 
-void frmStaticLists::RenameInTable(const std::string& from, const std::string& to) {
-    forms::ListView* table = deps_.lvwValues;
-    if (!table) return;
-    for (int row = 0; row < table->ItemCount(); ++row)
-        if (table->SubItem(row, kListColumn) == from) table->SetSubItem(row, kListColumn, to);
+void frmStaticLists::ReportRename(const std::string& from, const std::string& to) {
+    if (deps_.listRenamed) deps_.listRenamed(from, to);
 }
 
 void frmStaticLists::cmdRename_Click() {
@@ -227,7 +221,7 @@ void frmStaticLists::cmdRename_Click() {
         lstListNames.AddItem(sEditName);
         lstListNames.SetListIndex(lstListNames.NewIndex());
         at();
-        RenameInTable(oldName, sEditName);
+        ReportRename(oldName, sEditName);
         at();
         lstListNames_Click();
         bEdit = false;
@@ -245,7 +239,7 @@ void frmStaticLists::cmdRemoveList_Click() {
         const std::string name = lstListNames.List(removed);
         // A list that was never saved has no file; whatever fails here, the list goes.
         IgnoringErrors([&] { staticlists::DeleteList(name); });
-        IgnoringErrors([&] { RenameInTable(name, ""); });
+        IgnoringErrors([&] { ReportRename(name, ""); });
         IgnoringErrors([&] {
             const int selected = lstListNames.ListIndex();
             lstListNames.RemoveItem(removed);
