@@ -10,7 +10,6 @@
 #include "listbuild/listnames/list_names.h"
 #include "listbuild/progress/progress_channel.h"
 #include "listwindow/list/field_values.h"
-#include "listwindow/list/list_entries.h"
 #include "ports/act.h"
 #include "ports/desktop.h"
 #include "ports/dialogs.h"
@@ -22,6 +21,7 @@
 #include "startup/keys/sim_keys.h"
 #include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
+#include "staticlists/listfiles/list_file.h"
 #include "vb/vb_convert.h"
 
 namespace tamber {
@@ -99,13 +99,14 @@ frmList::~frmList() {
     if (Loaded()) ports_.keyboardHook.Remove();
 }
 
-ListEntries& frmList::Reader() {
-    if (!reader_) reader_ = ReadListEntries(InMemory() ? std::string() : ListFile);
+listfile::ListReader& frmList::Reader() {
+    const std::string file = InMemory() ? std::string() : ListFile;
+    if (!reader_ || reader_->File() != file) reader_ = std::make_unique<listfile::ListReader>(file);
     return *reader_;
 }
 
 void frmList::ReadAgain() {
-    reader_.reset();
+    if (reader_) reader_->ReadAgain();
 }
 
 void frmList::Form_Load() {
@@ -355,7 +356,7 @@ void frmList::Select_Default(const std::string& value) {
             return;
         }
         at();
-        ListEntries& list = Reader();
+        listfile::ListReader& list = Reader();
         auto start = list.RunStartOf(value.front());
         const std::int32_t count = list.Count();
         if (!start || count == 0) return;
@@ -587,6 +588,8 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
         entries.reserve(static_cast<std::size_t>(lstSorted.ListCount()));
         for (const forms::ListEntry& e : lstSorted.Entries())
             entries.push_back(e.text);
+        // A reader sharing the engine's parsed copy would make the save copy it first.
+        reader_.reset();
         listbuild::SaveList(file, entries, progress);
         // The rebuild is over: the window closes again when the user leaves it.
         Busy = false;

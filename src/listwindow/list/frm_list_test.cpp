@@ -479,8 +479,8 @@ TEST_F(RefreshTest, SavesTheBuiltListWithItsIndexAndProgress) {
     auto f = Loaded();
     f->Refresh_File(2, "G00000000009 ", false, false);
     const std::string file = "C:\\Data\\Contacts_200001_N.dat";
-    EXPECT_EQ(listfile::Count(file), 250);
-    EXPECT_EQ(listfile::Entry(file, 250), "Member0250, X");
+    EXPECT_EQ(listfile::ListReader(file).Count(), 250);
+    EXPECT_EQ(listfile::ListReader(file).Entry(250), "Member0250, X");
     EXPECT_EQ(processes.started.size(), 1u) << "over 50 members show gauge";
     EXPECT_EQ(Setting("Step"), "End");
     EXPECT_EQ(Setting("Stage"), "200");
@@ -488,10 +488,10 @@ TEST_F(RefreshTest, SavesTheBuiltListWithItsIndexAndProgress) {
 
     ProgressChannel progress(settings, processes);
     ASSERT_TRUE(listbuild::SaveList(kAllGroupsCache, {"", "apple", "Avocado", "banana"}, progress));
-    EXPECT_EQ(listfile::Entry(kAllGroupsCache, 1), "");
-    EXPECT_EQ(listfile::Count(kAllGroupsCache), 4);
-    EXPECT_EQ(listfile::RunStartOf(kAllGroupsCache, 'a'), 2);
-    EXPECT_EQ(listfile::RunStartOf(kAllGroupsCache, 'B'), 4);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).Entry(1), "");
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).Count(), 4);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).RunStartOf('a'), 2);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).RunStartOf('B'), 4);
 }
 
 TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
@@ -523,7 +523,7 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
 
     host.OnModal([&](forms::Form& dlg) { host.Click(static_cast<frmMessage&>(dlg).cmdYes); });
     f->Refresh_File(2, "G00000000009 ", false, false);
-    EXPECT_EQ(listfile::Count(file), 9);
+    EXPECT_EQ(listfile::ListReader(file).Count(), 9);
 }
 
 TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
@@ -549,7 +549,7 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     processes.missing.insert("\"" + processes.programFolder + "\\gauge.exe\"");
     f->Refresh_File(2, "G00000000009 ", false, false);
     ASSERT_EQ(dialogs.shown.size(), 1u) << "gauge could not start: said once";
-    EXPECT_EQ(listfile::Count(file), 300) << "built and saved all the same";
+    EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
 }
 
 TEST_F(RefreshTest, AListWithoutANameIsNotSaved) {

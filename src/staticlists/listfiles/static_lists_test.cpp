@@ -58,8 +58,8 @@ TEST_F(StaticListTest, IndexKeysThatTheFileCannotHoldLeaveTheRestReadable) {
     EXPECT_EQ(Bytes(file), "[Items]\r\n1=;x\r\n2==z\r\n3=[y\r\n4=a\r\n"
                            "[Index]\r\nCount=4\r\n==2\r\na=4\r\n[=3\r\n;=1\r\n");
     EXPECT_EQ(ReadList(file), (std::vector<std::string>{";x", "=z", "[y", "a"}));
-    EXPECT_EQ(listfile::RunStartOf(file, 'a'), 4);
-    EXPECT_EQ(listfile::Count(file), 4);
+    EXPECT_EQ(listfile::ListReader(file).RunStartOf('a'), 4);
+    EXPECT_EQ(listfile::ListReader(file).Count(), 4);
 }
 
 TEST_F(StaticListTest, LoneCarriageReturnsAndLineFeedsAlsoEndLines) {
@@ -112,7 +112,7 @@ TEST_F(StaticListTest, ListAtTheLimitIsSavedAndReadWhole) {
     ASSERT_EQ(items.size(), static_cast<std::size_t>(kMaxItems));
     EXPECT_EQ(items.front(), "100000");
     EXPECT_EQ(items.back(), std::to_string(100000 + kMaxItems - 1));
-    EXPECT_EQ(listfile::Count(file), kMaxItems);
+    EXPECT_EQ(listfile::ListReader(file).Count(), kMaxItems);
 }
 
 // --- Reading -----------------------------------------------------------------------------------
@@ -179,14 +179,14 @@ TEST_F(StaticListTest, RandomListsReadBackSortedWithRunStartsIndexed) {
         if (fs.Exists(file)) fs.Remove(file);
         ASSERT_TRUE(SaveList(file, text));
         ASSERT_EQ(ReadList(file), expected);
-        ASSERT_EQ(listfile::Count(file), static_cast<std::int32_t>(expected.size()));
+        ASSERT_EQ(listfile::ListReader(file).Count(), static_cast<std::int32_t>(expected.size()));
 
         // Every letter's key names the first item of its last run.
         for (const listfile::RunStart& run : listfile::RunStarts(expected)) {
             const std::string& letter = run.letter;
             // These cannot be keys of a profile file: a comment, a section header, an "=".
             if (letter == ";" || letter == "[" || letter == "=") continue;
-            std::optional<std::int32_t> start = listfile::RunStartOf(file, letter[0]);
+            std::optional<std::int32_t> start = listfile::ListReader(file).RunStartOf(letter[0]);
             ASSERT_TRUE(start) << letter;
             std::size_t at = static_cast<std::size_t>(*start) - 1;
             ASSERT_LT(at, expected.size());
