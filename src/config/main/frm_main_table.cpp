@@ -307,24 +307,10 @@ void frmMain::cboFloating_Click() {
         switch (EditColumn_) {
         case kTypeColumn:
             if (std::to_string(picked) == old.type) return;
-            switch (picked) {
-            case fs::valuetype::kAllGroups:
-            case fs::valuetype::kSubgroups:
-            case fs::valuetype::kMembers:
-                s.type = std::to_string(picked);
-                s.details = picked == fs::valuetype::kAllGroups ? "n/a" : "";
-                reopen = picked != fs::valuetype::kAllGroups;
-                if (!rebuildShown) s.rebuild = "1";
-                if (picked != fs::valuetype::kMembers || !displayShown) s.display = "0";
-                break;
-            case fs::valuetype::kStaticList:
-                s = {"3", "", "1", "0"};
-                reopen = true;
-                break;
-            default: // "None"
-                s = {};
-                break;
-            }
+            s = fs::SettingForType(picked, "", rebuildShown && old.rebuild == "0",
+                                   displayShown && old.display == "1");
+            // A group type still needs its group; a static list, its list.
+            reopen = picked != fs::valuetype::kAllGroups && picked < fs::valuetype::kNone;
             break;
         case kDetailsColumn:
             if (old.type == "1" || old.type == "2") {

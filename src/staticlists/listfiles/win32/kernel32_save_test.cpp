@@ -12,6 +12,7 @@
 #include "ports/platform.h"
 #include "ports/win32/win32_storage.h"
 #include "startup/module1/module1.h"
+#include "staticlists/listfiles/save_by_calls.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber::staticlists {
