@@ -2,6 +2,7 @@
 
 #include "common/vb_error.h"
 #include "inilib/inilib.h"
+#include "startup/module1/module1.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::fieldsettings {
@@ -9,7 +10,7 @@ namespace tamber::fieldsettings {
 namespace {
 
 std::string Read(const std::string& section, const char* key, const std::string& def) {
-    return IniLib::GetKeyValue(section, key, def);
+    return IniLib::GetKeyValue(section, key, def, "", "", M().IniFile);
 }
 
 VbError TypeMismatch() {
@@ -67,7 +68,7 @@ ValueSetting SettingForType(int valueType, const std::string& details, bool manu
 bool WriteFieldSettings(const std::string& fieldIdText, const FieldSetting& setting,
                         const std::vector<ReferenceRow>& rows) {
     const std::string main = MainSection(fieldIdText), values = ValueSection(fieldIdText);
-    IniLib::Batch batch;
+    IniLib::Batch batch(M().IniFile);
     if (setting.type != maintype::kAllGroups) {
         batch.DeleteSection(main);
         batch.DeleteSection(values);
@@ -92,7 +93,7 @@ bool WriteFieldSettings(const std::string& fieldIdText, const FieldSetting& sett
 }
 
 bool MainSectionExists(const std::string& fieldIdText) {
-    std::string sections = IniLib::GetSections();
+    std::string sections = IniLib::GetSections(M().IniFile);
     return sections.find(std::string(1, '\0') + MainSection(fieldIdText) + '\0') !=
            std::string::npos;
 }

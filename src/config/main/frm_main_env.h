@@ -111,13 +111,13 @@ class ConfigWindowTest : public ::testing::Test {
         return *form;
     }
     static void Write(const std::string& section, const std::string& key, const std::string& v) {
-        IniLib::WriteKeyValue(section, key, v);
+        IniLib::WriteKeyValue(section, key, v, M().IniFile);
     }
     static std::string Read(const std::string& section, const std::string& key) {
-        return IniLib::GetKeyValue(section, key, "<none>");
+        return IniLib::GetKeyValue(section, key, "<none>", "", "", M().IniFile);
     }
     static bool HasSection(const std::string& section) {
-        return IniLib::GetSections().find(std::string(1, '\0') + section + '\0') !=
+        return IniLib::GetSections(M().IniFile).find(std::string(1, '\0') + section + '\0') !=
                std::string::npos;
     }
     // Stores field 51 as depending on Region (50) with the given rows.

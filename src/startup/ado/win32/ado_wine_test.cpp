@@ -76,8 +76,8 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(Registry("SettingsLocation"), kTyped);
     EXPECT_EQ(M().IniFile, kTyped + "\\Contacts.ini");
-    EXPECT_TRUE(IniLib::WriteKeyValue("25", "Type", "0", ""));
-    EXPECT_EQ(IniLib::GetKeyValue("25", "Type", "", "", "", ""), "0");
+    EXPECT_TRUE(IniLib::WriteKeyValue("25", "Type", "0", M().IniFile));
+    EXPECT_EQ(IniLib::GetKeyValue("25", "Type", "", "", "", M().IniFile), "0");
     EXPECT_NE(GetFileAttributesA((kTyped + "\\Contacts.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 
     HKEY key;
