@@ -2,7 +2,7 @@
 
 #include "common/vb_error.h"
 #include "inilib/inilib.h"
-#include "startup/module1/module1.h"
+#include "module1/module1.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::fieldsettings {

@@ -9,6 +9,7 @@
 #include "config/enumeration/populate_act_lists.h"
 #include "config/fieldsettings/field_settings.h"
 #include "config/main/frm_main_names.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
@@ -16,7 +17,6 @@
 #include "ports/shell.h"
 #include "ports/window_order.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
 

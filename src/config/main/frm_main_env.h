@@ -14,13 +14,13 @@
 #include "forms/runtime/headless.h"
 #include "ini/ini_engine.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/fake_shell.h"
 #include "ports/memory/memory_act.h"
 #include "ports/memory/memory_file_system.h"
 #include "ports/memory/memory_settings_store.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 

@@ -11,10 +11,10 @@
 #include "config/fieldsettings/field_settings.h"
 #include "config/main/frm_main.h"
 #include "config/main/frm_main_names.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/system_metrics.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/static_lists.h"
 

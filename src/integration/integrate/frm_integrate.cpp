@@ -5,10 +5,10 @@
 #include "common/program_end.h"
 #include "common/vb_error.h"
 #include "integration/integrate/integrate_texts.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/process.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 

@@ -8,9 +8,9 @@
 #include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
 #include "integration/integrate/integrate_texts.h"
+#include "module1/module1.h"
 #include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_act.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {

@@ -14,6 +14,7 @@
 #include "integration/message/frm_message.h"
 #include "listbuild/cache/list_cache.h"
 #include "listbuild/progress/progress_channel.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
@@ -25,7 +26,6 @@
 #include "ports/memory/memory_settings_store.h"
 #include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/list_file.h"
 
 namespace tamber {

@@ -17,6 +17,7 @@
 #include "ini/ini_engine.h"
 #include "inilib/inilib.h"
 #include "listwindow/list/frm_list.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
@@ -28,7 +29,6 @@
 #include "ports/memory/memory_settings_store.h"
 #include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {

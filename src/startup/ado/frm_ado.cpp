@@ -2,13 +2,13 @@
 
 #include "common/procedure.h"
 #include "common/vb_error.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/folder_chooser.h"
 #include "ports/process.h"
 #include "ports/settings_store.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
 #include "vb/vb_convert.h"
 

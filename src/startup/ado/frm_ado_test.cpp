@@ -4,13 +4,13 @@
 
 #include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
+#include "module1/module1.h"
 #include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_act.h"
 #include "ports/memory/memory_file_system.h"
 #include "ports/memory/memory_settings_store.h"
 #include "ports/memory/scripted_folder_chooser.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {

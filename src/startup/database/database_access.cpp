@@ -3,11 +3,11 @@
 #include "common/procedure.h"
 #include "config/fieldsettings/field_settings.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/group_table.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 

@@ -7,6 +7,7 @@
 #include "common/program_end.h"
 #include "common/scripted_dialogs.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
 #include "ports/memory/fake_desktop.h"
@@ -16,7 +17,6 @@
 #include "ports/memory/memory_settings_store.h"
 #include "ports/platform.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {

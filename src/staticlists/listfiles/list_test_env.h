@@ -6,9 +6,9 @@
 
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
+#include "module1/module1.h"
 #include "ports/memory/memory_file_system.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 

@@ -7,10 +7,10 @@
 
 #include "common/procedure.h"
 #include "common/vb_error.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/list_file.h"
 

@@ -15,11 +15,11 @@
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
 #include "integration/integrate/frm_integrate.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/process.h"
 #include "ports/win32/win32_act.h"
-#include "startup/module1/module1.h"
 #include "test_session.h"
 
 namespace tamber {

@@ -9,13 +9,13 @@
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_folder_chooser.h"
 #include "ports/win32/win32_process_launcher.h"
 #include "ports/win32/win32_storage.h"
 #include "startup/ado/frm_ado.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {
