@@ -84,8 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 deps.showMain = [&] { showMain(); };
                 deps.fromSettings = [&] { return configuration && configuration->bFromSettings; };
                 list = std::make_unique<frmList>(
-                    frmList::Ports{Win32Settings(), processes, Win32Desktop(), Win32Files(),
-                                   Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
+                    frmList::Ports{Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
                     std::move(deps));
             };
             auto showList = [&] {
@@ -130,7 +129,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 deps.shell = &Win32Shell();
                 deps.metrics = &Win32SystemMetrics();
                 deps.windowOrder = &Win32WindowOrder();
-                deps.processes = &processes;
                 deps.version = ProgramVersion();
                 configuration = std::make_unique<frmMain>(std::move(deps));
                 configuration->Show();

@@ -20,7 +20,6 @@ class EventControl;
 class Shell;
 class SystemMetrics;
 class WindowOrder;
-class ProcessLauncher;
 
 class frmMain : public forms::Form {
   public:
@@ -35,8 +34,7 @@ class frmMain : public forms::Form {
         Shell* shell = nullptr;
         SystemMetrics* metrics = nullptr;
         WindowOrder* windowOrder = nullptr;
-        ProcessLauncher* processes = nullptr; // the program folder
-        std::string version;                  // for the about box
+        std::string version; // for the about box
     };
 
     explicit frmMain(Deps deps);

@@ -104,7 +104,6 @@ class ConfigWindowTest : public ::testing::Test {
         deps.shell = &shell;
         deps.metrics = &metrics;
         deps.windowOrder = &order;
-        deps.processes = &processes;
         deps.version = "1.0.0";
         form = std::make_unique<frmMain>(std::move(deps));
         form->Show();

@@ -17,6 +17,7 @@
 #include "ports/file_system.h"
 #include "ports/keyboard_hook.h"
 #include "ports/locale.h"
+#include "ports/platform.h"
 #include "ports/settings_store.h"
 #include "ports/window_stack.h"
 #include "startup/keys/sim_keys.h"
@@ -115,7 +116,7 @@ void frmList::Form_Load() {
         at();
         ports_.keyboardHook.Install([this] { bKeepExisting = true; });
         at();
-        ports_.settings.SaveSetting(AppTitle(), "Handles", m.FieldIdText, std::to_string(hWnd()));
+        Sys().settings->SaveSetting(AppTitle(), "Handles", m.FieldIdText, std::to_string(hWnd()));
         at();
         const double tx = forms::screen::TwipsPerPixelX(), ty = forms::screen::TwipsPerPixelY();
         const long width = std::lround(tx * (m.FieldRect.right - m.FieldRect.left) + 30);
@@ -272,7 +273,7 @@ bool frmList::Create_Dict_w_All_Groups(bool showProgress) {
     Sub(kModule, "Create_Dict_w_All_Groups", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(
             lstSorted, listbuild::AllGroups({progress, showProgress, "Create_Dict_w_All_Groups"}));
@@ -286,7 +287,7 @@ bool frmList::Create_Dict_w_Subgroups(const std::string& parent, bool showProgre
     Sub(kModule, "Create_Dict_w_Subgroups", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(lstSorted, listbuild::Subgroups(parent, {progress, showProgress,
                                                                        "Create_Dict_w_Subgroups"}));
@@ -300,7 +301,7 @@ bool frmList::Create_dict_w_Members(const std::string& group, bool showCompany, 
     Sub(kModule, "Create_dict_w_Members", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(
             lstSorted, listbuild::Members(group, showCompany,
@@ -518,7 +519,7 @@ void frmList::tmr1_Timer() {
             return;
         }
         at();
-        const WindowHandle foreground = ports_.desktop.ForegroundWindow();
+        const WindowHandle foreground = Sys().desktop->ForegroundWindow();
         if (!Busy && foreground != hWnd()) {
             Unload();
             return;
@@ -527,7 +528,7 @@ void frmList::tmr1_Timer() {
         // refresh can leave it so): typing and Esc must reach the list again.
         at();
         if (foreground == hWnd() && Visible() && lstDynamic.Visible() &&
-            ports_.desktop.FocusWindow() == 0)
+            Sys().desktop->FocusWindow() == 0)
             lstDynamic.SetFocus();
     });
 }
@@ -535,14 +536,14 @@ void frmList::tmr1_Timer() {
 std::string frmList::GetFileDateModified(const std::string& file) {
     return Function(kModule, "GetFileDateModified", [&](Statement& at) {
         at();
-        return listbuild::FileDateText(ports_.files.LastWriteTime(file), ports_.locale);
+        return listbuild::FileDateText(Sys().files->LastWriteTime(file), ports_.locale);
     });
 }
 
 void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCompanyName, bool) {
     Sub(kModule, "Refresh_File", [&](Statement& at) {
         Module1& m = M();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         progress.BeginBuild();
         // Nothing half-built is saved: a failed build (reported by the builder) ends here.

@@ -16,10 +16,6 @@
 
 namespace tamber {
 
-class SettingsStore;
-class ProcessLauncher;
-class Desktop;
-class FileSystem;
 class KeyboardHook;
 class Locale;
 class WindowStack;
@@ -29,11 +25,10 @@ class ListReader;
 
 class frmList : public forms::Form {
   public:
+    // The ports Sys() does not hold; the settings store ("Handles", the progress values), the
+    // process launcher (gauge), the desktop (the foreground window) and the file system (cache
+    // file times) are the program's, from Sys().
     struct Ports {
-        SettingsStore& settings;    // "Handles" and the progress values
-        ProcessLauncher& processes; // gauge
-        Desktop& desktop;           // the foreground window
-        FileSystem& files;          // cache file times
         KeyboardHook& keyboardHook;
         Locale& locale;
         WindowStack& windows;

@@ -154,7 +154,7 @@ class ListWindowTest : public ::testing::Test {
 
     std::unique_ptr<frmList> Open() {
         auto f = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack},
+            frmList::Ports{hook, locale, stack},
             frmList::Deps{[this] { ++mainShown; }, [this] { return fromSettings; }});
         f->lstDynamic.SetItemHeightTwips(10); // requested heights stay whole
         f->Show();
@@ -467,7 +467,7 @@ class RefreshTest : public ListWindowTest {
         Set("Reference", "G00000000009");
         Set("CompanyName", "0");
         auto f = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack},
+            frmList::Ports{hook, locale, stack},
             frmList::Deps{{}, [this] { return fromSettings; }});
         f->Load();
         return f;

@@ -94,7 +94,7 @@ struct Env {
         m.ActGroup = m.ActDatabase->Group();
         m.ActContact = m.ActDatabase->Contact();
         form = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack});
+            frmList::Ports{hook, locale, stack});
     }
     std::filesystem::path folder;
     std::string dir;
