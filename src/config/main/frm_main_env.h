@@ -9,18 +9,14 @@
 #include <tuple>
 #include <vector>
 
-#include "common/scripted_dialogs.h"
 #include "config/main/frm_main.h"
 #include "forms/runtime/headless.h"
 #include "ini/ini_engine.h"
 #include "inilib/inilib.h"
 #include "module1/module1.h"
-#include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/fake_shell.h"
 #include "ports/memory/memory_act.h"
-#include "ports/memory/memory_file_system.h"
-#include "ports/memory/memory_settings_store.h"
-#include "ports/platform.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 
@@ -49,18 +45,9 @@ inline actdb::Database ConfigDb() {
     return db;
 }
 
-class ConfigWindowTest : public ::testing::Test {
+class ConfigWindowTest : public testing::ProgramTest {
   protected:
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
-    FakeProcessLauncher processes;
     act::MemoryAct act{ConfigDb()};
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .processes = &processes,
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
     forms::HeadlessHost host;
     FakeShell shell;
     FakeSystemMetrics metrics;
@@ -71,22 +58,16 @@ class ConfigWindowTest : public ::testing::Test {
     std::unique_ptr<frmMain> form;
 
     void SetUp() override {
-        ResetModule1();
-        ini::Profiles().Forget();
-        SetAppTitle("Tamberlist");
-        files.MakeFolders("C:\\Data");
+        ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         Module1& m = M();
-        m.SettingsDir = "C:\\Data\\";
-        m.DbName = "Contacts";
-        m.IniFile = "C:\\Data\\Contacts.ini";
-        m.ListsIniFile = "C:\\Data\\Contacts_lists.ini";
         m.ActApp = act.automation().CreateApp();
         m.ActView = m.ActApp->Views()->Create(1, "CV");
         SetActiveField(51);
     }
     void TearDown() override {
         form.reset();
-        ini::Profiles().Forget();
+        ProgramTest::TearDown();
     }
     void SetActiveField(int16_t id) {
         act.SetCurrentField(id);

@@ -27,6 +27,7 @@
 #include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
 #include "staticlists/listfiles/list_file.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -68,42 +69,28 @@ actdb::Database TestDatabase() {
     return db;
 }
 
-class ListWindowTest : public ::testing::Test {
+class ListWindowTest : public testing::ProgramTest {
   protected:
     forms::HeadlessHost host;
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
     FakeDesktop desktop;
-    FakeProcessLauncher processes;
     RecordingKeyboard keyboard;
     MemoryKeyboardHook hook;
     FixedLocale locale;
     RecordingWindowStack stack;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{TestDatabase()};
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .desktop = &desktop,
-                        .keyboard = &keyboard,
-                        .processes = &processes,
-                        .groupTables = groupTables.get(),
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
     bool fromSettings = false;
     int mainShown = 0;
 
     void SetUp() override {
-        ResetModule1();
-        ini::Profiles().Forget();
-        SetAppTitle("Tamberlist");
-        files.MakeFolders("C:\\Data");
+        ProgramTest::SetUp();
+        Platform& sys = Sys();
+        sys.desktop = &desktop;
+        sys.keyboard = &keyboard;
+        sys.groupTables = groupTables.get();
+        sys.automation = &act.automation();
         files.MakeFolders("C:\\ACT");
         Module1& m = M();
-        m.SettingsDir = "C:\\Data\\";
-        m.DbName = "Contacts";
-        m.IniFile = kIni;
-        m.ListsIniFile = "C:\\Data\\Contacts_lists.ini";
         m.FieldId = kField;
         m.FieldIdText = std::to_string(kField);
         m.FieldRect = {100, 180, 300, 200};
@@ -111,7 +98,6 @@ class ListWindowTest : public ::testing::Test {
         m.ActView = m.ActApp->Views()->Create(1, "CV");
         WriteGroupTable(3, 200);
     }
-    void TearDown() override { ini::Profiles().Forget(); }
 
     // A group table of top-level groups Group1.. and subgroups Sub1.. of the first.
     void WriteGroupTable(int top, int subs) {
@@ -466,9 +452,8 @@ class RefreshTest : public ListWindowTest {
         Set("NoRebuild", "0");
         Set("Reference", "G00000000009");
         Set("CompanyName", "0");
-        auto f = std::make_unique<frmList>(
-            frmList::Ports{hook, locale, stack},
-            frmList::Deps{{}, [this] { return fromSettings; }});
+        auto f = std::make_unique<frmList>(frmList::Ports{hook, locale, stack},
+                                           frmList::Deps{{}, [this] { return fromSettings; }});
         f->Load();
         return f;
     }

@@ -34,7 +34,6 @@ class EditorTest : public ListFolderTest {
   protected:
     void SetUp() override {
         ListFolderTest::SetUp();
-        SetAppTitle("Tamberlist");
         g_beeps = 0;
         staticlists::SetBeepHook([] { ++g_beeps; });
     }
