@@ -104,7 +104,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 };
                 deps.targetField = [&] { return list ? list->sTargetField : std::string(); };
                 deps.showSettings = [&] {
-                    frmAdo settings(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
+                    frmAdo settings(Win32FolderChooser());
                     settings.Show(true);
                 };
                 deps.showStaticLists = [&] {

@@ -51,7 +51,7 @@ class AdoTest : public ::testing::Test {
                         .automation = &act.automation()}};
     ScriptedDialogs dialogs;
     ScopedDialogs scoped{dialogs};
-    frmAdo window{settings, files, chooser, processes};
+    frmAdo window{chooser};
 };
 
 TEST_F(AdoTest, OnlyTheBoxChangedLeavesTheFolderSettingAlone) {

@@ -52,7 +52,7 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
     RemoveDirectoryA((kRoot + "\\New Folder").c_str());
     ASSERT_EQ(GetFileAttributesA(kTyped.c_str()), INVALID_FILE_ATTRIBUTES);
 
-    frmAdo window(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
+    frmAdo window(Win32FolderChooser());
     std::string question;
     input::UserScript user;
     user.Then([&] { return window.Visible(); },
