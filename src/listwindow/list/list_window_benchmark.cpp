@@ -93,8 +93,7 @@ struct Env {
         m.ActDatabase->OpenEx("");
         m.ActGroup = m.ActDatabase->Group();
         m.ActContact = m.ActDatabase->Contact();
-        form = std::make_unique<frmList>(
-            frmList::Ports{hook, locale, stack});
+        form = std::make_unique<frmList>(frmList::Ports{hook, locale, stack});
     }
     std::filesystem::path folder;
     std::string dir;
