@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
 #include "integration/integrate/integrate_texts.h"
 #include "module1/module1.h"
-#include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_act.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -19,11 +18,10 @@ using forms::vb::kChecked;
 using forms::vb::kUnchecked;
 using Entries = std::set<std::pair<int16_t, std::string>>;
 
-class IntegrateTest : public ::testing::Test {
+class IntegrateTest : public testing::ProgramTest {
   protected:
     void SetUp() override {
-        ResetModule1();
-        SetAppTitle("Tamberlist");
+        ProgramTest::SetUp();
         window.AppName = "Tamberlist";
         window.ContactScreen = true; // as the configuration window opens it
     }
@@ -39,9 +37,6 @@ class IntegrateTest : public ::testing::Test {
 
     forms::HeadlessHost host;
     act::MemoryAct act;
-    FakeProcessLauncher processes;
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
     int unloads = 0;
     frmIntegrate window{act.automation(), processes,
                         frmIntegrate::Deps{.unloadConfiguration = [this] { ++unloads; }}};
