@@ -116,7 +116,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                     editor.Show(true);
                 };
                 deps.showIntegrate = [&] {
-                    frmIntegrate integrate(*automation, processes, {.unloadConfiguration = [&] {
+                    frmIntegrate integrate({.unloadConfiguration = [&] {
                         int cancel = 0;
                         configuration->Form_Unload(cancel);
                     }});

@@ -8,6 +8,7 @@
 #include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
+#include "ports/platform.h"
 #include "ports/process.h"
 
 namespace tamber {
@@ -49,8 +50,7 @@ void frmIntegrate::Guard(std::string_view procedure, F&& body, SourceLine here) 
     }
 }
 
-frmIntegrate::frmIntegrate(act::Automation& automation, ProcessLauncher& processes, Deps deps)
-    : Form("frmIntegrate"), automation_(automation), processes_(processes), deps_(std::move(deps)) {
+frmIntegrate::frmIntegrate(Deps deps) : Form("frmIntegrate"), deps_(std::move(deps)) {
     texts_ = TextsFor(0); // the design-time captions are the English ones
     SetCaption(texts_[kCaption]);
     SetBorderStyle(fvb::kFixedDialog);
@@ -103,7 +103,7 @@ void frmIntegrate::LoadTexts() {
 
 void frmIntegrate::ShowActState() {
     LoadTexts();
-    AuxCmds = automation_.CreateAuxCommands();
+    AuxCmds = Sys().automation->CreateAuxCommands();
     const bool enabled[kViews] = {ContactScreen,  ContactListScreen, GroupScreen,
                                   TaskListScreen, CalendarsScreen,   EmailScreen};
     for (int i = 0; i < kViews; ++i) {
@@ -178,7 +178,7 @@ void frmIntegrate::lblScreen_Click(int Index) {
 
 void frmIntegrate::CheckCommand() {
     Guard("CheckCommand", [&](Statement& at) {
-        const std::string folder = processes_.ProgramFolder();
+        const std::string folder = Sys().processes->ProgramFolder();
         const std::string base = folder + "\\" + deps_.exeName;
         AddResult_ = AuxCmds->AddAuxCommand(AppName, base + ".EXE", folder, AppName,
                                             texts_[kToolTipPrefix] + AppName, base + ".ico",

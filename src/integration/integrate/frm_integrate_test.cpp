@@ -22,6 +22,7 @@ class IntegrateTest : public testing::ProgramTest {
   protected:
     void SetUp() override {
         ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         window.AppName = "Tamberlist";
         window.ContactScreen = true; // as the configuration window opens it
     }
@@ -38,8 +39,7 @@ class IntegrateTest : public testing::ProgramTest {
     forms::HeadlessHost host;
     act::MemoryAct act;
     int unloads = 0;
-    frmIntegrate window{act.automation(), processes,
-                        frmIntegrate::Deps{.unloadConfiguration = [this] { ++unloads; }}};
+    frmIntegrate window{frmIntegrate::Deps{.unloadConfiguration = [this] { ++unloads; }}};
 };
 
 TEST_F(IntegrateTest, ShowsActsStateWithoutChangingIt) {

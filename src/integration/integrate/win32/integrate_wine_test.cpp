@@ -18,6 +18,7 @@
 #include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
+#include "ports/platform.h"
 #include "ports/process.h"
 #include "ports/win32/win32_act.h"
 #include "test_session.h"
@@ -74,6 +75,7 @@ class IntegrateWine : public ::testing::Test {
     Win32Host host;
     BinFolder folder;
     std::unique_ptr<act::Automation> automation = act::MakeWin32Automation();
+    ScopedPlatform sys{{.processes = &folder, .automation = automation.get()}};
     std::vector<HANDLE> started;
 };
 
@@ -92,7 +94,7 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
 
     // First in French, looked at and cancelled: nothing changes in ACT!.
     {
-        frmIntegrate french(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+        frmIntegrate french({.unloadConfiguration = unloadConfiguration});
         french.AppName = "Tamberlist";
         french.Language = 1;
         french.ContactScreen = true;
@@ -107,7 +109,7 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
         ASSERT_FALSE(user.TimedOut());
     }
 
-    frmIntegrate window(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+    frmIntegrate window({.unloadConfiguration = unloadConfiguration});
     window.AppName = "Tamberlist";
     window.ContactScreen = true;
     std::string question;
