@@ -41,8 +41,10 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$bin"/{tamber.exe,gauge.exe,tamber.ico,tamber32.ico} "$stage/"
 cp "$manual" "$stage/tamber_user_manual.pdf"
-(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Win64="$win64" -o "$out" \
-  "$here/installer/tamber.wxs")
+# The uninstall entry's size: what the package puts on the disk, in KB.
+size=$(du -k --apparent-size -c "$stage"/* | tail -1 | cut -f 1)
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Win64="$win64" -D Size="$size" \
+  -o "$out" "$here/installer/tamber.wxs")
 # wixl has no Permanent attribute: add msidbComponentAttributesPermanent (16) to the Data
 # folder's component, so that neither an uninstall nor an upgrade removes the user's folder.
 # MSI's SQL has no arithmetic: read the attributes, then write the sum.
