@@ -252,6 +252,15 @@ HWND Table(HWND form) {
     return lists.empty() ? nullptr : lists[0];
 }
 
+// A control that a window shows once it has grown (the reference combo box after a type was
+// picked, the table): looked for until the timeout.
+HWND AwaitControl(HWND form, const std::string& cls, const std::string& which) {
+    for (DWORD start = GetTickCount();; Sleep(100)) {
+        HWND w = cls == WC_LISTVIEWA ? Table(form) : Control(form, cls, which);
+        if (w || GetTickCount() - start >= timeoutMs) return w;
+    }
+}
+
 // A message box that reports an error: the add-on's ("Tamberlist error", "Error 53: ...") or
 // Wine's own when a program crashes ("Program Error").
 bool IsErrorBox(HWND w, std::string& text) {
@@ -334,18 +343,18 @@ int main(int argc, char** argv) {
     }
     if (command == "wait") return 0;
     if (command == "click" && a.size() == 4) {
-        HWND w = Control(form, a[2], a[3]);
+        HWND w = AwaitControl(form, a[2], a[3]);
         if (!w) return fprintf(stderr, "no %s %s\n", a[2].c_str(), a[3].c_str()), 1;
         ClickMiddle(w);
         return 0;
     }
     if (command == "pick" && a.size() == 4) {
-        HWND combo = Control(form, "ComboBox", a[2]);
+        HWND combo = AwaitControl(form, "ComboBox", a[2]);
         if (!combo) return fprintf(stderr, "no combo box %s\n", a[2].c_str()), 1;
         return Pick(combo, a[3]) ? 0 : 1;
     }
     if (command == "cell" && a.size() == 4) {
-        HWND table = Table(form);
+        HWND table = AwaitControl(form, WC_LISTVIEWA, "");
         if (!table) return fprintf(stderr, "no table\n"), 1;
         RECT r{};
         r.top = atoi(a[3].c_str());
