@@ -51,4 +51,10 @@ size=$(du -k --apparent-size -c "$stage"/* | tail -1 | cut -f 1)
 attrs=$(msiinfo export "$out" Component | awk -F'\t' '$1 == "DataFolder" {print $4}')
 [ -n "$attrs" ] || { echo "build-installer: no DataFolder component in $out" >&2; exit 1; }
 msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = $(( attrs | 16 )) WHERE \`Component\` = 'DataFolder'"
+# wixl has no user interface: a double-click installs without a word. Once installed with the
+# full interface (a double-click, not msiexec /qn), the program folder opens with the programs
+# and the manual, so the user sees where Tamberlist went. Type 34 + 192: a program named by its
+# command line, started without waiting for it.
+msibuild "$out" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('ShowProgramFolder', 226, 'INSTALLDIR', '\"[WindowsFolder]explorer.exe\" \"[INSTALLDIR]\"')"
+msibuild "$out" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('ShowProgramFolder', 'UILevel >= 5 AND NOT REMOVE', 6601)"
 echo "$out ($arch, version $version)"
