@@ -18,10 +18,11 @@ if [ -x /usr/lib/wine/wine ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/ker
   /usr/lib/wine/wine64 wineboot -u >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver64 -w || true
 fi
-# Wine's own fonts: Marlett draws the caption buttons and scroll arrows, Tahoma the dialog text,
-# as on Windows. This Wine finds them only in the prefix's Fonts folder.
+# Wine's Marlett draws the caption buttons and scroll arrows, which show as letters without it;
+# this Wine finds it only in the prefix's Fonts folder. Only Marlett: with Wine's Tahoma as the
+# dialog font too, the list window's end-to-end suite lost its windows after a few tests.
 fonts=$WINEPREFIX/drive_c/windows/Fonts
 if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
-  cp /usr/share/wine/fonts/*.ttf "$fonts/"
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 echo "$WINEPREFIX"
