@@ -9,7 +9,12 @@ cd "$here"
 export CCACHE_DIR=${CCACHE_DIR:-$here/build/ccache}
 
 standin=build/win64/standin
-ctl() { tools/wine-run "$standin/actctl.exe" "$@"; }
+# On a busy machine a step can take many times its usual time: the tour waits up to a minute
+# for a window or an answer of the stand-in unless a step says otherwise.
+ctl() {
+  [ "$1" = /timeout ] || set -- /timeout 30 "$@"
+  tools/wine-run "$standin/actctl.exe" "$@"
+}
 winpath() { local p; p=$(readlink -m "$1"); echo "Z:${p//\//\\}"; }
 desktop=(explorer "/desktop=Tamberlist,1024x768")
 bin=build/win64/bin
@@ -99,7 +104,11 @@ open_list() { # field
   sleep 3
 }
 
-ui() { echo "ui $*" >&2; tools/wine-run build/win64/tools/uictl/uictl.exe "$@"; }
+ui() {
+  echo "ui $*" >&2
+  [ "$1" = /timeout ] || set -- /timeout 60 "$@"
+  tools/wine-run build/win64/tools/uictl/uictl.exe "$@"
+}
 settings='Tamberlist - List Settings'
 
 # The scripted tour, run by this script again inside Xvfb. Shots are numbered in story order.
