@@ -111,6 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 deps.showStaticLists = [&] {
                     frmStaticLists editor({.sListSelected = configuration->sListSelected,
                                            .lvwValues = &configuration->lvwValues});
+                    editor.SetIcon(configuration->Icon());
                     editor.Show(true);
                 };
                 deps.showIntegrate = [&] {

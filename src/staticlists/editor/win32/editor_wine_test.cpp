@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -123,6 +124,56 @@ TEST(EditorWine, CreateFillRenameAndRemoveListsWithRealInput) {
     EXPECT_EQ(Slurp(kFolder + "\\Other.lst"), "<missing>");
     EXPECT_EQ(table.SubItem(0, 2), "FRUIT");
     EXPECT_EQ(table.SubItem(1, 2), "");
+    SetAppDialogs(nullptr);
+}
+
+// A list as long as the editor allows, of items as long as real ones: it loads whole, takes
+// typing and pasting at its end, and saves every item.
+TEST(EditorWine, AListOfTheMostItemsLoadsTakesInputAndSavesWhole) {
+    Win32Host host;
+    SetAppTitle("Tamberlist");
+    ScriptedDialogs dialogs; // leaving the box for Save asks first: Yes
+    SetAppDialogs(&dialogs);
+    ScopedPlatform sys({.files = &Win32Files()});
+    ResetModule1();
+    CreateDirectoryA(kFolder.c_str(), nullptr);
+    M().SettingsDir = kFolder + "\\";
+    std::string text;
+    for (int i = 0; i < staticlists::kMaxItems - 2; ++i) {
+        char item[64];
+        std::snprintf(item, sizeof item, "Entry %05d, Northern Sales Territory %03d", i, i % 997);
+        text += item;
+        text += "\r\n";
+    }
+    ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Long"), text));
+    const std::string typed = "Zz typed at the end of the list";
+    const std::string pasted = "Zz pasted at the end of the list";
+    const std::string expectedText = text + typed + "\r\n" + pasted + "\r\n";
+    ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Expected"), expectedText));
+
+    frmStaticLists editor({.sListSelected = "Long", .lvwValues = nullptr});
+    input::UserScript user;
+    user.Then([&] { return editor.Visible() && editor.rtfItems.Text() == text; },
+              [&] {
+                  input::ClickWindow(Win32Host::WindowOf(editor.rtfItems));
+                  input::PressKey(VK_END, VK_CONTROL);
+                  input::TypeText(typed + "\n");
+              });
+    user.Then([&] { return editor.rtfItems.Text() == text + typed + "\r\n"; },
+              [&] { input::Paste(pasted + "\r\n"); });
+    user.Then([&] { return editor.rtfItems.Text() == expectedText; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdSave)); });
+    user.Then([&] { return !editor.ItemsModified() && editor.rtfItems.Text() == expectedText; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdClose)); });
+    user.Start(120000);
+    editor.Show(true);
+    ASSERT_FALSE(user.TimedOut()) << "steps left undone; the box holds "
+                                  << editor.rtfItems.Text().size() << " characters";
+    const std::string saved = Slurp(kFolder + "\\Long.lst");
+    EXPECT_EQ(saved.size(), Slurp(kFolder + "\\Expected.lst").size());
+    EXPECT_TRUE(saved == Slurp(kFolder + "\\Expected.lst"));
+    EXPECT_EQ(staticlists::ReadList(staticlists::ListPath("Long")).size(),
+              static_cast<std::size_t>(staticlists::kMaxItems));
     SetAppDialogs(nullptr);
 }
 
