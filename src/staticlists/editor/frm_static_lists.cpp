@@ -137,12 +137,20 @@ void frmStaticLists::lstListNames_Click() {
             return;
         }
         ListLoading = true;
-        rtfItems.SetText("");
         CurrentListIndex_ = static_cast<std::int16_t>(lstListNames.ListIndex());
         at();
-        if (CurrentListIndex_ >= 0)
-            rtfItems.SetText(staticlists::ReadListText(
-                staticlists::ListPath(lstListNames.List(CurrentListIndex_))));
+        // The box is written once: a list saved as it was shown (the usual case) changes
+        // nothing on the screen, and a long list is not emptied and then filled again.
+        std::string items;
+        try {
+            if (CurrentListIndex_ >= 0)
+                items = staticlists::ReadListText(
+                    staticlists::ListPath(lstListNames.List(CurrentListIndex_)));
+        } catch (...) {
+            rtfItems.SetText(""); // never another list's items under this one's name
+            throw;
+        }
+        rtfItems.SetText(items);
         // The box now holds the stored items, whatever was typed before.
         ItemsModified_ = false;
         at();
