@@ -1,14 +1,17 @@
 #include "inilib/inilib.h"
 
 #include "common/procedure.h"
-#include "startup/module1/module1.h"
+#include "common/vb_error.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::IniLib {
 namespace {
 
-const std::string& FileOrDefault(const std::string& file) {
-    return file.empty() ? M().IniFile : file;
+// Every caller names its file: an empty name is a caller's fault, reported as the run time
+// reports it.
+const std::string& NamedFile(const std::string& file) {
+    if (file.empty()) throw VbError(err::kBadFileName, "Bad file name or number");
+    return file;
 }
 
 // The list buffers began at 1000 characters; longer lists now get a longer buffer.
@@ -22,7 +25,7 @@ std::string GetKeyValue(const std::string& section, const std::string& key, cons
     return Function("IniLib", "GetKeyValue", [&](Statement& at) {
         at();
         std::string value =
-            ini::Profiles().Value(FileOrDefault(file), section, key).value_or(std::string());
+            ini::Profiles().Value(NamedFile(file), section, key).value_or(std::string());
         if (value.empty()) value = def;
         if (valueType != "Numeric" && valueType != "Boolean") return value;
         // "Boolean" takes numbers too ("0", "-1"); the words True and False fail the test.
@@ -35,20 +38,19 @@ std::string GetKeyValue(const std::string& section, const std::string& key, cons
 bool WriteKeyValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) {
     return Function("IniLib", "WriteKeyValue", [&](Statement&) {
-        return ini::Profiles().WriteString(FileOrDefault(file), section, key, value);
+        return ini::Profiles().WriteString(NamedFile(file), section, key, value);
     });
 }
 
 bool DeleteKey(const std::string& section, const std::string& key, const std::string& file) {
     return Function("IniLib", "DeleteKey", [&](Statement&) {
-        return ini::Profiles().WriteString(FileOrDefault(file), section, key, std::nullopt);
+        return ini::Profiles().WriteString(NamedFile(file), section, key, std::nullopt);
     });
 }
 
 bool DeleteSection(const std::string& section, const std::string& file) {
     return Function("IniLib", "DeleteSection", [&](Statement&) {
-        return ini::Profiles().WriteString(FileOrDefault(file), section, std::nullopt,
-                                           std::nullopt);
+        return ini::Profiles().WriteString(NamedFile(file), section, std::nullopt, std::nullopt);
     });
 }
 
@@ -59,7 +61,7 @@ void DeleteSectionContent(const std::string& section, const std::string& file) {
         if (!keys) return;
         // The same key deletions, one after the other, written to the file once.
         at();
-        ini::Engine::Batch batch = ini::Profiles().Begin(FileOrDefault(file));
+        ini::Engine::Batch batch = ini::Profiles().Begin(NamedFile(file));
         for (const std::string& key : *keys)
             batch.DeleteKey(section, key);
         at();
@@ -70,7 +72,7 @@ void DeleteSectionContent(const std::string& section, const std::string& file) {
 std::string GetSections(const std::string& file) {
     return Function("IniLib", "GetSections", [&](Statement& at) -> std::string {
         at();
-        std::vector<std::string> names = ini::Profiles().Sections(FileOrDefault(file));
+        std::vector<std::string> names = ini::Profiles().Sections(NamedFile(file));
         std::string list;
         for (const std::string& name : names) {
             list += name;
@@ -91,7 +93,7 @@ std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
     return Function(
         "IniLib", "Extract_Keys", [&](Statement& at) -> std::optional<std::vector<std::string>> {
             at();
-            std::vector<std::string> names = ini::Profiles().Keys(FileOrDefault(file), section);
+            std::vector<std::string> names = ini::Profiles().Keys(NamedFile(file), section);
             std::vector<std::string> keys;
             // An empty name reads as the list's closing NUL: the list ends there.
             for (const std::string& name : names) {
@@ -103,7 +105,7 @@ std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
         });
 }
 
-Batch::Batch(const std::string& file) : batch_(ini::Profiles().Begin(FileOrDefault(file))) {}
+Batch::Batch(const std::string& file) : batch_(ini::Profiles().Begin(NamedFile(file))) {}
 
 void Batch::Write(std::string_view section, std::string_view key, std::string_view value) {
     batch_.Write(section, key, value);

@@ -1,6 +1,6 @@
 #pragma once
-// IniLib: every INI read and write of the main program. An empty file name means the field
-// list settings file, M().IniFile. Unexpected errors show the standard message naming
+// IniLib: every INI read and write of the main program, on the file its caller names (an
+// empty name is error 52). Unexpected errors show the standard message naming
 // "IniLib" and the procedure; the procedure then returns its default result ("", false or
 // nullopt). Values, section names and key names are read whole, whatever their length.
 #include <optional>

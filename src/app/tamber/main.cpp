@@ -11,6 +11,7 @@
 #include "forms/win32/win32_host.h"
 #include "integration/integrate/frm_integrate.h"
 #include "listwindow/list/frm_list.h"
+#include "module1/module1.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
@@ -23,7 +24,6 @@
 #include "ports/win32/win32_shell.h"
 #include "ports/win32/win32_storage.h"
 #include "startup/ado/frm_ado.h"
-#include "startup/module1/module1.h"
 #include "startup/spine/frm_startup.h"
 #include "staticlists/editor/frm_static_lists.h"
 #include "staticlists/listfiles/static_lists.h"
@@ -84,8 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 deps.showMain = [&] { showMain(); };
                 deps.fromSettings = [&] { return configuration && configuration->bFromSettings; };
                 list = std::make_unique<frmList>(
-                    frmList::Ports{Win32Settings(), processes, Win32Desktop(), Win32Files(),
-                                   Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
+                    frmList::Ports{Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
                     std::move(deps));
             };
             auto showList = [&] {
@@ -105,17 +104,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 };
                 deps.targetField = [&] { return list ? list->sTargetField : std::string(); };
                 deps.showSettings = [&] {
-                    frmAdo settings(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
+                    frmAdo settings(Win32FolderChooser());
                     settings.Show(true);
                 };
                 deps.showStaticLists = [&] {
-                    frmStaticLists editor({.sListSelected = configuration->sListSelected,
-                                           .lvwValues = &configuration->lvwValues});
+                    frmStaticLists editor(
+                        {.sListSelected = configuration->sListSelected,
+                         .listRenamed = [&](const std::string& from, const std::string& to) {
+                             configuration->StaticListRenamed(from, to);
+                         }});
                     editor.SetIcon(configuration->Icon());
                     editor.Show(true);
                 };
                 deps.showIntegrate = [&] {
-                    frmIntegrate integrate(*automation, processes, {.unloadConfiguration = [&] {
+                    frmIntegrate integrate({.unloadConfiguration = [&] {
                         int cancel = 0;
                         configuration->Form_Unload(cancel);
                     }});
@@ -128,7 +130,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 deps.shell = &Win32Shell();
                 deps.metrics = &Win32SystemMetrics();
                 deps.windowOrder = &Win32WindowOrder();
-                deps.processes = &processes;
                 deps.version = ProgramVersion();
                 configuration = std::make_unique<frmMain>(std::move(deps));
                 configuration->Show();

@@ -554,4 +554,107 @@ TEST_F(ConfigE2ETest, IntegrationRestartReopensTheDatabaseAndEnds) {
     EXPECT_LE(lasted, 5000u);
 }
 
+// Field 51 already depends on Region, two of whose values name the static list Colours; the
+// configuration window is reached from the list window's settings button, and the static
+// lists editor from the table.
+class StaticListE2ETest : public ConfigE2ETest {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"Colours", "Shades"})
+            DeleteFileA((kSettingsDir + "\\" + name + ".lst").c_str());
+        std::ofstream(kSettingsDir + "\\Colours.lst", std::ios::binary)
+            << "[Items]\r\n1=Blue\r\n2=Red\r\n[Index]\r\nCount=2\r\nb=1\r\nr=2\r\n";
+        ConfigE2ETest::SetUp();
+        std::ofstream(kIni, std::ios::binary)
+            << "[51]\r\nType=3\r\nReference=50\r\n[51-Values]\r\n"
+               "_If No List Specified=0|n/a|1|0\r\nNorth=3|Colours|1|0\r\nSouth=3|Colours|1|0\r\n";
+        SetField(kRegion, "West");
+    }
+    // The configuration window with its table, opened from the field's list window.
+    HWND OpenTable() {
+        HWND list = OpenList(kTerritory);
+        if (!list) return nullptr;
+        HWND settings = nullptr;
+        for (const char* caption : {"List settings...", "Settings", "..."})
+            if (!settings) settings = ButtonCalled(list, caption);
+        EXPECT_NE(settings, nullptr) << Describe(pid);
+        if (!settings) return nullptr;
+        ui::ClickWindow(settings);
+        HWND form = WaitForWindow(pid, kCaption);
+        if (form) Sleep(900); // the taller window
+        return form;
+    }
+    // Opens the static lists editor from the table, on Colours (the first list by name).
+    HWND OpenEditor(HWND form) {
+        ui::ClickWindow(ButtonCalled(form, "Manage your Static Lists"));
+        HWND editor = WaitForWindow(pid, "Static Lists", "", 10000);
+        EXPECT_NE(editor, nullptr) << Describe(pid);
+        if (!editor) return nullptr;
+        HWND names = ChildrenOf(editor, "ListBox")[0];
+        EXPECT_TRUE(WaitFor([&] {
+            const int i = static_cast<int>(SendMessageA(names, LB_GETCURSEL, 0, 0));
+            return i >= 0 && Entries(names)[static_cast<size_t>(i)] == "Colours";
+        })) << "the editor did not open on Colours";
+        return editor;
+    }
+};
+
+TEST_F(StaticListE2ETest, RenamedListIsStoredUnderItsNewName) {
+    HWND form = OpenTable();
+    ASSERT_NE(form, nullptr) << Describe(pid);
+    HWND table = Table(form);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(CellText(table, 1, 2), "Colours");
+    HWND editor = OpenEditor(form);
+    ASSERT_NE(editor, nullptr);
+    ui::ClickWindow(ButtonCalled(editor, "Re&name"));
+    HWND dialog = WaitForWindow(pid, "List Name", "", 10000);
+    ASSERT_NE(dialog, nullptr) << Describe(pid);
+    ui::TypeText("Shades\n");
+    HWND names = ChildrenOf(editor, "ListBox")[0];
+    EXPECT_TRUE(WaitFor([&] {
+        const auto entries = Entries(names);
+        return std::find(entries.begin(), entries.end(), "Shades") != entries.end();
+    })) << Describe(pid);
+    ui::ClickWindow(ButtonCalled(editor, "&Close"));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(editor); })) << Describe(pid);
+    EXPECT_TRUE(WaitFor([&] { return CellText(table, 2, 2) == "Shades"; }));
+    EXPECT_EQ(CellText(table, 1, 2), "Shades");
+
+    ui::ClickWindow(ButtonCalled(form, "&OK"));
+    EXPECT_TRUE(Ended()) << Describe(pid);
+    const std::string ini = Slurp(kIni);
+    EXPECT_NE(ini.find("North=3|Shades|1|0\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("South=3|Shades|1|0\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(StaticListE2ETest, RemovedListLeavesTheRowsWithoutAListSoOkAsksForOne) {
+    HWND form = OpenTable();
+    ASSERT_NE(form, nullptr) << Describe(pid);
+    HWND table = Table(form);
+    ASSERT_NE(table, nullptr);
+    HWND editor = OpenEditor(form);
+    ASSERT_NE(editor, nullptr);
+    ui::ClickWindow(ButtonCalled(editor, "&Remove"));
+    HWND sure = WaitForWindow(pid, "Tamberlist", "#32770", 10000);
+    ASSERT_NE(sure, nullptr) << Describe(pid);
+    ui::ClickWindow(GetDlgItem(sure, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(sure); }));
+    ui::ClickWindow(ButtonCalled(editor, "&Close"));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(editor); })) << Describe(pid);
+    EXPECT_EQ(CellText(table, 1, 2), "");
+    EXPECT_EQ(CellText(table, 2, 2), "");
+
+    ui::ClickWindow(ButtonCalled(form, "&OK"));
+    HWND ask = WaitForWindow(pid, "Tamberlist", "#32770", 10000);
+    ASSERT_NE(ask, nullptr) << Describe(pid);
+    EXPECT_NE(Describe(pid).find("You need to select a list!"), std::string::npos) << Describe(pid);
+    ui::ClickWindow(GetDlgItem(ask, IDOK));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(ask); }));
+    EXPECT_TRUE(IsWindowVisible(form)) << "OK went through without a list";
+    ui::ClickWindow(ButtonCalled(form, "&Cancel"));
+    EXPECT_TRUE(Ended()) << Describe(pid);
+    EXPECT_NE(Slurp(kIni).find("North=3||1|0\r\n"), std::string::npos) << Slurp(kIni);
+}
+
 } // namespace

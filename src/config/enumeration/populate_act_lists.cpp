@@ -7,8 +7,8 @@
 
 #include "common/procedure.h"
 #include "config/fieldsettings/field_settings.h"
+#include "module1/module1.h"
 #include "ports/act.h"
-#include "startup/module1/module1.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::modPopulateACTLists {

@@ -4,9 +4,9 @@
 
 #include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
+#include "module1/module1.h"
 #include "ports/memory/memory_act.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {

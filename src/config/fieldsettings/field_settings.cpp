@@ -2,6 +2,7 @@
 
 #include "common/vb_error.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "vb/vb_convert.h"
 
 namespace tamber::fieldsettings {
@@ -9,7 +10,7 @@ namespace tamber::fieldsettings {
 namespace {
 
 std::string Read(const std::string& section, const char* key, const std::string& def) {
-    return IniLib::GetKeyValue(section, key, def);
+    return IniLib::GetKeyValue(section, key, def, "", "", M().IniFile);
 }
 
 VbError TypeMismatch() {
@@ -67,7 +68,7 @@ ValueSetting SettingForType(int valueType, const std::string& details, bool manu
 bool WriteFieldSettings(const std::string& fieldIdText, const FieldSetting& setting,
                         const std::vector<ReferenceRow>& rows) {
     const std::string main = MainSection(fieldIdText), values = ValueSection(fieldIdText);
-    IniLib::Batch batch;
+    IniLib::Batch batch(M().IniFile);
     if (setting.type != maintype::kAllGroups) {
         batch.DeleteSection(main);
         batch.DeleteSection(values);
@@ -92,13 +93,12 @@ bool WriteFieldSettings(const std::string& fieldIdText, const FieldSetting& sett
 }
 
 bool MainSectionExists(const std::string& fieldIdText) {
-    std::string sections = IniLib::GetSections();
+    std::string sections = IniLib::GetSections(M().IniFile);
     return sections.find(std::string(1, '\0') + MainSection(fieldIdText) + '\0') !=
            std::string::npos;
 }
 
 bool ToBoolean(std::string_view text) {
-    if (text.empty()) return false;
     if (auto number = vb::ToNumber(text)) return *number != 0;
     std::string word(text);
     for (char& c : word)
@@ -116,9 +116,7 @@ ListWindowSettings ReadForListWindow(const std::string& fieldIdText) {
     const std::string main = MainSection(fieldIdText);
     ListWindowSettings s;
     s.ListType = vb::CInt(Read(main, kType, "-1"));
-    std::optional<double> noRebuild = vb::ToNumber(Read(main, kNoRebuild, "1"));
-    if (!noRebuild) throw TypeMismatch();
-    s.RebuildEachTime = *noRebuild == 0;
+    s.RebuildEachTime = vb::Val(Read(main, kNoRebuild, "1")) == 0;
     if (s.ListType > 0) {
         s.ListReference = Read(main, kReference, "");
         if (s.ListType == maintype::kSubgroups || s.ListType == maintype::kMembers)
@@ -152,9 +150,11 @@ std::string ReadRowSetting(const std::string& fieldIdText, const std::string& re
 }
 
 bool ReadBlank(const std::string& fieldIdText) {
-    std::optional<double> blank = vb::ToNumber(Read(MainSection(fieldIdText), kBlank, "0"));
-    if (!blank) throw TypeMismatch();
-    return *blank == 1;
+    return vb::Val(Read(MainSection(fieldIdText), kBlank, "0")) == 1;
+}
+
+std::string ReadReference(const std::string& fieldIdText) {
+    return Read(MainSection(fieldIdText), kReference, "");
 }
 
 } // namespace tamber::fieldsettings

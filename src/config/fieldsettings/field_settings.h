@@ -89,7 +89,8 @@ bool WriteFieldSettings(const std::string& fieldIdText, const FieldSetting& sett
 // IsSet's rule: the field is configured when its main section exists.
 bool MainSectionExists(const std::string& fieldIdText);
 
-// The list window's reading. Values that do not convert are VbError 13 (6 when too large).
+// The list window's reading. "Type" and "CompanyName" values that do not convert are
+// VbError 13 (6 when too large); "NoRebuild" is compared as a number (text counts as 0).
 struct ListWindowSettings {
     std::int16_t ListType = -1;   // "Type", default -1
     bool RebuildEachTime = false; // "NoRebuild" (default 1) equals 0
@@ -116,11 +117,14 @@ std::optional<ValueSetting> ReadValueSetting(const std::string& fieldIdText,
 // exactly, kCleared when there is none.
 std::string ReadRowSetting(const std::string& fieldIdText, const std::string& referenceValue);
 
-// "Blank" (default 0) equals 1: a static list starts with one empty entry.
+// "Blank" (default 0) equals 1 as a number: a static list starts with one empty entry.
 bool ReadBlank(const std::string& fieldIdText);
 
-// The run time's CBool of a stored text: numbers are True when not 0, "True"/"False" in any
-// case; empty text is False; anything else is VbError 13.
+// "Reference" (default ""), as list building reads it for a reference-dependent field.
+std::string ReadReference(const std::string& fieldIdText);
+
+// The one Boolean rule for stored texts (the run time's CBool): "True"/"False" in any case,
+// numbers are True when not 0; anything else, empty text included, is VbError 13.
 bool ToBoolean(std::string_view text);
 
 } // namespace tamber::fieldsettings

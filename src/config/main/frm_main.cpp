@@ -9,6 +9,7 @@
 #include "config/enumeration/populate_act_lists.h"
 #include "config/fieldsettings/field_settings.h"
 #include "config/main/frm_main_names.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
@@ -16,7 +17,6 @@
 #include "ports/shell.h"
 #include "ports/window_order.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
 
@@ -584,7 +584,7 @@ void frmMain::ShowUnavailable(const std::string& what) {
 
 void frmMain::OpenWithShell(const std::string& verb, const std::string& file,
                             const std::string& what) {
-    const std::string folder = deps_.processes ? deps_.processes->ProgramFolder() : "";
+    const std::string folder = Sys().processes ? Sys().processes->ProgramFolder() : "";
     if (!deps_.shell || !deps_.shell->Open(verb, file, folder, 0)) {
         AppDialogs().MsgBox("Unable to open " + what + ":\r" + file, mb::kExclamation, AppTitle());
     }
@@ -622,7 +622,7 @@ void frmMain::mnuIntegrate_Click() {
 
 void frmMain::mnuManual_Click() {
     Sub(kForm, "mnuManual_Click", [&](Statement&) {
-        const std::string folder = deps_.processes ? deps_.processes->ProgramFolder() : "";
+        const std::string folder = Sys().processes ? Sys().processes->ProgramFolder() : "";
         OpenWithShell("Open", folder + kManualFile, "the user manual");
     });
 }
@@ -661,7 +661,7 @@ void frmMain::Form_Unload(int& /*cancel*/) {
         if (m.ReopenPending) {
             at();
             // ACT! reopens the database it has just closed when the file is opened.
-            const std::string folder = deps_.processes ? deps_.processes->ProgramFolder() : "";
+            const std::string folder = Sys().processes ? Sys().processes->ProgramFolder() : "";
             if (!deps_.shell || !deps_.shell->Open("open", path, folder, hWnd())) {
                 AppDialogs().MsgBox("Unable to reopen the ACT! database:\r" + path,
                                     mb::kExclamation, AppTitle());

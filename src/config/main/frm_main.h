@@ -20,7 +20,6 @@ class EventControl;
 class Shell;
 class SystemMetrics;
 class WindowOrder;
-class ProcessLauncher;
 
 class frmMain : public forms::Form {
   public:
@@ -35,8 +34,7 @@ class frmMain : public forms::Form {
         Shell* shell = nullptr;
         SystemMetrics* metrics = nullptr;
         WindowOrder* windowOrder = nullptr;
-        ProcessLauncher* processes = nullptr; // the program folder
-        std::string version;                  // for the about box
+        std::string version; // for the about box
     };
 
     explicit frmMain(Deps deps);
@@ -117,6 +115,10 @@ class frmMain : public forms::Form {
     void lvwvalues_MouseUp(int button, int shift, float x, float y);
     void cboFloating_Click();
 
+    // The static lists editor renamed list `from` to `to` (empty: removed it): every row naming
+    // it now stores the new name (an emptied row makes OK ask for a list).
+    void StaticListRenamed(const std::string& from, const std::string& to);
+
     // The table's value settings: field n (from 1) of a "type|details|rebuild|display" text.
     static std::string Extract_Tag(const std::string& tag, int n);
     static std::string Modify_Tag(const std::string& tag, int n, const std::string& text);
@@ -145,6 +147,9 @@ class frmMain : public forms::Form {
     void Fill_lvwValues();
     void Initialize_lvwValues();
     std::string Get_Tag_Caption(int n, int row);
+    // The row's cells, drawn from its tag (the value setting, the row's one model).
+    void DrawRow(int row);
+    std::string GroupCaption(std::string id);
     void Populate_cboFloating(int column, const std::string& type);
     void Populate_cboStaticLists(forms::ComboBox& combo, const std::string& name);
     int Find_Index(const std::string& text);

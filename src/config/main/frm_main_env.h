@@ -3,23 +3,20 @@
 // message boxes and a recording list builder.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "common/scripted_dialogs.h"
 #include "config/main/frm_main.h"
 #include "forms/runtime/headless.h"
 #include "ini/ini_engine.h"
 #include "inilib/inilib.h"
-#include "ports/memory/fake_process_launcher.h"
+#include "module1/module1.h"
 #include "ports/memory/fake_shell.h"
 #include "ports/memory/memory_act.h"
-#include "ports/memory/memory_file_system.h"
-#include "ports/memory/memory_settings_store.h"
-#include "ports/platform.h"
-#include "startup/module1/module1.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 
@@ -48,43 +45,29 @@ inline actdb::Database ConfigDb() {
     return db;
 }
 
-class ConfigWindowTest : public ::testing::Test {
+class ConfigWindowTest : public testing::ProgramTest {
   protected:
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
-    FakeProcessLauncher processes;
     act::MemoryAct act{ConfigDb()};
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .processes = &processes,
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
     forms::HeadlessHost host;
     FakeShell shell;
     FakeSystemMetrics metrics;
     FakeWindowOrder order;
     std::vector<std::tuple<int, std::string, bool, bool>> builds;
     std::string targetField;
+    std::function<void()> showStaticLists; // empty: the editor is not available
     std::unique_ptr<frmMain> form;
 
     void SetUp() override {
-        ResetModule1();
-        ini::Profiles().Forget();
-        SetAppTitle("Tamberlist");
-        files.MakeFolders("C:\\Data");
+        ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         Module1& m = M();
-        m.SettingsDir = "C:\\Data\\";
-        m.DbName = "Contacts";
-        m.IniFile = "C:\\Data\\Contacts.ini";
-        m.ListsIniFile = "C:\\Data\\Contacts_lists.ini";
         m.ActApp = act.automation().CreateApp();
         m.ActView = m.ActApp->Views()->Create(1, "CV");
         SetActiveField(51);
     }
     void TearDown() override {
         form.reset();
-        ini::Profiles().Forget();
+        ProgramTest::TearDown();
     }
     void SetActiveField(int16_t id) {
         act.SetCurrentField(id);
@@ -98,23 +81,23 @@ class ConfigWindowTest : public ::testing::Test {
             builds.emplace_back(type, ref, company, refresh);
         };
         deps.targetField = [this] { return targetField; };
+        deps.showStaticLists = showStaticLists;
         deps.shell = &shell;
         deps.metrics = &metrics;
         deps.windowOrder = &order;
-        deps.processes = &processes;
         deps.version = "1.0.0";
         form = std::make_unique<frmMain>(std::move(deps));
         form->Show();
         return *form;
     }
     static void Write(const std::string& section, const std::string& key, const std::string& v) {
-        IniLib::WriteKeyValue(section, key, v);
+        IniLib::WriteKeyValue(section, key, v, M().IniFile);
     }
     static std::string Read(const std::string& section, const std::string& key) {
-        return IniLib::GetKeyValue(section, key, "<none>");
+        return IniLib::GetKeyValue(section, key, "<none>", "", "", M().IniFile);
     }
     static bool HasSection(const std::string& section) {
-        return IniLib::GetSections().find(std::string(1, '\0') + section + '\0') !=
+        return IniLib::GetSections(M().IniFile).find(std::string(1, '\0') + section + '\0') !=
                std::string::npos;
     }
     // Stores field 51 as depending on Region (50) with the given rows.

@@ -1,6 +1,7 @@
 // frmMain's reference-value table: one row per value of the reference field's ACT! drop-down
 // list plus the default row, each row's choices held in its tag as a value setting, and the
 // floating combo box that edits one cell at a time.
+#include <algorithm>
 #include <cmath>
 #include <variant>
 #include <vector>
@@ -10,10 +11,11 @@
 #include "config/fieldsettings/field_settings.h"
 #include "config/main/frm_main.h"
 #include "config/main/frm_main_names.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/system_metrics.h"
-#include "startup/module1/module1.h"
+#include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber {
@@ -28,35 +30,26 @@ constexpr const char* kColumnKeys[] = {"Type", "Details", "Rebuild", "Display"};
 constexpr long kScrollBarAllowance = 365;
 constexpr long kCellInset = 50;
 
-std::vector<std::string> SplitTag(const std::string& tag) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    for (;;) {
-        auto bar = tag.find('|', start);
-        parts.push_back(tag.substr(start, bar - start));
-        if (bar == std::string::npos) return parts;
-        start = bar + 1;
-    }
+// Field n (from 1) of a value setting, or VbError 9 when the text has fewer fields.
+std::string& FieldOf(fs::ValueSetting& setting, std::string_view text, int n) {
+    const auto fields = 1 + std::count(text.begin(), text.end(), '|');
+    if (n < 1 || n > 4 || n > fields)
+        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
+    std::string* field[] = {&setting.type, &setting.details, &setting.rebuild, &setting.display};
+    return *field[n - 1];
 }
 
 } // namespace
 
 std::string frmMain::Extract_Tag(const std::string& tag, int n) {
-    std::vector<std::string> parts = SplitTag(tag);
-    if (n < 1 || n > static_cast<int>(parts.size()))
-        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
-    return parts[n - 1];
+    fs::ValueSetting setting = fs::SplitValueSetting(tag);
+    return FieldOf(setting, tag, n);
 }
 
 std::string frmMain::Modify_Tag(const std::string& tag, int n, const std::string& text) {
-    std::vector<std::string> parts = SplitTag(tag);
-    if (n < 1 || n > static_cast<int>(parts.size()))
-        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
-    parts[n - 1] = text;
-    std::string joined = parts[0];
-    for (size_t i = 1; i < parts.size(); ++i)
-        joined += "|" + parts[i];
-    return joined;
+    fs::ValueSetting setting = fs::SplitValueSetting(tag);
+    FieldOf(setting, tag, n) = text;
+    return fs::ComposeValueSetting(setting);
 }
 
 // The list view's own notifications stand for a window-procedure hook: while hooked, a
@@ -91,40 +84,66 @@ void frmMain::Initialize_lvwValues() {
         Module1& m = M();
         for (int i = 0; i < lvwValues.ItemCount(); ++i) {
             at();
-            const std::string tag = fs::ReadRowSetting(m.FieldIdText, lvwValues.Item(i).text);
-            lvwValues.SetItemTag(i, tag);
-            if (tag == fs::kCleared) continue;
-            const std::string t = Extract_Tag(tag, 1);
-            if (t.size() != 1 || t[0] < '0' || t[0] > '3') continue;
+            lvwValues.SetItemTag(i, fs::ReadRowSetting(m.FieldIdText, lvwValues.Item(i).text));
             at();
-            lvwValues.SetSubItem(i, kTypeColumn, TypeNames[t[0] - '0']);
-            if (t == "0") {
-                lvwValues.SetSubItem(i, kDetailsColumn, "N/A");
-                lvwValues.SetSubItem(i, kRebuildColumn, Get_Tag_Caption(3, i));
-                lvwValues.SetSubItem(i, kDisplayColumn, "N/A");
-            } else if (t == "1" || t == "2") {
-                std::string id = Extract_Tag(tag, 2), name;
-                // A row saved before its group was chosen has no name to show.
-                if (!id.empty()) {
-                    if (id.size() != 12) id += ' ';
-                    at();
-                    m.ActGroup->GoTo(id);
-                    name = m.ActGroup->Data(act::kGroupNameField);
-                    const std::string parent = m.ActGroup->GetParent();
-                    if (!parent.empty()) {
-                        at();
-                        m.ActGroup->GoTo(parent);
-                        name = m.ActGroup->Data(act::kGroupNameField) + ": " + name;
-                    }
-                }
-                lvwValues.SetSubItem(i, kDetailsColumn, name);
-                lvwValues.SetSubItem(i, kRebuildColumn, Get_Tag_Caption(3, i));
-                lvwValues.SetSubItem(i, kDisplayColumn, t == "2" ? Get_Tag_Caption(4, i) : "N/A");
-            } else {
-                lvwValues.SetSubItem(i, kDetailsColumn, Extract_Tag(tag, 2));
-                lvwValues.SetSubItem(i, kRebuildColumn, "N/A");
-                lvwValues.SetSubItem(i, kDisplayColumn, "N/A");
-            }
+            DrawRow(i);
+        }
+    });
+}
+
+std::string frmMain::GroupCaption(std::string id) {
+    // A row saved before its group was chosen has no name to show.
+    if (id.empty()) return "";
+    // As the profile file gives it back: without trailing blanks, then ACT!'s one blank.
+    while (!id.empty() && id.back() == ' ')
+        id.pop_back();
+    if (id.size() != 12) id += ' ';
+    act::Group& group = *M().ActGroup;
+    group.GoTo(id);
+    std::string name = group.Data(act::kGroupNameField);
+    const std::string parent = group.GetParent();
+    if (!parent.empty()) {
+        group.GoTo(parent);
+        name = group.Data(act::kGroupNameField) + ": " + name;
+    }
+    return name;
+}
+
+void frmMain::DrawRow(int row) {
+    const fs::ValueSetting s = fs::SplitValueSetting(lvwValues.Item(row).tag);
+    const std::string& t = s.type;
+    std::string cells[4]; // a cleared row, or a type this version does not know, shows nothing
+    if (t.size() == 1 && t[0] >= '0' && t[0] <= '3') {
+        cells[0] = TypeNames[t[0] - '0'];
+        if (t == "0") {
+            cells[1] = "N/A";
+            cells[2] = Get_Tag_Caption(3, row);
+            cells[3] = "N/A";
+        } else if (t == "1" || t == "2") {
+            cells[1] = GroupCaption(s.details);
+            cells[2] = Get_Tag_Caption(3, row);
+            cells[3] = t == "2" ? Get_Tag_Caption(4, row) : "N/A";
+        } else {
+            cells[1] = s.details;
+            cells[2] = "N/A";
+            cells[3] = "N/A";
+        }
+    }
+    for (int column = kTypeColumn; column <= kDisplayColumn; ++column)
+        lvwValues.SetSubItem(row, column, cells[column - kTypeColumn]);
+}
+
+void frmMain::StaticListRenamed(const std::string& from, const std::string& to) {
+    Sub(kForm, "StaticListRenamed", [&](Statement& at) {
+        // List names are file names: one list whatever the letter case.
+        const std::string key = ansi::Upper(from);
+        for (int i = 0; i < lvwValues.ItemCount(); ++i) {
+            fs::ValueSetting s = fs::SplitValueSetting(lvwValues.Item(i).tag);
+            if (s.type != "3" || ansi::Upper(s.details) != key) continue;
+            at();
+            s.details = to;
+            lvwValues.SetItemTag(i, fs::ComposeValueSetting(s));
+            DrawRow(i);
         }
     });
 }
@@ -277,80 +296,42 @@ void frmMain::cboFloating_Click() {
         const int picked = cboFloating.ListIndex();
         if (row < 0 || EditColumn_ < 1 || picked < 0) return;
         at();
-        lvwValues.SetSubItem(row, EditColumn_, cboFloating.List(picked));
-        std::string tag = lvwValues.Item(row).tag;
-        const std::string old = Extract_Tag(tag, 1);
-        auto cellEmptyOrNA = [&](int col) {
-            const std::string c = lvwValues.SubItem(row, col);
-            return c.empty() || c == "N/A";
-        };
+        const fs::ValueSetting old = fs::SplitValueSetting(lvwValues.Item(row).tag);
+        fs::ValueSetting s = old;
+        // What the row showed: a rebuild or display choice is kept only where one was shown.
+        const bool groupRow = old.type == "0" || old.type == "1" || old.type == "2";
+        const bool rebuildShown = groupRow && (old.rebuild == "0" || old.rebuild == "1");
+        const bool displayShown = old.type == "2" && (old.display == "0" || old.display == "1");
+        bool reopen = false;
         at();
         switch (EditColumn_) {
-        case kTypeColumn: {
-            if (std::to_string(picked) == old) return;
-            bool reopen = false;
-            switch (picked) {
-            case fs::valuetype::kAllGroups:
-            case fs::valuetype::kSubgroups:
-            case fs::valuetype::kMembers:
-                tag = Modify_Tag(tag, 1, std::to_string(picked));
-                if (picked == fs::valuetype::kAllGroups) {
-                    lvwValues.SetSubItem(row, kDetailsColumn, "N/A");
-                    tag = Modify_Tag(tag, 2, "n/a");
-                } else {
-                    lvwValues.SetSubItem(row, kDetailsColumn, "");
-                    tag = Modify_Tag(tag, 2, "");
-                    reopen = true;
-                }
-                if (cellEmptyOrNA(kRebuildColumn)) {
-                    lvwValues.SetSubItem(row, kRebuildColumn, "Auto");
-                    tag = Modify_Tag(tag, 3, "1");
-                }
-                if (picked != fs::valuetype::kMembers) {
-                    lvwValues.SetSubItem(row, kDisplayColumn, "N/A");
-                    tag = Modify_Tag(tag, 4, "0");
-                } else if (cellEmptyOrNA(kDisplayColumn)) {
-                    lvwValues.SetSubItem(row, kDisplayColumn, "Contact");
-                    tag = Modify_Tag(tag, 4, "0");
-                }
-                break;
-            case fs::valuetype::kStaticList:
-                tag = Modify_Tag(tag, 1, "3");
-                lvwValues.SetSubItem(row, kDetailsColumn, "");
-                tag = Modify_Tag(tag, 2, "");
-                lvwValues.SetSubItem(row, kRebuildColumn, "N/A");
-                tag = Modify_Tag(tag, 3, "1");
-                lvwValues.SetSubItem(row, kDisplayColumn, "N/A");
-                tag = Modify_Tag(tag, 4, "0");
-                reopen = true;
-                break;
-            default: // "None"
-                for (int col = kTypeColumn; col <= kDisplayColumn; ++col)
-                    lvwValues.SetSubItem(row, col, "");
-                tag = fs::kCleared;
-                break;
-            }
-            lvwValues.SetItemTag(row, tag);
-            if (reopen) lvwvalues_MouseUp(fvb::kLeftButton, 0, 5055, 420);
-            return;
-        }
+        case kTypeColumn:
+            if (std::to_string(picked) == old.type) return;
+            s = fs::SettingForType(picked, "", rebuildShown && old.rebuild == "0",
+                                   displayShown && old.display == "1");
+            // A group type still needs its group; a static list, its list.
+            reopen = picked != fs::valuetype::kAllGroups && picked < fs::valuetype::kNone;
+            break;
         case kDetailsColumn:
-            if (old == "1" || old == "2") {
-                tag = Modify_Tag(tag, 2, cboFantome1.List(picked));
-            } else if (old == "3") {
-                tag = Modify_Tag(tag, 2, cboFloating.List(picked));
+            if (old.type == "1" || old.type == "2") {
+                s.details = cboFantome1.List(picked);
+            } else if (old.type == "3") {
+                s.details = cboFloating.List(picked);
             }
             break;
         case kRebuildColumn:
-            tag = Modify_Tag(tag, 3, std::to_string(picked));
+            s.rebuild = std::to_string(picked);
             break;
         case kDisplayColumn:
-            tag = Modify_Tag(tag, 4, picked == 0 ? "1" : "0");
+            s.display = picked == 0 ? "1" : "0";
             break;
         default:
             break;
         }
-        lvwValues.SetItemTag(row, tag);
+        lvwValues.SetItemTag(row, fs::ComposeValueSetting(s));
+        at();
+        DrawRow(row);
+        if (reopen) lvwvalues_MouseUp(fvb::kLeftButton, 0, 5055, 420);
     });
 }
 

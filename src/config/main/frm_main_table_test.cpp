@@ -2,6 +2,7 @@
 
 #include "config/main/frm_main_env.h"
 #include "ports/dialogs.h"
+#include "staticlists/editor/frm_static_lists.h"
 
 namespace tamber {
 namespace {
@@ -134,14 +135,72 @@ TEST_F(ReferenceTableTest, StaticListDetailsOfferTheListsOnDisk) {
     Pick(f.cboFloating, "Sizes");
     EXPECT_EQ(Tag(1), "3|Sizes|1|0");
 
-    // The static lists editor renames the list in the cell only; OK stores the tag.
     ClickCell(1, 1);
-    f.lvwValues.SetSubItem(1, 2, "Measures");
     host.Click(f.cmdCreate);
-    EXPECT_EQ(f.sListSelected, "Measures");
+    EXPECT_EQ(f.sListSelected, "Sizes");
     EXPECT_FALSE(f.cboFloating.Visible());
+}
+
+class TableWithEditorTest : public ReferenceTableTest {
+  protected:
+    void SetUp() override {
+        ReferenceTableTest::SetUp();
+        showStaticLists = [this] {
+            frmStaticLists editor(
+                {.sListSelected = form->sListSelected,
+                 .listRenamed = [this](const std::string& from, const std::string& to) {
+                     form->StaticListRenamed(from, to);
+                 }});
+            editor.Show(true);
+        };
+        files.WriteAll("C:\\Data\\Sizes.lst", "[Items]\r\n1=S\r\n");
+    }
+    // The user opens the editor on the row's list, clicks `button` there (answering the name
+    // dialog with `name` when one opens) and closes the editor.
+    void InEditor(frmMain& f, int row, forms::CommandButton frmStaticLists::*button,
+                  const std::string& name = "") {
+        host.OnModal([this, button](forms::Form& editor) {
+            auto& lists = static_cast<frmStaticLists&>(editor);
+            host.Click(lists.*button);
+            host.Click(lists.cmdClose);
+        });
+        if (!name.empty()) {
+            host.OnModal([this, name](forms::Form& dialog) {
+                host.Type(name);
+                host.Key(forms::vb::kKeyReturn);
+                if (dialog.Loaded()) dialog.Unload();
+            });
+        }
+        f.lvwValues.SetSelectedItem(row);
+        host.Click(f.cmdCreate);
+    }
+};
+
+TEST_F(TableWithEditorTest, RenameInTheEditorChangesWhatOkStoresForEveryRowNamingTheList) {
+    frmMain& f =
+        OpenTable({{"North", "3|Sizes|1|0"}, {"South", "3|sizes|1|0"}, {"East", "0|n/a|1|0"}});
+    InEditor(f, 1, &frmStaticLists::cmdRename, "Measures");
+    EXPECT_EQ(Cells(1), (Strings{"Static LIST", "Measures", "N/A", "N/A"}));
+    EXPECT_EQ(Cells(2), (Strings{"Static LIST", "Measures", "N/A", "N/A"}));
     host.Click(f.cmdOK);
-    EXPECT_EQ(Read("51-Values", "North"), "3|Sizes|1|0");
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Read("51-Values", "North"), "3|Measures|1|0");
+    EXPECT_EQ(Read("51-Values", "South"), "3|Measures|1|0");
+    EXPECT_EQ(Read("51-Values", "East"), "0|n/a|1|0");
+    EXPECT_FALSE(f.Loaded());
+}
+
+TEST_F(TableWithEditorTest, RemovalInTheEditorEmptiesTheRowsSoOkAsksForAList) {
+    frmMain& f = OpenTable({{"North", "3|Sizes|1|0"}, {"East", "0|n/a|1|0"}});
+    dialogs.answers = {mb::kOk}; // "Are you sure you want to delete this list?"
+    InEditor(f, 1, &frmStaticLists::cmdRemoveList);
+    EXPECT_EQ(Tag(1), "3||1|0");
+    EXPECT_EQ(Cells(1), (Strings{"Static LIST", "", "N/A", "N/A"}));
+    host.Click(f.cmdOK);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].prompt, "You need to select a list!");
+    EXPECT_EQ(f.lvwValues.SelectedItem(), 1);
+    EXPECT_TRUE(f.Loaded());
 }
 
 TEST_F(ReferenceTableTest, RowWithoutGroupStopsOkAfterWritingWithEditorOnIt) {

@@ -5,10 +5,11 @@
 #include "common/program_end.h"
 #include "common/vb_error.h"
 #include "integration/integrate/integrate_texts.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
+#include "ports/platform.h"
 #include "ports/process.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 
@@ -48,8 +49,7 @@ template <class F> void frmIntegrate::Guard(std::string_view procedure, F&& body
     }
 }
 
-frmIntegrate::frmIntegrate(act::Automation& automation, ProcessLauncher& processes, Deps deps)
-    : Form("frmIntegrate"), automation_(automation), processes_(processes), deps_(std::move(deps)) {
+frmIntegrate::frmIntegrate(Deps deps) : Form("frmIntegrate"), deps_(std::move(deps)) {
     texts_ = TextsFor(0); // the design-time captions are the English ones
     SetCaption(texts_[kCaption]);
     SetBorderStyle(fvb::kFixedDialog);
@@ -102,7 +102,7 @@ void frmIntegrate::LoadTexts() {
 
 void frmIntegrate::ShowActState() {
     LoadTexts();
-    AuxCmds = automation_.CreateAuxCommands();
+    AuxCmds = Sys().automation->CreateAuxCommands();
     const bool enabled[kViews] = {ContactScreen,  ContactListScreen, GroupScreen,
                                   TaskListScreen, CalendarsScreen,   EmailScreen};
     for (int i = 0; i < kViews; ++i) {
@@ -177,8 +177,8 @@ void frmIntegrate::lblScreen_Click(int Index) {
 
 void frmIntegrate::CheckCommand() {
     Guard("CheckCommand", [&](Statement& at) {
-        const std::string folder = processes_.ProgramFolder();
-        const std::string base = folder + "\\" + processes_.ExeName();
+        const std::string folder = Sys().processes->ProgramFolder();
+        const std::string base = folder + "\\" + Sys().processes->ExeName();
         Keep(AuxCmds->AddAuxCommand(AppName, base + ".EXE", folder, AppName,
                                     texts_[kToolTipPrefix] + AppName, base + ".ico",
                                     base + "32" + ".ico", 1));

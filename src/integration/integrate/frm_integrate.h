@@ -14,10 +14,8 @@
 namespace tamber {
 
 namespace act {
-class Automation;
 class AuxCommands;
 } // namespace act
-class ProcessLauncher;
 
 class frmIntegrate : public forms::Form {
   public:
@@ -49,7 +47,8 @@ class frmIntegrate : public forms::Form {
     bool CalendarsScreen = false;
     bool EmailScreen = false;
 
-    frmIntegrate(act::Automation& automation, ProcessLauncher& processes, Deps deps);
+    // ACT!'s automation and the program folder are the program's, from Sys().
+    explicit frmIntegrate(Deps deps);
     ~frmIntegrate() override;
 
     void Form_Load() override;
@@ -76,8 +75,6 @@ class frmIntegrate : public forms::Form {
     template <class F>
     void Guard(std::string_view procedure, F&& body, SourceLine here = SourceLine());
 
-    act::Automation& automation_;
-    ProcessLauncher& processes_;
     Deps deps_;
     std::shared_ptr<act::AuxCommands> AuxCmds;
     std::array<std::string, kTexts> texts_;

@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
 #include "integration/integrate/integrate_texts.h"
-#include "ports/memory/fake_process_launcher.h"
+#include "module1/module1.h"
 #include "ports/memory/memory_act.h"
-#include "startup/module1/module1.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -19,11 +18,11 @@ using forms::vb::kChecked;
 using forms::vb::kUnchecked;
 using Entries = std::set<std::pair<int16_t, std::string>>;
 
-class IntegrateTest : public ::testing::Test {
+class IntegrateTest : public testing::ProgramTest {
   protected:
     void SetUp() override {
-        ResetModule1();
-        SetAppTitle("Tamberlist");
+        ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         window.AppName = "Tamberlist";
         window.ContactScreen = true; // as the configuration window opens it
     }
@@ -39,12 +38,8 @@ class IntegrateTest : public ::testing::Test {
 
     forms::HeadlessHost host;
     act::MemoryAct act;
-    FakeProcessLauncher processes;
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
     int unloads = 0;
-    frmIntegrate window{act.automation(), processes,
-                        frmIntegrate::Deps{.unloadConfiguration = [this] { ++unloads; }}};
+    frmIntegrate window{frmIntegrate::Deps{.unloadConfiguration = [this] { ++unloads; }}};
 };
 
 TEST_F(IntegrateTest, ShowsActsStateWithoutChangingIt) {

@@ -8,10 +8,10 @@
 #include "forms/runtime/collate.h"
 #include "forms/runtime/forms.h"
 #include "listbuild/progress/progress_channel.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/group_table.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/list_file.h"
 
 namespace tamber::listbuild {

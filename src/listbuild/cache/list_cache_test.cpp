@@ -36,10 +36,10 @@ TEST_F(ListCacheTest, SaveReplacesTheListAndCountsInHundreds) {
     std::vector<std::string> entries(250, "e");
     entries[0] = "";
     ASSERT_TRUE(listbuild::SaveList(file, entries, progress));
-    EXPECT_EQ(listfile::Count(file), 250);
-    EXPECT_EQ(listfile::Entry(file, 1), "");
-    EXPECT_EQ(listfile::RunStartOf(file, 'e'), 2);
-    EXPECT_EQ(listfile::RunStartOf(file, 'x'), std::nullopt) << "the old index is gone";
+    EXPECT_EQ(listfile::ListReader(file).Count(), 250);
+    EXPECT_EQ(listfile::ListReader(file).Entry(1), "");
+    EXPECT_EQ(listfile::ListReader(file).RunStartOf('e'), 2);
+    EXPECT_EQ(listfile::ListReader(file).RunStartOf('x'), std::nullopt) << "the old index is gone";
     EXPECT_EQ(settings.stages, (std::vector<std::string>{"0", "0", "100", "200"}));
     EXPECT_EQ(settings.GetSetting("Varnel", "Progress", "Step"), "End");
 }

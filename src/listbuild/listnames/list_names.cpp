@@ -6,7 +6,7 @@
 #include "common/procedure.h"
 #include "ini/ini_document.h"
 #include "inilib/inilib.h"
-#include "startup/module1/module1.h"
+#include "module1/module1.h"
 #include "vb/vb_convert.h"
 
 namespace tamber {

@@ -2,29 +2,32 @@
 
 #include <cmath>
 
+#include "config/fieldsettings/field_settings.h"
 #include "forms/runtime/collate.h"
-#include "inilib/inilib.h"
 #include "integration/message/frm_message.h"
 #include "listbuild/builders/list_builders.h"
 #include "listbuild/cache/list_cache.h"
 #include "listbuild/listnames/list_names.h"
 #include "listbuild/progress/progress_channel.h"
 #include "listwindow/list/field_values.h"
-#include "listwindow/list/list_entries.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/desktop.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/keyboard_hook.h"
 #include "ports/locale.h"
+#include "ports/platform.h"
 #include "ports/settings_store.h"
 #include "ports/window_stack.h"
 #include "startup/keys/sim_keys.h"
-#include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
+#include "staticlists/listfiles/list_file.h"
 #include "vb/vb_convert.h"
 
 namespace tamber {
+
+namespace fs = fieldsettings;
 
 namespace {
 
@@ -34,14 +37,6 @@ constexpr int kListSeparatorItem = 12;
 template <class T> T& Need(const std::shared_ptr<T>& object) {
     if (!object) throw VbError(91, "Object variable or With block variable not set");
     return *object;
-}
-
-// VB's CBool of a settings text: True/False in any case, or a number (0 is False).
-bool CBool(const std::string& text) {
-    if (forms::EqualsNoCase(text, "True")) return true;
-    if (forms::EqualsNoCase(text, "False")) return false;
-    if (auto n = vb::ToNumber(text)) return *n != 0;
-    throw VbError(err::kTypeMismatch, "Type mismatch");
 }
 
 long ListHeightFor(std::int32_t n) {
@@ -105,13 +100,14 @@ frmList::~frmList() {
     if (Loaded()) ports_.keyboardHook.Remove();
 }
 
-ListEntries& frmList::Reader() {
-    if (!reader_) reader_ = ReadListEntries(InMemory() ? std::string() : ListFile);
+listfile::ListReader& frmList::Reader() {
+    const std::string file = InMemory() ? std::string() : ListFile;
+    if (!reader_ || reader_->File() != file) reader_ = std::make_unique<listfile::ListReader>(file);
     return *reader_;
 }
 
 void frmList::ReadAgain() {
-    reader_.reset();
+    if (reader_) reader_->ReadAgain();
 }
 
 void frmList::Form_Load() {
@@ -120,7 +116,7 @@ void frmList::Form_Load() {
         at();
         ports_.keyboardHook.Install([this] { bKeepExisting = true; });
         at();
-        ports_.settings.SaveSetting(AppTitle(), "Handles", m.FieldIdText, std::to_string(hWnd()));
+        Sys().settings->SaveSetting(AppTitle(), "Handles", m.FieldIdText, std::to_string(hWnd()));
         at();
         const double tx = forms::screen::TwipsPerPixelX(), ty = forms::screen::TwipsPerPixelY();
         const long width = std::lround(tx * (m.FieldRect.right - m.FieldRect.left) + 30);
@@ -134,17 +130,11 @@ void frmList::Form_Load() {
         at();
         lstSorted.Clear();
         at();
-        ListType = vb::CInt(IniLib::GetKeyValue(m.FieldIdText, "Type", "-1"));
-        RebuildEachTime = vb::Val(IniLib::GetKeyValue(m.FieldIdText, "NoRebuild", "1")) == 0;
-        if (ListType > 0) {
-            at();
-            ListReference = IniLib::GetKeyValue(m.FieldIdText, "Reference", "");
-            if (ListType == 1 || ListType == 2) ListReference += " ";
-            if (ListType == 2) {
-                at();
-                ShowCompany = CBool(IniLib::GetKeyValue(m.FieldIdText, "CompanyName", ""));
-            }
-        }
+        const fs::ListWindowSettings stored = fs::ReadForListWindow(m.FieldIdText);
+        ListType = stored.ListType;
+        RebuildEachTime = stored.RebuildEachTime;
+        if (ListType > 0) ListReference = stored.ListReference;
+        ShowCompany = stored.ShowCompany;
         at();
         LocaleId = ports_.locale.SystemDefaultLocale();
         ListSeparator = ports_.locale.LocaleInfo(LocaleId, kListSeparatorItem);
@@ -222,29 +212,19 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
                 name.empty() ? std::string() : m.SettingsDir + m.DbName + "_" + name + ".dat";
         } else {
             at();
-            sTargetField = IniLib::GetKeyValue(section, "Reference", "");
+            sTargetField = fs::ReadReference(section);
             if (!sTargetField.empty()) {
                 at();
                 const std::string value = Need(m.ActView).GetField(sTargetField);
                 at();
-                std::string setting = IniLib::GetKeyValue(section + "-Values", value, "");
-                if (setting.empty())
-                    setting = IniLib::GetKeyValue(section + "-Values", "_If No List Specified", "");
-                std::vector<std::string> f;
-                for (std::size_t start = 0;;) {
-                    std::size_t bar = setting.find('|', start);
-                    f.push_back(setting.substr(start, bar - start));
-                    if (bar == std::string::npos) break;
-                    start = bar + 1;
-                }
-                while (f.size() < 4)
-                    f.emplace_back();
-                if (!setting.empty() && vb::IsNumeric(f[0])) {
+                const std::optional<fs::ValueSetting> setting =
+                    fs::ReadValueSetting(section, value);
+                if (setting && vb::IsNumeric(setting->type)) {
                     at();
-                    const std::string& details = f[1];
-                    const bool rebuild = CBool(f[2].empty() ? "0" : f[2]);
-                    const bool display = CBool(f[3].empty() ? "0" : f[3]);
-                    switch (vb::CInt(f[0])) {
+                    const std::string& details = setting->details;
+                    const bool rebuild = fs::ToBoolean(setting->rebuild);
+                    const bool display = fs::ToBoolean(setting->display);
+                    switch (vb::CInt(setting->type)) {
                     case 0:
                         Build_List(0, "", false, "", rebuild);
                         return;
@@ -293,7 +273,7 @@ bool frmList::Create_Dict_w_All_Groups(bool showProgress) {
     Sub(kModule, "Create_Dict_w_All_Groups", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(
             lstSorted, listbuild::AllGroups({progress, showProgress, "Create_Dict_w_All_Groups"}));
@@ -307,7 +287,7 @@ bool frmList::Create_Dict_w_Subgroups(const std::string& parent, bool showProgre
     Sub(kModule, "Create_Dict_w_Subgroups", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(lstSorted, listbuild::Subgroups(parent, {progress, showProgress,
                                                                        "Create_Dict_w_Subgroups"}));
@@ -321,7 +301,7 @@ bool frmList::Create_dict_w_Members(const std::string& group, bool showCompany, 
     Sub(kModule, "Create_dict_w_Members", [&](Statement& at) {
         at();
         lstSorted.Clear();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         listbuild::FillSorted(
             lstSorted, listbuild::Members(group, showCompany,
@@ -334,7 +314,7 @@ bool frmList::Create_dict_w_Members(const std::string& group, bool showCompany, 
 void frmList::Create_dict_w_Static(const std::string& file) {
     Sub(kModule, "Create_dict_w_Static", [&](Statement& at) {
         at();
-        const bool blank = vb::Val(IniLib::GetKeyValue(M().FieldIdText, "Blank", "0")) == 1;
+        const bool blank = fs::ReadBlank(M().FieldIdText);
         at();
         std::vector<std::string> items = listbuild::StaticItems(file, blank);
         // Appends to what the list holds (the load cleared it).
@@ -377,7 +357,7 @@ void frmList::Select_Default(const std::string& value) {
             return;
         }
         at();
-        ListEntries& list = Reader();
+        listfile::ListReader& list = Reader();
         auto start = list.RunStartOf(value.front());
         const std::int32_t count = list.Count();
         if (!start || count == 0) return;
@@ -539,7 +519,7 @@ void frmList::tmr1_Timer() {
             return;
         }
         at();
-        const WindowHandle foreground = ports_.desktop.ForegroundWindow();
+        const WindowHandle foreground = Sys().desktop->ForegroundWindow();
         if (!Busy && foreground != hWnd()) {
             Unload();
             return;
@@ -548,7 +528,7 @@ void frmList::tmr1_Timer() {
         // refresh can leave it so): typing and Esc must reach the list again.
         at();
         if (foreground == hWnd() && Visible() && lstDynamic.Visible() &&
-            ports_.desktop.FocusWindow() == 0)
+            Sys().desktop->FocusWindow() == 0)
             lstDynamic.SetFocus();
     });
 }
@@ -556,14 +536,14 @@ void frmList::tmr1_Timer() {
 std::string frmList::GetFileDateModified(const std::string& file) {
     return Function(kModule, "GetFileDateModified", [&](Statement& at) {
         at();
-        return listbuild::FileDateText(ports_.files.LastWriteTime(file), ports_.locale);
+        return listbuild::FileDateText(Sys().files->LastWriteTime(file), ports_.locale);
     });
 }
 
 void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCompanyName, bool) {
     Sub(kModule, "Refresh_File", [&](Statement& at) {
         Module1& m = M();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        ProgressChannel progress(*Sys().settings, *Sys().processes);
         at();
         progress.BeginBuild();
         // Nothing half-built is saved: a failed build (reported by the builder) ends here.
@@ -609,6 +589,8 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
         entries.reserve(static_cast<std::size_t>(lstSorted.ListCount()));
         for (const forms::ListEntry& e : lstSorted.Entries())
             entries.push_back(e.text);
+        // A reader sharing the engine's parsed copy would make the save copy it first.
+        reader_.reset();
         listbuild::SaveList(file, entries, progress);
         // The rebuild is over: the window closes again when the user leaves it.
         Busy = false;

@@ -16,22 +16,19 @@
 
 namespace tamber {
 
-class SettingsStore;
-class ProcessLauncher;
-class Desktop;
-class FileSystem;
 class KeyboardHook;
 class Locale;
 class WindowStack;
-class ListEntries;
+namespace listfile {
+class ListReader;
+}
 
 class frmList : public forms::Form {
   public:
+    // The ports Sys() does not hold; the settings store ("Handles", the progress values), the
+    // process launcher (gauge), the desktop (the foreground window) and the file system (cache
+    // file times) are the program's, from Sys().
     struct Ports {
-        SettingsStore& settings;    // "Handles" and the progress values
-        ProcessLauncher& processes; // gauge
-        Desktop& desktop;           // the foreground window
-        FileSystem& files;          // cache file times
         KeyboardHook& keyboardHook;
         Locale& locale;
         WindowStack& windows;
@@ -103,8 +100,8 @@ class frmList : public forms::Form {
     // Entries shown, searched and written come from lstSorted (lists built now and static
     // lists, whose in-memory copy also holds the optional blank entry) or from ListFile.
     bool InMemory() const { return RebuildEachTime || IsStaticList; }
-    // One reader of ListFile per user action.
-    ListEntries& Reader();
+    // The window's one reader of ListFile; each user action has it check the file again.
+    listfile::ListReader& Reader();
     void ReadAgain();
     void SelectRow(int i);
     void MouseDown(int button);
@@ -126,7 +123,7 @@ class frmList : public forms::Form {
 
     Ports ports_;
     Deps deps_;
-    std::unique_ptr<ListEntries> reader_;
+    std::unique_ptr<listfile::ListReader> reader_;
     ReportGuard timerReport_;
 };
 

@@ -14,6 +14,7 @@
 #include "integration/message/frm_message.h"
 #include "listbuild/cache/list_cache.h"
 #include "listbuild/progress/progress_channel.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
@@ -25,8 +26,8 @@
 #include "ports/memory/memory_settings_store.h"
 #include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/list_file.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -68,42 +69,28 @@ actdb::Database TestDatabase() {
     return db;
 }
 
-class ListWindowTest : public ::testing::Test {
+class ListWindowTest : public testing::ProgramTest {
   protected:
     forms::HeadlessHost host;
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
     FakeDesktop desktop;
-    FakeProcessLauncher processes;
     RecordingKeyboard keyboard;
     MemoryKeyboardHook hook;
     FixedLocale locale;
     RecordingWindowStack stack;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{TestDatabase()};
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .desktop = &desktop,
-                        .keyboard = &keyboard,
-                        .processes = &processes,
-                        .groupTables = groupTables.get(),
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
     bool fromSettings = false;
     int mainShown = 0;
 
     void SetUp() override {
-        ResetModule1();
-        ini::Profiles().Forget();
-        SetAppTitle("Tamberlist");
-        files.MakeFolders("C:\\Data");
+        ProgramTest::SetUp();
+        Platform& sys = Sys();
+        sys.desktop = &desktop;
+        sys.keyboard = &keyboard;
+        sys.groupTables = groupTables.get();
+        sys.automation = &act.automation();
         files.MakeFolders("C:\\ACT");
         Module1& m = M();
-        m.SettingsDir = "C:\\Data\\";
-        m.DbName = "Contacts";
-        m.IniFile = kIni;
-        m.ListsIniFile = "C:\\Data\\Contacts_lists.ini";
         m.FieldId = kField;
         m.FieldIdText = std::to_string(kField);
         m.FieldRect = {100, 180, 300, 200};
@@ -111,7 +98,6 @@ class ListWindowTest : public ::testing::Test {
         m.ActView = m.ActApp->Views()->Create(1, "CV");
         WriteGroupTable(3, 200);
     }
-    void TearDown() override { ini::Profiles().Forget(); }
 
     // A group table of top-level groups Group1.. and subgroups Sub1.. of the first.
     void WriteGroupTable(int top, int subs) {
@@ -154,7 +140,7 @@ class ListWindowTest : public ::testing::Test {
 
     std::unique_ptr<frmList> Open() {
         auto f = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack},
+            frmList::Ports{hook, locale, stack},
             frmList::Deps{[this] { ++mainShown; }, [this] { return fromSettings; }});
         f->lstDynamic.SetItemHeightTwips(10); // requested heights stay whole
         f->Show();
@@ -466,9 +452,8 @@ class RefreshTest : public ListWindowTest {
         Set("NoRebuild", "0");
         Set("Reference", "G00000000009");
         Set("CompanyName", "0");
-        auto f = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack},
-            frmList::Deps{{}, [this] { return fromSettings; }});
+        auto f = std::make_unique<frmList>(frmList::Ports{hook, locale, stack},
+                                           frmList::Deps{{}, [this] { return fromSettings; }});
         f->Load();
         return f;
     }
@@ -479,8 +464,8 @@ TEST_F(RefreshTest, SavesTheBuiltListWithItsIndexAndProgress) {
     auto f = Loaded();
     f->Refresh_File(2, "G00000000009 ", false, false);
     const std::string file = "C:\\Data\\Contacts_200001_N.dat";
-    EXPECT_EQ(listfile::Count(file), 250);
-    EXPECT_EQ(listfile::Entry(file, 250), "Member0250, X");
+    EXPECT_EQ(listfile::ListReader(file).Count(), 250);
+    EXPECT_EQ(listfile::ListReader(file).Entry(250), "Member0250, X");
     EXPECT_EQ(processes.started.size(), 1u) << "over 50 members show gauge";
     EXPECT_EQ(Setting("Step"), "End");
     EXPECT_EQ(Setting("Stage"), "200");
@@ -488,10 +473,10 @@ TEST_F(RefreshTest, SavesTheBuiltListWithItsIndexAndProgress) {
 
     ProgressChannel progress(settings, processes);
     ASSERT_TRUE(listbuild::SaveList(kAllGroupsCache, {"", "apple", "Avocado", "banana"}, progress));
-    EXPECT_EQ(listfile::Entry(kAllGroupsCache, 1), "");
-    EXPECT_EQ(listfile::Count(kAllGroupsCache), 4);
-    EXPECT_EQ(listfile::RunStartOf(kAllGroupsCache, 'a'), 2);
-    EXPECT_EQ(listfile::RunStartOf(kAllGroupsCache, 'B'), 4);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).Entry(1), "");
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).Count(), 4);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).RunStartOf('a'), 2);
+    EXPECT_EQ(listfile::ListReader(kAllGroupsCache).RunStartOf('B'), 4);
 }
 
 TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
@@ -523,7 +508,7 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
 
     host.OnModal([&](forms::Form& dlg) { host.Click(static_cast<frmMessage&>(dlg).cmdYes); });
     f->Refresh_File(2, "G00000000009 ", false, false);
-    EXPECT_EQ(listfile::Count(file), 9);
+    EXPECT_EQ(listfile::ListReader(file).Count(), 9);
 }
 
 TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
@@ -549,7 +534,7 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     processes.missing.insert("\"" + processes.programFolder + "\\gauge.exe\"");
     f->Refresh_File(2, "G00000000009 ", false, false);
     ASSERT_EQ(dialogs.shown.size(), 1u) << "gauge could not start: said once";
-    EXPECT_EQ(listfile::Count(file), 300) << "built and saved all the same";
+    EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
 }
 
 TEST_F(RefreshTest, AListWithoutANameIsNotSaved) {

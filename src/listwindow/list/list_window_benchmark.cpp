@@ -17,6 +17,7 @@
 #include "ini/ini_engine.h"
 #include "inilib/inilib.h"
 #include "listwindow/list/frm_list.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
@@ -28,7 +29,6 @@
 #include "ports/memory/memory_settings_store.h"
 #include "ports/memory/recording_keyboard.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {
@@ -93,8 +93,7 @@ struct Env {
         m.ActDatabase->OpenEx("");
         m.ActGroup = m.ActDatabase->Group();
         m.ActContact = m.ActDatabase->Contact();
-        form = std::make_unique<frmList>(
-            frmList::Ports{settings, processes, desktop, files, hook, locale, stack});
+        form = std::make_unique<frmList>(frmList::Ports{hook, locale, stack});
     }
     std::filesystem::path folder;
     std::string dir;

@@ -4,13 +4,14 @@
 
 #include "common/procedure.h"
 #include "common/vb_error.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/folder_chooser.h"
+#include "ports/platform.h"
 #include "ports/process.h"
 #include "ports/settings_store.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
 #include "vb/vb_convert.h"
 
@@ -42,9 +43,7 @@ bool IsFullPath(const std::string& folder) {
 
 } // namespace
 
-frmAdo::frmAdo(SettingsStore& settings, FileSystem& files, FolderChooser& chooser,
-               ProcessLauncher& processes)
-    : Form("frmAdo"), settings_(settings), files_(files), chooser_(chooser), processes_(processes) {
+frmAdo::frmAdo(FolderChooser& chooser) : Form("frmAdo"), chooser_(chooser) {
     SetCaption("Settings");
     SetBorderStyle(fvb::kFixedDialog);
     SetMinButton(false);
@@ -102,11 +101,11 @@ void frmAdo::Form_Load() {
             at();
             chkAdo.SetEnabled(true);
             lblWarning.SetVisible(true);
-            chkAdo.SetValue(vb::CInt(settings_.GetSetting(kApp, kSection, "Ado", "1")));
+            chkAdo.SetValue(vb::CInt(Sys().settings->GetSetting(kApp, kSection, "Ado", "1")));
         }
         at();
-        txtPath.SetText(settings_.GetSetting(kApp, kSection, "SettingsLocation",
-                                             processes_.ProgramFolder() + "\\Data"));
+        txtPath.SetText(Sys().settings->GetSetting(kApp, kSection, "SettingsLocation",
+                                                   Sys().processes->ProgramFolder() + "\\Data"));
         pathAtLoad_ = txtPath.Text();
     });
 }
@@ -130,8 +129,8 @@ void frmAdo::MakeFolders(const std::string& folder) {
     for (std::size_t at = from; at != std::string::npos && at < folder.size();) {
         at = folder.find_first_of("\\/", at + 1);
         const std::string prefix = folder.substr(0, at);
-        if (!prefix.empty() && prefix.back() != ':' && !files_.IsFolder(prefix))
-            files_.MakeFolder(prefix);
+        if (!prefix.empty() && prefix.back() != ':' && !Sys().files->IsFolder(prefix))
+            Sys().files->MakeFolder(prefix);
     }
 }
 
@@ -150,7 +149,7 @@ bool frmAdo::FolderUsable(const std::string& folder) {
         return false;
     }
     try {
-        if (!files_.IsFolder(folder)) {
+        if (!Sys().files->IsFolder(folder)) {
             if (AppDialogs().MsgBox("The folder " + folder +
                                         " does not exist.\r\nDo you want to create it?",
                                     mb::kYesNo + mb::kQuestion, AppTitle()) != mb::kYes)
@@ -164,8 +163,8 @@ bool frmAdo::FolderUsable(const std::string& folder) {
         return false;
     }
     try {
-        files_.WriteAll(folder + kProbeFile, "");
-        files_.Remove(folder + kProbeFile);
+        Sys().files->WriteAll(folder + kProbeFile, "");
+        Sys().files->Remove(folder + kProbeFile);
     } catch (const VbError& e) {
         AppDialogs().MsgBox("Tamberlist cannot write its files in the folder " + folder + " (" +
                                 e.description() + ").\r\nNothing was saved: choose another folder.",
@@ -185,11 +184,11 @@ void frmAdo::cmdOK_Click() {
                 return;
             }
             at();
-            settings_.SaveSetting(kApp, kSection, "SettingsLocation", txtPath.Text());
+            Sys().settings->SaveSetting(kApp, kSection, "SettingsLocation", txtPath.Text());
             Init_Settings_Location();
         }
         at();
-        settings_.SaveSetting(kApp, kSection, "Ado", std::to_string(chkAdo.Value()));
+        Sys().settings->SaveSetting(kApp, kSection, "Ado", std::to_string(chkAdo.Value()));
         M().UseActDatabase = chkAdo.Value() != fvb::kChecked;
         at();
         Unload();

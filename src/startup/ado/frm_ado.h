@@ -7,10 +7,7 @@
 
 namespace tamber {
 
-class SettingsStore;
-class FileSystem;
 class FolderChooser;
-class ProcessLauncher;
 
 class frmAdo : public forms::Form {
   public:
@@ -24,8 +21,8 @@ class frmAdo : public forms::Form {
     forms::CommandButton cmdOK{*this, "cmdOK"};
     forms::CommandButton cmdCancel{*this, "cmdCancel"};
 
-    frmAdo(SettingsStore& settings, FileSystem& files, FolderChooser& chooser,
-           ProcessLauncher& processes);
+    // The settings store, file system and program folder are the program's, from Sys().
+    explicit frmAdo(FolderChooser& chooser);
 
     void Form_Load() override;
     void cmdBrowse_Click();
@@ -38,10 +35,7 @@ class frmAdo : public forms::Form {
     bool FolderUsable(const std::string& folder);
     void MakeFolders(const std::string& folder);
 
-    SettingsStore& settings_;
-    FileSystem& files_;
     FolderChooser& chooser_;
-    ProcessLauncher& processes_;
     std::string pathAtLoad_;
 };
 

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
-#include "ports/memory/fake_process_launcher.h"
+#include "module1/module1.h"
 #include "ports/memory/memory_act.h"
-#include "ports/memory/memory_file_system.h"
-#include "ports/memory/memory_settings_store.h"
 #include "ports/memory/scripted_folder_chooser.h"
-#include "ports/platform.h"
-#include "startup/module1/module1.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -18,11 +14,11 @@ namespace {
 using forms::vb::kChecked;
 using forms::vb::kUnchecked;
 
-class AdoTest : public ::testing::Test {
+class AdoTest : public testing::ProgramTest {
   protected:
     void SetUp() override {
-        ResetModule1();
-        SetAppTitle("Tamberlist");
+        ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         M().DbName = "Sales";
         files.MakeFolders(kProgram + "\\Data");
     }
@@ -40,18 +36,9 @@ class AdoTest : public ::testing::Test {
 
     const std::string kProgram = "C:\\Program Files\\Tamberlist";
     forms::HeadlessHost host;
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
-    FakeProcessLauncher processes;
     ScriptedFolderChooser chooser;
     act::MemoryAct act;
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .processes = &processes,
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
-    frmAdo window{settings, files, chooser, processes};
+    frmAdo window{chooser};
 };
 
 TEST_F(AdoTest, OnlyTheBoxChangedLeavesTheFolderSettingAlone) {

@@ -1,12 +1,13 @@
 #include "startup/database/database_access.h"
 
 #include "common/procedure.h"
+#include "config/fieldsettings/field_settings.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
 #include "ports/group_table.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 
@@ -31,10 +32,7 @@ bool IsSet(int16_t fieldId, const std::string& /*file*/) {
     return Function("Module1", "IsSet", [&](Statement& at) {
         if (fieldId == 0) return false;
         at();
-        const std::string sections = IniLib::GetSections("");
-        at();
-        const std::string needle = std::string(1, '\0') + M().FieldIdText + '\0';
-        return sections.find(needle) != std::string::npos;
+        return fieldsettings::MainSectionExists(M().FieldIdText);
     });
 }
 

@@ -2,12 +2,12 @@
 
 #include "common/procedure.h"
 #include "common/program_end.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/platform.h"
 #include "ports/process.h"
 #include "ports/settings_store.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 

@@ -3,11 +3,11 @@
 #include "common/program_end.h"
 #include "common/scripted_dialogs.h"
 #include "common/vb_error.h"
+#include "module1/module1.h"
 #include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_file_system.h"
 #include "ports/memory/memory_settings_store.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
 
 namespace tamber {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/procedure.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/desktop.h"
 #include "ports/dialogs.h"
@@ -11,7 +12,6 @@
 #include "ports/settings_store.h"
 #include "startup/database/database_access.h"
 #include "startup/desktop/act_window.h"
-#include "startup/module1/module1.h"
 #include "startup/settings/settings.h"
 #include "vb/vb_convert.h"
 

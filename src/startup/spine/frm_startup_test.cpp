@@ -5,18 +5,14 @@
 #include <algorithm>
 
 #include "common/program_end.h"
-#include "common/scripted_dialogs.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/dbf/dbf_group_tables.h"
 #include "ports/dbf/dbf_writer.h"
 #include "ports/memory/fake_desktop.h"
-#include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_act.h"
-#include "ports/memory/memory_file_system.h"
-#include "ports/memory/memory_settings_store.h"
-#include "ports/platform.h"
 #include "startup/database/database_access.h"
-#include "startup/module1/module1.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -47,26 +43,17 @@ actdb::Database SmallDatabase() {
     return db;
 }
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public testing::ProgramTest {
   protected:
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
     FakeDesktop desktop;
-    FakeProcessLauncher processes;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{SmallDatabase()};
-    ScopedPlatform sys{{.settings = &settings,
-                        .files = &files,
-                        .desktop = &desktop,
-                        .processes = &processes,
-                        .groupTables = groupTables.get(),
-                        .automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
 
     void SetUp() override {
-        ResetModule1();
-        SetAppTitle("Tamberlist");
+        ProgramTest::SetUp();
+        Sys().desktop = &desktop;
+        Sys().groupTables = groupTables.get();
+        Sys().automation = &act.automation();
         files.MakeFolders(HasDataFolder() ? kData : "C:\\Program Files\\Tamberlist");
         files.MakeFolders("C:\\ACT");
         files.WriteAll("C:\\ACT\\Contacts.gdb",

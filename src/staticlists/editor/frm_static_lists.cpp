@@ -17,9 +17,6 @@ namespace fvb = forms::vb;
 
 namespace {
 
-// The reference-value table's column of list names (sub-item 2: its third column).
-constexpr int kListColumn = 2;
-
 // Runs a step whose run-time errors are to be ignored (the program's End still passes).
 template <class F> void IgnoringErrors(F&& step) {
     try {
@@ -228,11 +225,8 @@ void frmStaticLists::cmdNewList_Click() {
     });
 }
 
-void frmStaticLists::RenameInTable(const std::string& from, const std::string& to) {
-    forms::ListView* table = deps_.lvwValues;
-    if (!table) return;
-    for (int row = 0; row < table->ItemCount(); ++row)
-        if (table->SubItem(row, kListColumn) == from) table->SetSubItem(row, kListColumn, to);
+void frmStaticLists::ReportRename(const std::string& from, const std::string& to) {
+    if (deps_.listRenamed) deps_.listRenamed(from, to);
 }
 
 void frmStaticLists::cmdRename_Click() {
@@ -262,7 +256,7 @@ void frmStaticLists::cmdRename_Click() {
         lstListNames.AddItem(sEditName);
         lstListNames.SetListIndex(lstListNames.NewIndex());
         at();
-        RenameInTable(oldName, sEditName);
+        ReportRename(oldName, sEditName);
         at();
         lstListNames_Click();
         bEdit = false;
@@ -292,7 +286,7 @@ void frmStaticLists::cmdRemoveList_Click() {
             }
         }
         at();
-        IgnoringErrors([&] { RenameInTable(name, ""); });
+        IgnoringErrors([&] { ReportRename(name, ""); });
         IgnoringErrors([&] {
             const int selected = lstListNames.ListIndex();
             lstListNames.RemoveItem(removed);

@@ -1,7 +1,8 @@
 #pragma once
 // The static lists editor: the user creates, fills, renames and deletes the named lists kept
-// in the settings folder, and the configuration window's table follows renames and removals.
+// in the settings folder, and tells the configuration window of renames and removals.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "forms/runtime/forms.h"
@@ -13,9 +14,9 @@ class frmStaticLists : public forms::Form {
     struct Deps {
         // The list to show first (the configuration window's sListSelected).
         std::string sListSelected;
-        // The configuration window's reference-value table, whose third column names static
-        // lists; null when there is none.
-        forms::ListView* lvwValues = nullptr;
+        // A list was renamed from the first name to the second, or removed (second name
+        // empty): the configuration window's table follows. Empty: nobody to tell.
+        std::function<void(const std::string&, const std::string&)> listRenamed;
     };
 
     forms::Label lbl1{*this, "lbl1"};
@@ -55,8 +56,7 @@ class frmStaticLists : public forms::Form {
     // Asks whether to save modified items (with the given icon); Yes saves. False when the
     // user said Yes and the save did not happen: the typed text must stay where it is.
     bool AskToSave(int icon);
-    // Sets the third column of every table row that names `from` to `to`.
-    void RenameInTable(const std::string& from, const std::string& to);
+    void ReportRename(const std::string& from, const std::string& to);
 
     Deps deps_;
     std::int16_t CurrentListIndex_ = 0;

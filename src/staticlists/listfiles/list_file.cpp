@@ -6,7 +6,8 @@
 
 #include "common/vb_error.h"
 #include "ini/ini_document.h"
-#include "startup/module1/module1.h"
+#include "ini/ini_engine.h"
+#include "inilib/inilib.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "vb/vb_convert.h"
 
@@ -75,22 +76,6 @@ void StageReplacement(ProfileWriter& out, const std::string& file,
     StageEntries(out, entries);
 }
 
-std::int32_t Count(const std::string& file) {
-    std::string count = IniLib::GetKeyValue(kIndex, kCount, "", "", "", file);
-    return count.empty() ? 0 : vb::CLng(count);
-}
-
-std::string Entry(const std::string& file, std::int32_t n) {
-    return IniLib::GetKeyValue(kItems, std::to_string(n), "", "", "", file);
-}
-
-std::optional<std::int32_t> RunStartOf(const std::string& file, char ch) {
-    std::string start =
-        IniLib::GetKeyValue(kIndex, std::string(1, ansi::Lower(ch)), "", "", "", file);
-    if (start.empty() || !vb::IsNumeric(start)) return std::nullopt;
-    return vb::CLng(start);
-}
-
 // Entries by number up to kTabled are looked up in a table; any above, in the document.
 constexpr std::uint32_t kTabled = 1 << 16;
 
@@ -116,14 +101,17 @@ struct ListReader::Items {
     std::string_view lastKey;               // "" for none
 };
 
-ListReader::ListReader(const std::string& file) {
+ListReader::ListReader(const std::string& file) : file_(file) {
+    ReadAgain();
+}
+
+ListReader::~ListReader() = default;
+
+void ListReader::ReadAgain() {
     std::shared_ptr<const ini::Document> doc =
-        ini::Profiles().Parse(file.empty() ? M().IniFile : file);
-    // The list read last keeps its table: an unchanged file is read again on every user
-    // action. Holding its document also keeps the engine from editing it in place.
-    static std::shared_ptr<const Items> last;
-    if (!last || last->doc != doc) last = std::make_shared<const Items>(std::move(doc));
-    items_ = last;
+        file_.empty() ? std::make_shared<const ini::Document>() : ini::Profiles().Parse(file_);
+    if (items_ && items_->doc == doc) return;
+    items_ = std::make_unique<const Items>(std::move(doc));
     byNumber_ = items_->byNumber;
 }
 

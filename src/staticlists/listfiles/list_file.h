@@ -46,11 +46,19 @@ void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>&
 void StageReplacement(ProfileWriter& out, const std::string& file,
                       const std::vector<std::string>& entries);
 
-// One parsed read of a list file: the file's stamp is checked once, when the reader is made;
-// every look-up after that is served from memory. Views stay valid as long as the reader.
+// One parsed read of a list file: the file's stamp is checked when the reader is made and
+// when it is asked to read again; every look-up between is served from memory. Views stay
+// valid until the reader reads again or is gone. The reader shares the engine's parsed copy
+// only while it lives, so that a later write edits the engine's copy in place.
 class ListReader {
   public:
-    explicit ListReader(const std::string& file);  // missing file = empty list
+    explicit ListReader(const std::string& file); // missing file or empty path = empty list
+    ~ListReader();
+    ListReader(const ListReader&) = delete;
+    ListReader& operator=(const ListReader&) = delete;
+    const std::string& File() const { return file_; }
+    // Checks the file's stamp; parses it again only when the file changed.
+    void ReadAgain();
     std::int32_t Count() const;                    // [Index] "Count", 0 when missing/not a number
     std::string_view Entry(std::int32_t n) const { // [Items] key n, "" when missing (1-based)
         // Inline: the list window asks for every visible row, a full read for every row.
@@ -63,18 +71,10 @@ class ListReader {
     friend std::vector<std::string> ReadByLastKey(const std::string& file);
     std::string_view EntryNotTabled(std::int32_t n) const;
     struct Items; // the [Items] values by number, built once per parsed file
-    std::shared_ptr<const Items> items_;
+    std::string file_;
+    std::unique_ptr<const Items> items_;
     std::span<const std::string_view> byNumber_; // entry n at n - 1, in items_
 };
-
-// Readers of single values (one stamp check each; a ListReader for many).
-// [Index] "Count"; 0 when missing. A count that is not a number is VbError 13.
-std::int32_t Count(const std::string& file);
-// [Items] key n; "" when missing.
-std::string Entry(const std::string& file, std::int32_t n);
-// The number stored under the [Index] key of ch (looked up without regard to case); nullopt
-// when there is none or it is not a number.
-std::optional<std::int32_t> RunStartOf(const std::string& file, char ch);
 
 // Every entry, counting to the numeric value of the last [Items] key; keys missing below it
 // read as empty entries. An empty or missing [Items] section gives no entries. A last key

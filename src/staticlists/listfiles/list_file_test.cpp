@@ -44,10 +44,10 @@ TEST_F(ListFileTest, EmptyEntriesKeepTheirNumberWithoutAKey) {
     Store({"", "apple", "Avocado", "banana"});
     EXPECT_EQ(Bytes(file), "[Items]\r\n2=apple\r\n3=Avocado\r\n4=banana\r\n"
                            "[Index]\r\nCount=4\r\na=2\r\nb=4\r\n");
-    EXPECT_EQ(Count(file), 4);
-    EXPECT_EQ(Entry(file, 1), "");
-    EXPECT_EQ(Entry(file, 3), "Avocado");
-    EXPECT_EQ(Entry(file, 5), "");
+    EXPECT_EQ(ListReader(file).Count(), 4);
+    EXPECT_EQ(ListReader(file).Entry(1), "");
+    EXPECT_EQ(ListReader(file).Entry(3), "Avocado");
+    EXPECT_EQ(ListReader(file).Entry(5), "");
 }
 
 TEST_F(ListFileTest, ReplacementClearsBothSectionsButKeepsTheirHeaders) {
@@ -62,19 +62,19 @@ TEST_F(ListFileTest, ReplacementClearsBothSectionsButKeepsTheirHeaders) {
 TEST_F(ListFileTest, LetterLookupIgnoresCaseAndToleratesMissingOrBadKeys) {
     fs.WriteAll(file, "[Index]\r\nCount=3\r\na=1\r\n\xE9=3\r\nz=oops\r\n"
                       "[Items]\r\n1=Apple\r\n2=b\r\n3=\xC9t\xE9\r\n");
-    EXPECT_EQ(RunStartOf(file, 'A'), 1);
-    EXPECT_EQ(RunStartOf(file, 'a'), 1);
-    EXPECT_EQ(RunStartOf(file, '\xC9'), 3);
-    EXPECT_EQ(RunStartOf(file, 'b'), std::nullopt);
-    EXPECT_EQ(RunStartOf(file, 'z'), std::nullopt);
+    EXPECT_EQ(ListReader(file).RunStartOf('A'), 1);
+    EXPECT_EQ(ListReader(file).RunStartOf('a'), 1);
+    EXPECT_EQ(ListReader(file).RunStartOf('\xC9'), 3);
+    EXPECT_EQ(ListReader(file).RunStartOf('b'), std::nullopt);
+    EXPECT_EQ(ListReader(file).RunStartOf('z'), std::nullopt);
 }
 
-TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadCountIsAnError) {
-    EXPECT_EQ(Count(file), 0);
-    EXPECT_EQ(Entry(file, 1), "");
+TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadLastKeyIsAnError) {
+    EXPECT_EQ(ListReader(file).Count(), 0);
+    EXPECT_EQ(ListReader(file).Entry(1), "");
     EXPECT_TRUE(ReadByLastKey(file).empty());
     fs.WriteAll(file, "[Index]\r\nCount=many\r\n[Items]\r\n1=a\r\nlast=b\r\n");
-    EXPECT_THROW(Count(file), VbError);
+    EXPECT_EQ(ListReader(file).Count(), 0); // the list window shows no entries
     EXPECT_THROW(ReadByLastKey(file), VbError);
 }
 
@@ -123,7 +123,18 @@ TEST_F(ListFileTest, ReaderChecksTheFileOnceAndAnswersEveryLookUpFromIt) {
         EXPECT_EQ(fresh.Entry(2), "");
         EXPECT_EQ(ReadByLastKey(file), std::vector<std::string>{"x"});
     }
-    // A missing file is an empty list; a count that is no number reads as none.
+    // Once its readers are gone, only the engine holds the parsed file: the next write edits
+    // it in place instead of copying the whole list.
+    EXPECT_EQ(ini::Profiles().Parse(file).use_count(), 2) << "the engine's and this one";
+    {
+        ListReader again(file);
+        again.ReadAgain(); // unchanged: the same copy
+        EXPECT_EQ(ini::Profiles().Parse(file).use_count(), 3);
+    }
+    EXPECT_EQ(ini::Profiles().Parse(file).use_count(), 2);
+    // A missing file or an empty path is an empty list; a count that is no number reads as
+    // none.
+    EXPECT_EQ(ListReader("").Count(), 0);
     ListReader none("C:\\Data\\none.dat");
     EXPECT_EQ(none.Count(), 0);
     EXPECT_EQ(none.Entry(1), "");

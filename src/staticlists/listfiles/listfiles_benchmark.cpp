@@ -11,6 +11,7 @@
 #include "ports/platform.h"
 #include "staticlists/listfiles/bench_lists.h"
 #include "staticlists/listfiles/list_file.h"
+#include "staticlists/listfiles/save_by_calls.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber {

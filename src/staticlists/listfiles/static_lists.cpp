@@ -7,10 +7,10 @@
 
 #include "common/procedure.h"
 #include "common/vb_error.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/file_system.h"
 #include "ports/platform.h"
-#include "startup/module1/module1.h"
 #include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/list_file.h"
 
@@ -94,26 +94,6 @@ std::int16_t ValidateText(std::int16_t KeyAscii, const std::string& Allowed, boo
 
 void SetBeepHook(BeepHook hook) {
     g_beep = hook;
-}
-
-void BubbleSort(std::vector<std::string>& items, std::optional<std::int32_t> LastIndex,
-                bool Descending) {
-    std::int32_t last = LastIndex ? *LastIndex : static_cast<std::int32_t>(items.size()) - 1;
-    if (last >= static_cast<std::int32_t>(items.size()))
-        throw VbError(err::kSubscriptOutOfRange, "Subscript out of range");
-    const std::int32_t first = 0;
-    std::int32_t bound = last - 1;
-    for (;;) {
-        std::int32_t lastExchange = 0;
-        for (std::int32_t i = first; i <= bound; ++i) {
-            if ((items[i] > items[i + 1]) != Descending) {
-                std::swap(items[i], items[i + 1]);
-                lastExchange = i;
-            }
-        }
-        if (lastExchange == 0) break;
-        bound = lastExchange - 1;
-    }
 }
 
 std::string ListNameProblem(const std::string& name) {
@@ -207,11 +187,6 @@ std::vector<std::string> SortedItems(std::string_view text) {
     return std::vector<std::string>(sorted.begin(), sorted.end());
 }
 
-void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items) {
-    out.DeleteSection(listfile::kItems);
-    listfile::StageEntries(out, items);
-}
-
 bool SaveList(const std::string& file, std::string_view text) {
     // Views into text: each item is copied once, into the file's new bytes.
     std::vector<std::string_view> items = SortedViews(text);
@@ -225,7 +200,7 @@ bool SaveList(const std::string& file, std::string_view text) {
     }
     IniLib::Batch batch(file);
     listfile::BatchWriter out(batch);
-    out.DeleteSection(listfile::kItems); // as StageSave does
+    out.DeleteSection(listfile::kItems);
     listfile::StageSortedEntries(out, items);
     return batch.Commit();
 }

@@ -45,11 +45,6 @@ std::int16_t ValidateText(std::int16_t KeyAscii, const std::string& Allowed, boo
 using BeepHook = void (*)();
 void SetBeepHook(BeepHook hook);
 
-// The editor's sort: bubble sort by character code with the last-exchange bound, over
-// elements 0 ... LastIndex (default: the last one). LastIndex past the end is VbError 9.
-void BubbleSort(std::vector<std::string>& items, std::optional<std::int32_t> LastIndex = {},
-                bool Descending = false);
-
 // Why a list name cannot be used as a file name, as a message for the user; "" when it can.
 std::string ListNameProblem(const std::string& name);
 // Shows ListNameProblem's message (if any) and returns whether the name is usable.
@@ -64,10 +59,9 @@ std::string ReadListText(const std::string& file);
 // The items a save stores for an editor text: its lines (split at every line break) sorted
 // by character code, empty ones dropped.
 std::vector<std::string> SortedItems(std::string_view text);
-// The profile writes of a save, in order: delete [Items], then the list file layout for
-// items. [Index] is not cleared first; letters no longer used keep their old keys.
-void StageSave(listfile::ProfileWriter& out, const std::vector<std::string>& items);
-// Saves the editor's text as the list file, in one atomic write. A list of more than
+// Saves the editor's text as the list file, in one atomic write: [Items] deleted, then the
+// list file layout for the sorted items. [Index] is not cleared first; letters no longer
+// used keep their old keys. A list of more than
 // kMaxItems items is refused with a message before anything is written. True when saved.
 bool SaveList(const std::string& file, std::string_view text);
 

@@ -58,8 +58,8 @@ TEST_F(StaticListTest, IndexKeysThatTheFileCannotHoldLeaveTheRestReadable) {
     EXPECT_EQ(Bytes(file), "[Items]\r\n1=;x\r\n2==z\r\n3=[y\r\n4=a\r\n"
                            "[Index]\r\nCount=4\r\n==2\r\na=4\r\n[=3\r\n;=1\r\n");
     EXPECT_EQ(ReadList(file), (std::vector<std::string>{";x", "=z", "[y", "a"}));
-    EXPECT_EQ(listfile::RunStartOf(file, 'a'), 4);
-    EXPECT_EQ(listfile::Count(file), 4);
+    EXPECT_EQ(listfile::ListReader(file).RunStartOf('a'), 4);
+    EXPECT_EQ(listfile::ListReader(file).Count(), 4);
 }
 
 TEST_F(StaticListTest, LoneCarriageReturnsAndLineFeedsAlsoEndLines) {
@@ -112,7 +112,7 @@ TEST_F(StaticListTest, ListAtTheLimitIsSavedAndReadWhole) {
     ASSERT_EQ(items.size(), static_cast<std::size_t>(kMaxItems));
     EXPECT_EQ(items.front(), "100000");
     EXPECT_EQ(items.back(), std::to_string(100000 + kMaxItems - 1));
-    EXPECT_EQ(listfile::Count(file), kMaxItems);
+    EXPECT_EQ(listfile::ListReader(file).Count(), kMaxItems);
 }
 
 // --- Reading -----------------------------------------------------------------------------------
@@ -179,14 +179,14 @@ TEST_F(StaticListTest, RandomListsReadBackSortedWithRunStartsIndexed) {
         if (fs.Exists(file)) fs.Remove(file);
         ASSERT_TRUE(SaveList(file, text));
         ASSERT_EQ(ReadList(file), expected);
-        ASSERT_EQ(listfile::Count(file), static_cast<std::int32_t>(expected.size()));
+        ASSERT_EQ(listfile::ListReader(file).Count(), static_cast<std::int32_t>(expected.size()));
 
         // Every letter's key names the first item of its last run.
         for (const listfile::RunStart& run : listfile::RunStarts(expected)) {
             const std::string& letter = run.letter;
             // These cannot be keys of a profile file: a comment, a section header, an "=".
             if (letter == ";" || letter == "[" || letter == "=") continue;
-            std::optional<std::int32_t> start = listfile::RunStartOf(file, letter[0]);
+            std::optional<std::int32_t> start = listfile::ListReader(file).RunStartOf(letter[0]);
             ASSERT_TRUE(start) << letter;
             std::size_t at = static_cast<std::size_t>(*start) - 1;
             ASSERT_LT(at, expected.size());
@@ -205,23 +205,12 @@ TEST_F(StaticListTest, RandomListsReadBackSortedWithRunStartsIndexed) {
 
 // --- Sorting -------------------------------------------------------------------------------
 
-TEST(BubbleSort, OrdersByCharacterCode) {
-    std::vector<std::string> v = {"apple", "Zebra", "\xE9t\xE9", "zoo", "Apple", "10", "9", ""};
-    BubbleSort(v);
-    EXPECT_EQ(v, (std::vector<std::string>{"", "10", "9", "Apple", "Zebra", "apple", "zoo",
-                                           "\xE9t\xE9"}));
+TEST(SaveOrder, IsTheCharacterCodeOrder) {
+    EXPECT_EQ(SortedItems("apple\r\nZebra\r\n\xE9t\xE9\r\nzoo\r\nApple\r\n10\r\n9\r\n\r\n"),
+              (std::vector<std::string>{"10", "9", "Apple", "Zebra", "apple", "zoo", "\xE9t\xE9"}));
 }
 
-TEST(BubbleSort, DescendingAndLastIndexLimitTheSort) {
-    std::vector<std::string> v = {"b", "d", "a", "c"};
-    BubbleSort(v, 2);
-    EXPECT_EQ(v, (std::vector<std::string>{"a", "b", "d", "c"}));
-    BubbleSort(v, std::nullopt, true);
-    EXPECT_EQ(v, (std::vector<std::string>{"d", "c", "b", "a"}));
-    EXPECT_THROW(BubbleSort(v, 4), VbError);
-}
-
-TEST(BubbleSort, MatchesTheSaveOrderOnRandomLists) {
+TEST(SaveOrder, MatchesAPlainSortOnRandomLists) {
     std::mt19937 rng(7);
     for (int round = 0; round < 40; ++round) {
         std::vector<std::string> v(rng() % 60);
@@ -232,14 +221,14 @@ TEST(BubbleSort, MatchesTheSaveOrderOnRandomLists) {
         std::string text;
         for (const auto& s : v)
             text += s + "\r\n";
-        BubbleSort(v);
+        std::sort(v.begin(), v.end()); // char_traits compares as unsigned char
         ASSERT_EQ(v, SortedItems(text));
     }
 }
 
 // Items that share long beginnings, contain NUL and high bytes, or are beginnings of each
 // other: the order must still be the plain character-code order.
-TEST(BubbleSort, MatchesTheSaveOrderOnItemsSharingLongPrefixes) {
+TEST(SaveOrder, MatchesAPlainSortOnItemsSharingLongPrefixes) {
     std::mt19937 rng(11);
     const std::string alphabet("a\0\xE9\x7F", 4);
     for (int round = 0; round < 40; ++round) {
@@ -253,7 +242,7 @@ TEST(BubbleSort, MatchesTheSaveOrderOnItemsSharingLongPrefixes) {
         std::string text;
         for (const auto& s : v)
             text += s + "\r\n";
-        BubbleSort(v);
+        std::sort(v.begin(), v.end()); // char_traits compares as unsigned char
         ASSERT_EQ(v, SortedItems(text));
     }
 }

@@ -15,11 +15,12 @@
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
 #include "integration/integrate/frm_integrate.h"
+#include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/dialogs.h"
+#include "ports/platform.h"
 #include "ports/process.h"
 #include "ports/win32/win32_act.h"
-#include "startup/module1/module1.h"
 #include "test_session.h"
 
 namespace tamber {
@@ -75,6 +76,7 @@ class IntegrateWine : public ::testing::Test {
     Win32Host host;
     BinFolder folder;
     std::unique_ptr<act::Automation> automation = act::MakeWin32Automation();
+    ScopedPlatform sys{{.processes = &folder, .automation = automation.get()}};
     std::vector<HANDLE> started;
 };
 
@@ -93,7 +95,7 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
 
     // First in French, looked at and cancelled: nothing changes in ACT!.
     {
-        frmIntegrate french(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+        frmIntegrate french({.unloadConfiguration = unloadConfiguration});
         french.AppName = "Tamberlist";
         french.Language = 1;
         french.ContactScreen = true;
@@ -108,7 +110,7 @@ TEST_F(IntegrateWine, TickedContactsBoxesShowInActAfterTheRestart) {
         ASSERT_FALSE(user.TimedOut());
     }
 
-    frmIntegrate window(*automation, folder, {.unloadConfiguration = unloadConfiguration});
+    frmIntegrate window({.unloadConfiguration = unloadConfiguration});
     window.AppName = "Tamberlist";
     window.ContactScreen = true;
     std::string question;

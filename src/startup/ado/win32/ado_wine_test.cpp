@@ -9,13 +9,13 @@
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
 #include "inilib/inilib.h"
+#include "module1/module1.h"
 #include "ports/dialogs.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_folder_chooser.h"
 #include "ports/win32/win32_process_launcher.h"
 #include "ports/win32/win32_storage.h"
 #include "startup/ado/frm_ado.h"
-#include "startup/module1/module1.h"
 
 namespace tamber {
 namespace {
@@ -52,7 +52,7 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
     RemoveDirectoryA((kRoot + "\\New Folder").c_str());
     ASSERT_EQ(GetFileAttributesA(kTyped.c_str()), INVALID_FILE_ATTRIBUTES);
 
-    frmAdo window(Win32Settings(), Win32Files(), Win32FolderChooser(), processes);
+    frmAdo window(Win32FolderChooser());
     std::string question;
     input::UserScript user;
     user.Then([&] { return window.Visible(); },
@@ -76,8 +76,8 @@ TEST(AdoWine, TypedFolderThatDoesNotExistIsCreatedAndUsed) {
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(Registry("SettingsLocation"), kTyped);
     EXPECT_EQ(M().IniFile, kTyped + "\\Contacts.ini");
-    EXPECT_TRUE(IniLib::WriteKeyValue("25", "Type", "0", ""));
-    EXPECT_EQ(IniLib::GetKeyValue("25", "Type", "", "", "", ""), "0");
+    EXPECT_TRUE(IniLib::WriteKeyValue("25", "Type", "0", M().IniFile));
+    EXPECT_EQ(IniLib::GetKeyValue("25", "Type", "", "", "", M().IniFile), "0");
     EXPECT_NE(GetFileAttributesA((kTyped + "\\Contacts.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 
     HKEY key;

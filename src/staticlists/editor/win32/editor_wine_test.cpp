@@ -8,13 +8,15 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/scripted_dialogs.h"
 #include "forms/win32/test_support.h"
 #include "forms/win32/win32_host.h"
+#include "module1/module1.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_storage.h"
-#include "startup/module1/module1.h"
 #include "staticlists/editor/frm_new.h"
 #include "staticlists/editor/frm_static_lists.h"
 #include "staticlists/listfiles/static_lists.h"
@@ -71,14 +73,11 @@ TEST(EditorWine, CreateFillRenameAndRemoveListsWithRealInput) {
     ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Fruit"), "pear\r\napple"));
     ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Other"), "x"));
 
-    forms::Form owner("frmMain");
-    forms::ListView table(owner, "lvwValues");
-    for (const char* name : {"Fruit", "Other"}) {
-        int row = table.AddItem("value");
-        table.SetSubItem(row, 1, "Static LIST");
-        table.SetSubItem(row, 2, name);
-    }
-    frmStaticLists editor({.sListSelected = "Other", .lvwValues = &table});
+    std::vector<std::pair<std::string, std::string>> renames;
+    frmStaticLists editor({.sListSelected = "Other",
+                           .listRenamed = [&](const std::string& from, const std::string& to) {
+                               renames.emplace_back(from, to);
+                           }});
     auto dialog = [] { return static_cast<frmNew*>(OpenForm("frmNew")); };
     std::string typedName;
 
@@ -123,8 +122,8 @@ TEST(EditorWine, CreateFillRenameAndRemoveListsWithRealInput) {
     EXPECT_EQ(StoredName("fruit.lst"), "FRUIT.lst");
     EXPECT_NE(Slurp(kFolder + "\\FRUIT.lst").find("1=apple\r\n2=pear"), std::string::npos);
     EXPECT_EQ(Slurp(kFolder + "\\Other.lst"), "<missing>");
-    EXPECT_EQ(table.SubItem(0, 2), "FRUIT");
-    EXPECT_EQ(table.SubItem(1, 2), "");
+    EXPECT_EQ(renames, (std::vector<std::pair<std::string, std::string>>{{"Fruit", "FRUIT"},
+                                                                         {"Other", ""}}));
     SetAppDialogs(nullptr);
 }
 
@@ -159,7 +158,7 @@ TEST(EditorWine, ALongListLoadsTakesInputAndSavesWhole) {
     const std::string expectedText = text + typed + "\r\n" + pasted + "\r\n";
     ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Expected"), expectedText));
 
-    frmStaticLists editor({.sListSelected = "Long", .lvwValues = nullptr});
+    frmStaticLists editor({.sListSelected = "Long"});
     input::UserScript user;
     user.Then([&] { return editor.Visible() && editor.rtfItems.Text() == text; },
               [&] {

@@ -9,9 +9,10 @@
 
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
+#include "module1/module1.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_storage.h"
-#include "startup/module1/module1.h"
+#include "staticlists/listfiles/save_by_calls.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber::staticlists {

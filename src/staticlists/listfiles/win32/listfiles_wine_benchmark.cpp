@@ -16,6 +16,7 @@
 #include "ports/platform.h"
 #include "ports/win32/win32_storage.h"
 #include "staticlists/listfiles/bench_lists.h"
+#include "staticlists/listfiles/save_by_calls.h"
 #include "staticlists/listfiles/static_lists.h"
 
 using namespace tamber;

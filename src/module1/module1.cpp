@@ -1,4 +1,4 @@
-#include "startup/module1/module1.h"
+#include "module1/module1.h"
 
 namespace tamber {
 namespace {
