@@ -158,7 +158,7 @@ TEST(EditorWine, ALongListLoadsTakesInputAndSavesWhole) {
     const std::string expectedText = text + typed + "\r\n" + pasted + "\r\n";
     ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Expected"), expectedText));
 
-    frmStaticLists editor({.sListSelected = "Long"});
+    frmStaticLists editor({.sListSelected = "Long", .listRenamed = nullptr});
     input::UserScript user;
     user.Then([&] { return editor.Visible() && editor.rtfItems.Text() == text; },
               [&] {
