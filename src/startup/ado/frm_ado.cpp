@@ -142,9 +142,8 @@ bool frmAdo::FolderUsable(const std::string& folder) {
     }
     if (!IsFullPath(folder)) {
         AppDialogs().MsgBox("The folder " + folder +
-                                " is not a full path.\r\nType a drive and folder, such as "
-                                "C:\\Tamberlist\\Data, or a network share, such as "
-                                "\\\\server\\share\\Tamberlist.",
+                                " is not a full path.\r\nType it from its drive (C:\\Data) or from "
+                                "its server (\\\\server\\share).",
                             mb::kExclamation, AppTitle());
         return false;
     }

@@ -135,8 +135,8 @@ TEST_F(AdoTest, AFolderThatIsNotAFullPathIsRefused) {
     });
     ASSERT_EQ(dialogs.shown.size(), 5u);
     EXPECT_EQ(dialogs.shown[0].prompt,
-              "The folder Data2 is not a full path.\r\nType a drive and folder, such as "
-              "C:\\Tamberlist\\Data, or a network share, such as \\\\server\\share\\Tamberlist.");
+              "The folder Data2 is not a full path.\r\nType it from its drive (C:\\Data) or from its "
+              "server (\\\\server\\share).");
     EXPECT_FALSE(files.IsFolder("Data2"));
     EXPECT_EQ(Setting("SettingsLocation"), "\\\\server\\share\\Tamber");
 }
