@@ -127,6 +127,43 @@ TEST(EditorWine, CreateFillRenameAndRemoveListsWithRealInput) {
     SetAppDialogs(nullptr);
 }
 
+// A list whose file Windows refuses to delete (read-only) is said and stays.
+TEST(EditorWine, ARemovalOfAReadOnlyListIsToldAndKeepsTheList) {
+    Win32Host host;
+    SetAppTitle("Tamberlist");
+    ScriptedDialogs dialogs;
+    SetAppDialogs(&dialogs);
+    ScopedPlatform sys({.files = &Win32Files()});
+    ResetModule1();
+    const std::string folder = kFolder + "ReadOnly";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    M().SettingsDir = folder + "\\";
+    const std::string file = folder + "\\Locked.lst";
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(staticlists::SaveList(file, "kept"));
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    frmStaticLists editor({.sListSelected = "Locked", .listRenamed = nullptr});
+    input::UserScript user;
+    user.Then([&] { return editor.Visible() && editor.lstListNames.Text() == "Locked"; },
+              [&] {
+                  dialogs.answers = {mb::kOk};
+                  input::ClickWindow(Win32Host::WindowOf(editor.cmdRemoveList));
+              });
+    user.Then([&] { return dialogs.shown.size() == 2; },
+              [&] { input::ClickWindow(Win32Host::WindowOf(editor.cmdClose)); });
+    user.Start();
+    editor.Show(true);
+    ASSERT_FALSE(user.TimedOut()) << "steps left undone";
+    EXPECT_EQ(dialogs.shown[1].prompt.rfind("The list Locked could not be removed (", 0), 0u)
+        << dialogs.shown[1].prompt;
+    EXPECT_EQ(editor.lstListNames.ListCount(), 1);
+    EXPECT_NE(Slurp(file).find("1=kept"), std::string::npos);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+    SetAppDialogs(nullptr);
+}
+
 // A long list of items as long as real ones, far past the rich edit control's default limit of
 // 32,767 characters: it loads whole, takes typing and pasting at its end, and saves every item.
 // Wine's rich edit control fills more slowly than linearly (minutes for the editor's most items,
