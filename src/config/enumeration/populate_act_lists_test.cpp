@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "common/scripted_dialogs.h"
 #include "forms/runtime/headless.h"
 #include "module1/module1.h"
 #include "ports/memory/memory_act.h"
 #include "ports/platform.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
@@ -43,12 +43,9 @@ actdb::Database Db() {
     return db;
 }
 
-class EnumerationTest : public ::testing::Test {
+class EnumerationTest : public testing::ProgramTest {
   protected:
     act::MemoryAct act{Db()};
-    ScopedPlatform sys{{.automation = &act.automation()}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scope{dialogs};
     forms::HeadlessHost host;
     forms::Form form{"frmTest"};
     forms::ComboBox combo{form, "combo"};
@@ -56,7 +53,8 @@ class EnumerationTest : public ::testing::Test {
     forms::ListView table{form, "table"};
 
     void SetUp() override {
-        ResetModule1();
+        ProgramTest::SetUp();
+        Sys().automation = &act.automation();
         auto db = act.automation().CreateDatabase();
         db->OpenEx("");
         M().ActDatabase = db;
@@ -148,8 +146,8 @@ TEST_F(EnumerationTest, AllGroupsNameSubgroupsAfterTheirOwnParent) {
     Populate_Combo_w_Groups(combo, ids, "Customers: Gold", true, kAllGroups);
     EXPECT_EQ(Texts(combo),
               (Strings{"", "Customers", "Suppliers: Local", "Suppliers", "Customers: Gold"}));
-    EXPECT_EQ(Texts(ids), (Strings{"", "G00000000001 ", "S00000000002 ", "G00000000003 ",
-                                   "S00000000001 "}));
+    EXPECT_EQ(Texts(ids),
+              (Strings{"", "G00000000001 ", "S00000000002 ", "G00000000003 ", "S00000000001 "}));
     EXPECT_EQ(combo.ListIndex(), 4);
 
     // Filled again (another type, then back): still one entry per group, still parallel.

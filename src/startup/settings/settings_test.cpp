@@ -1,31 +1,22 @@
 #include <gtest/gtest.h>
 
 #include "common/program_end.h"
-#include "common/scripted_dialogs.h"
 #include "common/vb_error.h"
 #include "module1/module1.h"
-#include "ports/memory/fake_process_launcher.h"
-#include "ports/memory/memory_file_system.h"
-#include "ports/memory/memory_settings_store.h"
-#include "ports/platform.h"
 #include "startup/settings/settings.h"
+#include "testing/program_test.h"
 
 namespace tamber {
 namespace {
 
-class SettingsLocation : public ::testing::Test {
+class SettingsLocation : public testing::ProgramTest {
   protected:
     void SetUp() override {
-        ResetModule1();
+        ProgramTest::SetUp();
+        ResetModule1(); // these tests find the settings folder themselves
         processes.programFolder = "C:\\Program Files\\Tamberlist";
         M().DbName = "Sales";
     }
-    MemoryFileSystem files;
-    MemorySettingsStore settings;
-    FakeProcessLauncher processes;
-    ScopedPlatform sys{{.settings = &settings, .files = &files, .processes = &processes}};
-    ScriptedDialogs dialogs;
-    ScopedDialogs scoped{dialogs};
 };
 
 TEST_F(SettingsLocation, DefaultsToTheProgramsDataFolder) {
