@@ -465,8 +465,11 @@ void frmMain::cmdOk_Click() {
         setting.companyName = chkName.Value() == fvb::kChecked;
         std::vector<fs::ReferenceRow> rows;
         if (lvwValues.Visible()) {
-            for (int i = 0; i < lvwValues.ItemCount(); ++i)
-                rows.push_back({lvwValues.Item(i).text, lvwValues.Item(i).tag});
+            // A row never filled has no tag: it counts as cleared, never as an empty setting.
+            for (int i = 0; i < lvwValues.ItemCount(); ++i) {
+                const std::string& tag = lvwValues.Item(i).tag;
+                rows.push_back({lvwValues.Item(i).text, tag.empty() ? fs::kCleared : tag});
+            }
         }
         at();
         if (!fs::WriteFieldSettings(m.FieldIdText, setting, rows)) return;
@@ -484,6 +487,7 @@ void frmMain::cmdOk_Click() {
         if (lvwValues.Visible()) {
             for (int i = 0; i < lvwValues.ItemCount(); ++i) {
                 const std::string tag = lvwValues.Item(i).tag;
+                if (tag.empty()) continue;
                 const std::string t = Extract_Tag(tag, 1), details = Extract_Tag(tag, 2);
                 const bool group = t == "1" || t == "2";
                 if ((group || t == "3") && details.empty()) {

@@ -33,6 +33,21 @@ TEST_F(ReferenceTableTest, StoredSettingsFillTagsAndCells) {
     EXPECT_EQ(Tag(3), "|||");
 }
 
+TEST_F(ReferenceTableTest, GroupDeletedInActShowsNoNameAndKeepsEveryRowThroughOk) {
+    frmMain& f = OpenTable(
+        {{"North", "2|G00000000009|1|0"}, {"South", "3|Sizes|1|0"}, {"East", "0|n/a|1|0"}});
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Cells(1), (Strings{"Members of one GROUP", "", "Auto", "Contact"}));
+    EXPECT_EQ(Tag(2), "3|Sizes|1|0");
+    EXPECT_EQ(Tag(3), "0|n/a|1|0");
+    host.Click(f.cmdOK);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Read("51-Values", "North"), "2|G00000000009|1|0");
+    EXPECT_EQ(Read("51-Values", "South"), "3|Sizes|1|0");
+    EXPECT_EQ(Read("51-Values", "East"), "0|n/a|1|0");
+    EXPECT_FALSE(f.Loaded());
+}
+
 TEST_F(ReferenceTableTest, EditorOpensOnlyWhereTheRowTypeAllows) {
     frmMain& f = OpenTable({{"North", "3|Sizes|1|0"}, {"South", "0|n/a|1|0"}});
     ClickCell(3, 2); // details of an untyped row
