@@ -274,6 +274,28 @@ TEST_F(ReferenceTableTest, EmptyDropDownGivesTheDefaultRowOnly) {
     EXPECT_EQ(dialogs.shown[0].style, mb::kCritical);
 }
 
+TEST_F(ReferenceTableTest, StoredReferenceFieldNoLongerOfferedLeavesTheChoiceOpen) {
+    for (bool deleted : {false, true}) {
+        act.db() = ConfigDb();
+        if (deleted)
+            act.db().fields.erase(act.db().fields.begin() + 2);
+        else
+            act.db().fields[2] = TestField(50, "Region", actdb::kCharacter); // list emptied
+        StoreReferenceList({{"North", "3|Sizes|1|0"}});
+        frmMain& f = Open();
+        EXPECT_TRUE(dialogs.shown.empty()) << deleted;
+        EXPECT_EQ(f.cboReference.ListIndex(), -1);
+        EXPECT_FALSE(f.lvwValues.Visible());
+        EXPECT_EQ(f.Height(), frmMain::kShortHeight);
+        host.Click(f.cmdOK);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].prompt, "You need to select a field!");
+        EXPECT_EQ(Read("51-Values", "North"), "3|Sizes|1|0");
+        dialogs.shown.clear();
+        form.reset();
+    }
+}
+
 TEST(TagFields, ExtractAndModify) {
     EXPECT_EQ(frmMain::Extract_Tag("2|G1|0|1", 2), "G1");
     EXPECT_EQ(frmMain::Modify_Tag("2|G1|0|1", 4, "0"), "2|G1|0|0");
