@@ -319,6 +319,7 @@ void frmList::Create_dict_w_Static(const std::string& file) {
     Sub(kModule, "Create_dict_w_Static", [&](Statement& at) {
         at();
         const bool blank = fs::ReadBlank(M().FieldIdText);
+        staticBlank_ = blank;
         at();
         std::vector<std::string> items = listbuild::StaticItems(file, blank);
         // Appends to what the list holds (the load cleared it).
@@ -433,6 +434,8 @@ void frmList::WriteData() {
         at();
         const std::string chosen =
             InMemory() ? lstSorted.List(i) : std::string(Reader().Entry(i + 1));
+        // An empty row is a hole in the file; only a static list's Blank entry empties the field.
+        if (chosen.empty() && !staticBlank_) return;
         act::View& view = Need(M().ActView);
         if (bKeepExisting) {
             at();

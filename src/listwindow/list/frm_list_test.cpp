@@ -351,12 +351,32 @@ TEST_F(ListWindowTest, StaticListShowsAndWritesWhatTheSortedListHolds) {
     EXPECT_EQ(f->lstSorted.ListCount(), 5);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(f->lstDynamic.ItemText(i, false), f->lstSorted.List(i));
+    // A hole in the file is no way to empty the field.
+    SetField(kField, "kept");
+    f->lstDynamic.SetListIndex(0);
+    host.Key(13);
+    EXPECT_EQ(Field(), "kept");
+    EXPECT_TRUE(f->Loaded());
 
     Set("Blank", "1");
     f = Open();
     ASSERT_EQ(f->lstDynamic.ListCount(), 6);
     host.ClickItem(f->lstDynamic, 5);
     EXPECT_EQ(Field(), "banana");
+    f = Open();
+    host.ClickItem(f->lstDynamic, 0); // the Blank entry
+    EXPECT_EQ(Field(), "");
+}
+
+TEST_F(ListWindowTest, RowsADamagedCacheFileLacksWriteNothing) {
+    Set("Type", "0");
+    files.WriteAll(kAllGroupsCache, "[Items]\r\n1=apple\r\n[Index]\r\nCount=3\r\na=1\r\n");
+    SetField(kField, "kept");
+    auto f = Open();
+    ASSERT_EQ(f->lstDynamic.ListCount(), 3);
+    host.ClickItem(f->lstDynamic, 2);
+    EXPECT_EQ(Field(), "kept");
+    EXPECT_TRUE(f->Loaded());
 }
 
 TEST_F(ListWindowTest, ReferenceValueChoosesTheList) {
