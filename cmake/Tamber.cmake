@@ -42,11 +42,13 @@ endfunction()
 # tamber_wine_test(name SOURCES ... [DEPS ...] [NO_GTEST] [SERIAL])
 # SERIAL: the test drives the display with real mouse and keyboard input, so no other test
 # may run alongside it.
+# TESTS: GoogleTest names (Suite.Test) registered one by one, each a program of its own, so
+# that each runs in a Wine session of its own (CI starts one per program).
 function(tamber_wine_test name)
   if(NOT WIN32 OR NOT TAMBER_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(A "NO_GTEST;SERIAL" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "NO_GTEST;SERIAL" "" "SOURCES;DEPS;TESTS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
   if(NOT A_NO_GTEST)
@@ -55,27 +57,41 @@ function(tamber_wine_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   tamber_warnings(${name})
   if(TAMBER_RUN_WINE_TESTS)
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    set(registered)
+    if(A_TESTS)
+      foreach(test ${A_TESTS})
+        add_test(NAME ${name}.${test} COMMAND ${name} --gtest_filter=${test})
+        list(APPEND registered ${name}.${test})
+      endforeach()
+    else()
+      add_test(NAME ${name} COMMAND ${name})
+      set(registered ${name})
+    endif()
+    set_tests_properties(${registered} PROPERTIES TIMEOUT 300)
     if(A_SERIAL)
-      set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+      set_tests_properties(${registered} PROPERTIES RUN_SERIAL TRUE)
     endif()
   endif()
 endfunction()
 
 # A Wine end-to-end test of the programs against the stand-in ACT!: drives the display, so it
 # runs alone; knows where tamber.exe, gauge, the stand-in, actctl and the sample database are.
-# tamber_e2e_test(name SOURCES ... [DEPS ...])
+# ADDON_EXE: another build's tamber.exe (with its gauge.exe beside it) instead of this one's.
+# tamber_e2e_test(name SOURCES ... [DEPS ...] [ADDON_EXE path] [TESTS ...])
 function(tamber_e2e_test name)
   if(NOT WIN32 OR NOT TAMBER_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "ADDON_EXE" "SOURCES;DEPS;TESTS" ${ARGN})
+  if(NOT A_ADDON_EXE)
+    set(A_ADDON_EXE $<TARGET_FILE:tamber>)
+  endif()
   tamber_wine_test(${name} SOURCES ${A_SOURCES}
-                   DEPS standin_test_session tamber_forms_win32_testing ${A_DEPS} SERIAL)
+                   DEPS standin_test_session tamber_forms_win32_testing ${A_DEPS} SERIAL
+                   TESTS ${A_TESTS})
   add_dependencies(${name} actstandin actctl tamber gauge)
   target_compile_definitions(${name} PRIVATE
-    TAMBER_EXE="$<TARGET_FILE:tamber>"
+    TAMBER_EXE="${A_ADDON_EXE}"
     STANDIN_EXE="$<TARGET_FILE:actstandin>"
     ACTCTL_EXE="$<TARGET_FILE:actctl>"
     SAMPLE_DB="${PROJECT_SOURCE_DIR}/src/actdb/sample/Contacts.dbf")

@@ -41,12 +41,20 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$bin"/{tamber.exe,gauge.exe,tamber.ico,tamber32.ico} "$stage/"
 cp "$manual" "$stage/tamber_user_manual.pdf"
-(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Win64="$win64" -o "$out" \
-  "$here/installer/tamber.wxs")
+# The uninstall entry's size: what the package puts on the disk, in KB.
+size=$(du -k --apparent-size -c "$stage"/* | tail -1 | cut -f 1)
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D Win64="$win64" -D Size="$size" \
+  -o "$out" "$here/installer/tamber.wxs")
 # wixl has no Permanent attribute: add msidbComponentAttributesPermanent (16) to the Data
 # folder's component, so that neither an uninstall nor an upgrade removes the user's folder.
 # MSI's SQL has no arithmetic: read the attributes, then write the sum.
 attrs=$(msiinfo export "$out" Component | awk -F'\t' '$1 == "DataFolder" {print $4}')
 [ -n "$attrs" ] || { echo "build-installer: no DataFolder component in $out" >&2; exit 1; }
 msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = $(( attrs | 16 )) WHERE \`Component\` = 'DataFolder'"
+# wixl has no user interface: a double-click installs without a word. Once installed with the
+# full interface (a double-click, not msiexec /qn), the program folder opens with the programs
+# and the manual, so the user sees where Tamberlist went. Type 34 + 192: a program named by its
+# command line, started without waiting for it.
+msibuild "$out" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('ShowProgramFolder', 226, 'INSTALLDIR', '\"[WindowsFolder]explorer.exe\" \"[INSTALLDIR]\"')"
+msibuild "$out" -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('ShowProgramFolder', 'UILevel >= 5 AND NOT REMOVE', 6601)"
 echo "$out ($arch, version $version)"

@@ -9,7 +9,12 @@ cd "$here"
 export CCACHE_DIR=${CCACHE_DIR:-$here/build/ccache}
 
 standin=build/win64/standin
-ctl() { tools/wine-run "$standin/actctl.exe" "$@"; }
+# On a busy machine a step can take many times its usual time: the tour waits up to a minute
+# for a window or an answer of the stand-in unless a step says otherwise.
+ctl() {
+  [ "$1" = /timeout ] || set -- /timeout 30 "$@"
+  tools/wine-run "$standin/actctl.exe" "$@"
+}
 winpath() { local p; p=$(readlink -m "$1"); echo "Z:${p//\//\\}"; }
 desktop=(explorer "/desktop=Tamberlist,1024x768")
 bin=build/win64/bin
@@ -78,7 +83,19 @@ prepare_settings() { # [tour]
   tools/wine-run reg add "$key" /v Ado /d 1 /f >/dev/null 2>&1
 }
 
-shot() { sleep "${2:-1}"; import -window root "artifacts/demo-$1.png"; }
+# Each shot is a step of the tour: it fails the tour when the screen shows an error box.
+current_part="" steps=() shots=0
+part() { current_part=$1; steps+=("$1"); }
+shot() {
+  sleep "${2:-1}"
+  import -window root "artifacts/demo-$1.png"
+  local boxes
+  if ! boxes=$(tools/wine-run build/win64/tools/uictl/uictl.exe errors | tr -d '\r'); then
+    echo "tour: step $1 ($current_part) shows an error box: $boxes" >&2
+    return 1
+  fi
+  shots=$((shots + 1))
+}
 
 # The add-on's button pressed with the cursor in the field, as a user does it.
 open_list() { # field
@@ -87,11 +104,16 @@ open_list() { # field
   sleep 3
 }
 
-ui() { echo "ui $*" >&2; tools/wine-run build/win64/tools/uictl/uictl.exe "$@"; }
+ui() {
+  echo "ui $*" >&2
+  [ "$1" = /timeout ] || set -- /timeout 60 "$@"
+  tools/wine-run build/win64/tools/uictl/uictl.exe "$@"
+}
 settings='Tamberlist - List Settings'
 
 # The scripted tour, run by this script again inside Xvfb. Shots are numbered in story order.
 tour() {
+  part "Integration with ACT! and its restart"
   # 1. Integration: ACT! knows nothing of the add-on yet. The user starts tamber.exe from its
   # folder with the cursor in Department, a field without a list: the configuration window
   # opens; Options > Integrate with ACT! ticks the Contacts toolbar box, and ACT! restarts its
@@ -118,6 +140,7 @@ tour() {
   ctl focus 40 >/dev/null
   shot 06-act-with-the-toolbar-button
 
+  part "Department: subgroups of Prospects"
   # 2. A list on a field without one: Department, the subgroups of Prospects.
   ctl press toolbar Tamberlist >/dev/null
   ui wait "$settings"
@@ -133,6 +156,7 @@ tour() {
   xdotool key Return
   shot 10-department-written
 
+  part "Territory by Region, on two records"
   # 3. A reference-dependent list: Territory follows Region, one static list per region.
   ctl focus 51 >/dev/null
   ctl press toolbar Tamberlist >/dev/null
@@ -167,6 +191,7 @@ tour() {
   xdotool key Return
   shot 16-territory-south-written
 
+  part "A static list edited"
   # 4. A static list edited: from the list window's settings button, the configuration
   # window's "Manage your Static Lists"; Caithness joins the northern territories.
   ctl goto 4
@@ -194,6 +219,7 @@ tour() {
   xdotool key c Return
   shot 20-territory-caithness-written
 
+  part "User 1: all groups"
   # 5. All groups, built as the list opens; typing jumps, Enter writes.
   open_list 200
   shot 21-all-groups-open
@@ -202,6 +228,7 @@ tour() {
   xdotool key Return
   shot 23-all-groups-written
 
+  part "User 2: members of Prospects, refreshed"
   # 6. Members of Prospects from their cache file: none yet, so Refresh builds it (gauge
   # shows), then the list opens with 120 members.
   open_list 201
@@ -216,10 +243,13 @@ tour() {
   xdotool key Return
   shot 28-members-written
   finish
+  echo "tour: ${#steps[@]} parts, $shots steps, no error box:"
+  printf '  %s\n' "${steps[@]}"
 }
 if [ "${1:-}" = --tour ]; then
   set -E
-  trap 'echo "tour: line $LINENO (from ${BASH_LINENO[*]}) failed: $BASH_COMMAND" >&2; shot failed 0; finish' ERR
+  trap 'echo "tour: failed in \"$current_part\" at line $LINENO (from ${BASH_LINENO[*]}): $BASH_COMMAND" >&2
+        import -window root artifacts/demo-failed.png; finish; exit 1' ERR
   tour
   exit 0
 fi
@@ -227,11 +257,7 @@ fi
 tools/setup.sh
 echo "== building the Windows programs (build/win64)"
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
-targets=(actstandin actctl uictl)
-for t in tamber gauge; do # the add-on, once its targets exist
-  if cmake --build build/win64 --target help 2>/dev/null | grep -q "^$t:"; then targets+=("$t"); fi
-done
-cmake --build build/win64 -j "$(nproc)" --target "${targets[@]}"
+cmake --build build/win64 -j "$(nproc)" --target actstandin actctl uictl tamber gauge
 
 export TAMBER_WINEPREFIX=${TAMBER_WINEPREFIX:-$here/build/wineprefix}
 echo "== preparing the Wine prefix $TAMBER_WINEPREFIX"
@@ -242,7 +268,6 @@ cp src/actdb/sample/Contacts.dbf "$TAMBER_WINEPREFIX/drive_c/ACT/Contacts.dbf"
 # The add-on lands in build/win64/bin with its two icon files; its settings go to the "Data"
 # folder there, which a user creates once.
 mkdir -p "$bin/Data"
-[ -f "$bin/tamber.exe" ] || echo "note: $bin/tamber.exe is not built yet; its button is registered anyway"
 
 tools/wine-run "$standin/actstandin.exe" /RegServer
 ctl /timeout 0 quit >/dev/null 2>&1 || true
@@ -263,7 +288,10 @@ echo "== no display: scripted tour under Xvfb"
 mkdir -p artifacts
 rm -f artifacts/demo-*.png
 prepare_settings tour
-xvfb-run -a -s "-screen 0 1024x768x24" "$self" --tour
+if ! xvfb-run -a -s "-screen 0 1024x768x24" "$self" --tour; then
+  echo "== the tour failed: artifacts/demo-failed.png shows the screen at that moment" >&2
+  exit 1
+fi
 echo "== screenshots:"
 ls -1 artifacts/demo-*.png
 # The whole tour on one page, each shot labelled with its step.

@@ -40,9 +40,10 @@ files=(tamber.exe gauge.exe tamber.ico tamber32.ico tamber_user_manual.pdf)
 same_as_package() {
   for f in "${files[@]}"; do cmp -s "$expected/Programs/Tamberlist/$f" "$program/$f" || return 1; done
 }
-uninstall_entries() { # registry keys of installed Tamberlist products (Wine keeps them in HKLM)
-  for hive in HKLM HKCU; do
-    win reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s |
+uninstall_entries() { # registry keys of installed Tamberlist products (Wine keeps them in HKLM,
+  # an x86 package's in the 32-bit view)
+  for key in HKLM\\Software HKLM\\Software\\Wow6432Node HKCU\\Software; do
+    win reg query "$key\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s |
       awk '/^HKEY/ {key = $0} /DisplayName +REG_SZ +Tamberlist$/ {print key}'
   done
 }
@@ -109,6 +110,9 @@ check "uninstall entry gives the support address" \
   test "$(entry_value Contact)" = support@tamberlist.com
 check "uninstall entry gives the program folder" \
   test "$(entry_value InstallLocation)" = "$local_appdata\\Programs\\Tamberlist\\"
+size=$(msiinfo export "$new" Property | tr -d '\r' | awk -F'\t' '$1 == "ARPSIZE" {print $2}')
+# Wine writes the package's size as Size and leaves EstimatedSize at 0 (Windows computes it).
+check "uninstall entry gives the size, $size KB" test "$(entry_value Size)" = "$size"
 check "Start-menu shortcut to the manual" test -f "$menu/Tamberlist User Manual.lnk"
 
 echo "-- the installed add-on opens a configured list from the stand-in ACT!'s toolbar"

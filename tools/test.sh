@@ -29,25 +29,54 @@ configure sanitize -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAMBE
 cmake --build build/sanitize -j "$jobs"
 run_ctest sanitize "sanitizer and fuzzer"
 
+# The packages carry Release programs (no debug information); the tests run RelWithDebInfo
+# builds, and the i686 programs that ship.
 echo "== windows i686 release build"
 configure win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DTAMBER_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win32 -j "$jobs"
 
+echo "== windows x86_64 release build"
+configure win64-release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake -DTAMBER_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+cmake --build build/win64-release -j "$jobs" --target tamber gauge
+
 echo "== windows x86_64 build"
-configure win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
+configure win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake -DTAMBER_I686_BIN="$here/build/win32/bin"
 cmake --build build/win64 -j "$jobs"
 export TAMBER_WINEPREFIX=$here/build/wineprefix
 tools/wine-prefix.sh >/dev/null
 export TAMBER_ARTIFACTS=$here/artifacts
-echo "== windows tests"
 # These suites drive real windows across processes under a virtual X server; a suite that
 # fails runs once more, and only a second failure fails the run. The first failure stays in
 # the log above the retry.
 wine_ctest() { (cd build/win64 && TAMBER_WINE_FRESH=1 xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 1 --timeout 600 "$@"); }
-if ! wine_ctest; then
-  echo "== windows tests: running the failed suites once more"
-  WINEPREFIX=$TAMBER_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
-  wine_ctest --rerun-failed || status=1
+wine_suites() { # label, ctest selection...
+  local label=$1; shift
+  echo "== $label"
+  if ! wine_ctest "$@"; then
+    echo "== $label: running the failed suites once more"
+    WINEPREFIX=$TAMBER_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
+    wine_ctest "$@" --rerun-failed || return 1
+  fi
+}
+wine_suites "windows tests" -E '^i686_' || status=1
+
+# Why this machine cannot run the i686 programs; nothing when it can.
+i686_unavailable() {
+  if [ ! -x /usr/lib/wine/wine ]; then
+    echo "the 32-bit Wine (wine32:i386) is not installed"
+  elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "this kernel does not run 32-bit programs (no IA-32 emulation; qemu-user-static registered for i386 through binfmt_misc may stand in)"
+  elif ! WINEPREFIX=$TAMBER_WINEPREFIX WINEDEBUG=-all /usr/lib/wine/wine64 'C:\windows\syswow64\cmd.exe' /c exit 0 >/dev/null 2>&1; then
+    echo "the Wine prefix $TAMBER_WINEPREFIX cannot start 32-bit programs"
+  fi
+}
+i686_skipped=$(i686_unavailable)
+if [ -n "$i686_skipped" ]; then
+  echo "== windows i686 smoke tests: SKIPPED, $i686_skipped"
+else
+  started=$SECONDS
+  if wine_suites "windows i686 smoke tests" -R '^i686_'; then result=passed; else result=FAILED status=1; fi
+  echo "== windows i686 smoke tests: $result in $((SECONDS - started)) s"
 fi
 WINEPREFIX=$TAMBER_WINEPREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null || true
 
@@ -60,15 +89,23 @@ version=$(sed -n 's/^#define TAMBER_VERSION "\(.*\)"$/\1/p' build/win32/generate
 manual=build/manual/tamber_user_manual.pdf
 if [ -f "$manual" ]; then
   pkg=build/installer/Tamberlist-$version
-  tools/build-installer.sh --arch x86 --bin build/win32/bin --manual "$manual" --out "$pkg-x86.msi"
-  tools/build-installer.sh --arch x64 --bin build/win64/bin --manual "$manual" --out "$pkg-x64.msi"
-  # An older version of the same package, to upgrade from.
-  tools/build-installer.sh --arch x64 --bin build/win64/bin --manual "$manual" --version 0.0.1 \
-    --out build/installer/older/Tamberlist-0.0.1-x64.msi
-  echo "-- contents of the i686 package $pkg-x86.msi"
-  msiinfo suminfo "$pkg-x86.msi" | grep -E '^(Subject|Template):'
-  msiinfo export "$pkg-x86.msi" File | tail -n +4 | cut -f 3-4 | tr -d '\r' | sed 's/^/  /'
+  for arch in x86 x64; do
+    case $arch in x86) bin=build/win32/bin ;; x64) bin=build/win64-release/bin ;; esac
+    tools/build-installer.sh --arch $arch --bin $bin --manual "$manual" --out "$pkg-$arch.msi"
+    # An older version of the same package, to upgrade from.
+    tools/build-installer.sh --arch $arch --bin $bin --manual "$manual" --version 0.0.1 \
+      --out build/installer/older/Tamberlist-0.0.1-$arch.msi
+    echo "-- contents of $pkg-$arch.msi"
+    msiinfo suminfo "$pkg-$arch.msi" | grep -E '^(Subject|Template):'
+    msiinfo export "$pkg-$arch.msi" File | tail -n +4 | cut -f 3-4 | tr -d '\r' | sed 's/^/  /'
+    (cd $bin && file tamber.exe gauge.exe | sed 's/^/  /')
+  done
   tools/test-installer.sh "$pkg-x64.msi" build/installer/older/Tamberlist-0.0.1-x64.msi || status=1
+  if [ -n "$i686_skipped" ]; then
+    echo "== installer x86: SKIPPED, $i686_skipped"
+  else
+    tools/test-installer.sh "$pkg-x86.msi" build/installer/older/Tamberlist-0.0.1-x86.msi || status=1
+  fi
 else
   echo "no manual, so no installer"; status=1
 fi

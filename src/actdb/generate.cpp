@@ -70,21 +70,40 @@ const std::vector<std::string> kCompanySecond = {"Tools",
                                                  "& Fils",
                                                  "Holdings",
                                                  "Print"};
-const std::vector<std::string> kCities = {"Lyon",
-                                          "Montr\xe9"
-                                          "al",
-                                          "Bristol",
-                                          "Denver",
-                                          "Qu\xe9"
-                                          "bec",
-                                          "Leeds",
-                                          "Austin",
-                                          "Toulouse",
-                                          "Halifax",
-                                          "Portland"};
-const std::vector<std::string> kStates = {"CO", "OR", "TX", "QC", "NS", "ON", "WA", "IDF"};
-const std::vector<std::string> kCountries = {"France", "Canada", "United Kingdom", "United States",
-                                             "Belgique"};
+// Each city with its own state or province and country.
+struct Place {
+    const char* city;
+    const char* state;
+    const char* country;
+};
+const std::vector<Place> kPlaces = {{"Lyon", "ARA", "France"},
+                                    {"Montr\xe9"
+                                     "al",
+                                     "QC", "Canada"},
+                                    {"Bristol", "", "United Kingdom"},
+                                    {"Denver", "CO", "United States"},
+                                    {"Qu\xe9"
+                                     "bec",
+                                     "QC", "Canada"},
+                                    {"Leeds", "", "United Kingdom"},
+                                    {"Austin", "TX", "United States"},
+                                    {"Toulouse", "OCC", "France"},
+                                    {"Halifax", "NS", "Canada"},
+                                    {"Portland", "OR", "United States"},
+                                    {"Li\xe8ge", "", "Belgique"},
+                                    {"Toronto", "ON", "Canada"},
+                                    {"Seattle", "WA", "United States"}};
+const Place kSaintEtienne = {"Saint-\xc9tienne", "ARA", "France"};
+std::vector<std::string> Column(const char* Place::*column) {
+    std::vector<std::string> values;
+    for (const Place& p : kPlaces)
+        if (*(p.*column) && std::find(values.begin(), values.end(), p.*column) == values.end())
+            values.push_back(p.*column);
+    return values;
+}
+const std::vector<std::string> kCities = Column(&Place::city);
+const std::vector<std::string> kStates = Column(&Place::state);
+const std::vector<std::string> kCountries = Column(&Place::country);
 const std::vector<std::string> kRegions = {"North", "South", "East", "West", "Central"};
 const std::vector<std::string> kResults = {"Call back", "Sent brochure", "Meeting set",
                                            "No answer", "Order placed",  "Not interested"};
@@ -213,11 +232,20 @@ Database Generate(const GenerateOptions& o) {
     const int contacts = std::max(o.contacts, o.bigGroup);
     const int companies = std::max(1, contacts / 5);
     std::vector<std::string> companyNames;
+    std::unordered_set<std::string> named;
     for (int i = 0; i < companies; ++i) {
-        std::string name = kCompanyFirst[static_cast<std::size_t>(i) % kCompanyFirst.size()] + " " +
-                           rng.Pick(kCompanySecond);
-        int round = i / static_cast<int>(kCompanyFirst.size());
-        if (round > 0) name += ' ' + std::to_string(round + 1);
+        // A first word comes back every 24 companies, with another second word each time
+        // while there is one left; only then with a number.
+        const std::string& first =
+            kCompanyFirst[static_cast<std::size_t>(i) % kCompanyFirst.size()];
+        const int second = rng.Below(static_cast<int>(kCompanySecond.size()));
+        std::string name;
+        for (std::size_t k = 0; k < kCompanySecond.size() && (name.empty() || named.count(name));
+             ++k)
+            name = first + " " + kCompanySecond[(second + k) % kCompanySecond.size()];
+        if (named.count(name))
+            name += ' ' + std::to_string(i / static_cast<int>(kCompanyFirst.size()) + 1);
+        named.insert(name);
         companyNames.push_back(name);
     }
 
@@ -243,10 +271,13 @@ Database Generate(const GenerateOptions& o) {
         c.SetValue(27, rng.Pick(kTitles));
         int number = 1 + rng.Below(999);
         c.SetValue(28, std::to_string(number) + " " + rng.Pick(kCompanyFirst) + " Street");
-        c.SetValue(29, rng.Chance(90) ? rng.Pick(kCities) : "Saint-\xc9tienne");
-        c.SetValue(30, rng.Pick(kStates));
+        const Place& place = rng.Chance(90) ? rng.Pick(kPlaces) : kSaintEtienne;
+        c.SetValue(29, place.city);
+        c.SetValue(30, place.state);
+        rng.Next(); // the draw the state once took: the values after it stay as they were
         c.SetValue(31, std::to_string(10000 + rng.Below(89999)));
-        c.SetValue(32, rng.Pick(kCountries));
+        c.SetValue(32, place.country);
+        rng.Next(); // the country's, likewise
         int area = 200 + rng.Below(700);
         int line = 1000 + rng.Below(9000);
         c.SetValue(33, '(' + std::to_string(area) + ") 555-" + std::to_string(line));

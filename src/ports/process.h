@@ -9,6 +9,8 @@ class ProcessLauncher {
     virtual ~ProcessLauncher() = default;
     // Folder of the running executable, without a trailing "\" (VB's App.Path).
     virtual std::string ProgramFolder() = 0;
+    // The running executable's file name without folder and extension (VB's App.EXEName).
+    virtual std::string ExeName() = 0;
     // Starts commandLine as a new process with a normal, focused window and does not wait.
     // Throws VbError (err::kFileNotFound) when the program cannot be started.
     virtual void Start(const std::string& commandLine) = 0;

@@ -13,12 +13,14 @@
 //   uictl key <caption> <keys...>                     brings the window forward, types keys:
 //                                                     text, or {enter} {tab} {space} {down}
 //                                                     {end} {esc} {alt+x} {ctrl+end}
+//   uictl errors                                      prints each error box showing (exit 1)
 // Exit code 0 done, 1 not found or failed, 2 usage.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -250,8 +252,39 @@ HWND Table(HWND form) {
     return lists.empty() ? nullptr : lists[0];
 }
 
+// A control that a window shows once it has grown (the reference combo box after a type was
+// picked, the table): looked for until the timeout.
+HWND AwaitControl(HWND form, const std::string& cls, const std::string& which) {
+    for (DWORD start = GetTickCount();; Sleep(100)) {
+        HWND w = cls == WC_LISTVIEWA ? Table(form) : Control(form, cls, which);
+        if (w || GetTickCount() - start >= timeoutMs) return w;
+    }
+}
+
+// A message box that reports an error: the add-on's ("Tamberlist error", "Error 53: ...") or
+// Wine's own when a program crashes ("Program Error").
+bool IsErrorBox(HWND w, std::string& text) {
+    char cls[64] = {}, caption[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0) return false;
+    GetWindowTextA(w, caption, sizeof caption);
+    text = caption;
+    bool error = false;
+    const size_t n = strlen(caption);
+    if (n >= 5 && _stricmp(caption + n - 5, "error") == 0) error = true;
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char t[512] = {};
+        GetWindowTextA(c, t, sizeof t);
+        if (!*t) continue;
+        if (strncmp(t, "Error ", 6) == 0 && isdigit(static_cast<unsigned char>(t[6]))) error = true;
+        text += std::string(" | ") + t;
+    }
+    return error;
+}
+
 int Usage() {
-    fprintf(stderr, "usage: uictl [/timeout s] wait|gone|click|press|pick|cell|pickcell|key ...\n");
+    fprintf(stderr,
+            "usage: uictl [/timeout s] wait|gone|click|press|pick|cell|pickcell|key|errors ...\n");
     return 2;
 }
 
@@ -270,6 +303,19 @@ int main(int argc, char** argv) {
     }
     // Before this thread owns a window, it may move to the desktop that holds the add-on.
     if (HDESK desk = OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL)) SetThreadDesktop(desk);
+    if (a.size() == 1 && a[0] == "errors") {
+        int found = 0;
+        for (HWND top : TopWindows()) {
+            std::string text;
+            if (IsErrorBox(top, text)) {
+                for (char& c : text)
+                    if (c == '\r' || c == '\n') c = ' ';
+                printf("%s\n", text.c_str());
+                ++found;
+            }
+        }
+        return found ? 1 : 0;
+    }
     if (a.size() < 2) return Usage();
     const std::string& command = a[0];
     if (command == "press") {
@@ -297,18 +343,18 @@ int main(int argc, char** argv) {
     }
     if (command == "wait") return 0;
     if (command == "click" && a.size() == 4) {
-        HWND w = Control(form, a[2], a[3]);
+        HWND w = AwaitControl(form, a[2], a[3]);
         if (!w) return fprintf(stderr, "no %s %s\n", a[2].c_str(), a[3].c_str()), 1;
         ClickMiddle(w);
         return 0;
     }
     if (command == "pick" && a.size() == 4) {
-        HWND combo = Control(form, "ComboBox", a[2]);
+        HWND combo = AwaitControl(form, "ComboBox", a[2]);
         if (!combo) return fprintf(stderr, "no combo box %s\n", a[2].c_str()), 1;
         return Pick(combo, a[3]) ? 0 : 1;
     }
     if (command == "cell" && a.size() == 4) {
-        HWND table = Table(form);
+        HWND table = AwaitControl(form, WC_LISTVIEWA, "");
         if (!table) return fprintf(stderr, "no table\n"), 1;
         RECT r{};
         r.top = atoi(a[3].c_str());

@@ -113,6 +113,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                          .listRenamed = [&](const std::string& from, const std::string& to) {
                              configuration->StaticListRenamed(from, to);
                          }});
+                    editor.SetIcon(configuration->Icon());
                     editor.Show(true);
                 };
                 deps.showIntegrate = [&] {

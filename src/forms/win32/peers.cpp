@@ -516,6 +516,9 @@ void RegisterStandardPeers() {
                            WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_WANTRETURN,
                            WS_EX_CLIENTEDGE);
         SendMessageA(p->Hwnd(), EM_SETEVENTMASK, 0, ENM_CHANGE);
+        // The control's own limit is 32,767 characters, a few thousand list items. Room for
+        // 32,767 items of up to 998 characters each, with their line breaks.
+        SendMessageA(p->Hwnd(), EM_EXLIMITTEXT, 0, 32767 * 1000);
         return p;
     });
     RegisterPeerFactory("ComboBox", [](Control& c, FormWindow& f) {

@@ -35,8 +35,7 @@ std::string AddFailedMessage(const std::array<std::string, 17>& texts) {
 
 } // namespace
 
-template <class F>
-void frmIntegrate::Guard(std::string_view procedure, F&& body, SourceLine here) {
+template <class F> void frmIntegrate::Guard(std::string_view procedure, F&& body, SourceLine here) {
     Statement at(here.value);
     try {
         body(at);
@@ -159,12 +158,12 @@ void frmIntegrate::chkScreen_Click(int Index) {
         const bool ticked = chkScreen[Index]->Value() == fvb::kChecked;
         if (Index >= kViews) {
             const auto view = static_cast<std::int16_t>(Index - 5);
-            AddResult_ = ticked ? AuxCmds->AddAuxCommandToToolsMenu(view, AppName)
-                                : AuxCmds->RemoveAuxCommandFromToolsMenu(view, AppName);
+            Keep(ticked ? AuxCmds->AddAuxCommandToToolsMenu(view, AppName)
+                        : AuxCmds->RemoveAuxCommandFromToolsMenu(view, AppName));
         } else {
             const auto view = static_cast<std::int16_t>(Index + 1);
-            AddResult_ = ticked ? AuxCmds->AddAuxCommandToToolbar(view, AppName)
-                                : AuxCmds->RemoveAuxCommandFromToolbar(view, AppName);
+            Keep(ticked ? AuxCmds->AddAuxCommandToToolbar(view, AppName)
+                        : AuxCmds->RemoveAuxCommandFromToolbar(view, AppName));
         }
     });
 }
@@ -179,13 +178,18 @@ void frmIntegrate::lblScreen_Click(int Index) {
 void frmIntegrate::CheckCommand() {
     Guard("CheckCommand", [&](Statement& at) {
         const std::string folder = Sys().processes->ProgramFolder();
-        const std::string base = folder + "\\" + deps_.exeName;
-        AddResult_ = AuxCmds->AddAuxCommand(AppName, base + ".EXE", folder, AppName,
-                                            texts_[kToolTipPrefix] + AppName, base + ".ico",
-                                            base + "32" + ".ico", 1);
+        const std::string base = folder + "\\" + Sys().processes->ExeName();
+        Keep(AuxCmds->AddAuxCommand(AppName, base + ".EXE", folder, AppName,
+                                    texts_[kToolTipPrefix] + AppName, base + ".ico",
+                                    base + "32" + ".ico", 1));
         at();
         if (AddResult_ != 0) MessAddFailed();
     });
+}
+
+void frmIntegrate::Keep(std::int32_t result) {
+    AddResult_ = result;
+    if (result != 0) AnyCallFailed_ = true;
 }
 
 void frmIntegrate::MessAddFailed() {
@@ -197,8 +201,9 @@ void frmIntegrate::Message() {
     Guard("Message", [&](Statement& at) {
         RestartAnswer = static_cast<std::int16_t>(
             AppDialogs().MsgBox(RestartQuestion(texts_), mb::kYesNo, AppName));
-        at();
-        ShowActState();
+        // The load steps again, reporting under the load's name: whatever the reload meets,
+        // the user's answer still holds.
+        Form_Load();
         if (RestartAnswer == mb::kYes) {
             at();
             M().ReopenPending = true;
@@ -213,7 +218,7 @@ void frmIntegrate::Message() {
 void frmIntegrate::cmdOK_Click() {
     Guard("cmdOK_Click", [&](Statement& at) {
         if (Changed_) {
-            if (AddResult_ != 0)
+            if (AddResult_ != 0 || AnyCallFailed_)
                 MessAddFailed();
             else
                 Message();

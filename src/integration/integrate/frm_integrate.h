@@ -23,9 +23,6 @@ class frmIntegrate : public forms::Form {
         // The configuration window's unload with cancel 0: with ReopenPending set it has ACT!
         // close and reopen its database and ends the program.
         std::function<void()> unloadConfiguration;
-        // The program's file name without extension; the program folder holds it with ".EXE"
-        // and its icons with ".ico" and "32.ico".
-        std::string exeName = "tamber";
     };
 
     static constexpr int kViews = 6;
@@ -72,6 +69,8 @@ class frmIntegrate : public forms::Form {
     void CheckCommand();
     void Message();
     void MessAddFailed();
+    // Keeps a call's result in AddResult and remembers a failure.
+    void Keep(std::int32_t result);
     // The error boundary of this window: the standard message closes with text 0.
     template <class F>
     void Guard(std::string_view procedure, F&& body, SourceLine here = SourceLine());
@@ -81,6 +80,9 @@ class frmIntegrate : public forms::Form {
     std::array<std::string, kTexts> texts_;
     bool Changed_ = false;
     std::int32_t AddResult_ = 0;
+    // Some add, remove or register call failed since the window opened: a later success must
+    // not hide it at Close.
+    bool AnyCallFailed_ = false;
     std::int16_t RestartAnswer = 0;
     // The boxes are being set to ACT!'s state: their Click must not call ACT!.
     bool showingState_ = false;

@@ -130,6 +130,53 @@ TEST_F(IntegrateTest, FailedRegistrationIsToldWhenItHappensAndAtClose) {
     }
 }
 
+TEST_F(IntegrateTest, AFailedViewCallIsToldAtCloseEvenAfterALaterSuccess) {
+    auto aux = act.automation().CreateAuxCommands();
+    aux->AddAuxCommand("Tamberlist", "x.EXE", "C:\\", "T", "t", "i", "i32", 1);
+    aux->AddAuxCommandToToolbar(1, "Tamberlist");
+    Run([&] {
+        EXPECT_EQ(window.chkScreen[0]->Value(), kChecked);
+        aux->RemoveAuxCommandFromToolbar(1, "Tamberlist"); // gone behind the window's back
+        host.Click(*window.chkScreen[0]);                  // so this removal fails
+        host.Click(*window.chkScreen[6]);                  // and this addition succeeds
+        EXPECT_EQ(window.AddResult(), 0);
+        host.Click(window.cmdOK);
+    });
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt,
+              "Can't add icon or menu item automatically. You will need to proceed manually.");
+    EXPECT_FALSE(M().ReopenPending);
+}
+
+TEST_F(IntegrateTest, AFailedReloadAfterYesIsToldAsTheLoadsAndYesStillHolds) {
+    Run([&] {
+        host.Click(*window.chkScreen[0]);
+        act.Fail("Automation.CreateAuxCommands",
+                 VbError(429, "ActiveX component can't create object"));
+        dialogs.answers = {mb::kYes};
+        host.Click(window.cmdOK);
+    });
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_NE(dialogs.shown[1].prompt.find("in frmIntegrate: Sub Form_Load"), std::string::npos)
+        << dialogs.shown[1].prompt;
+    EXPECT_TRUE(M().ReopenPending);
+    EXPECT_EQ(unloads, 1);
+    EXPECT_FALSE(window.Loaded());
+}
+
+TEST_F(IntegrateTest, RegistersTheProgramUnderItsOwnFileName) {
+    processes.exeName = "tamber2";
+    dialogs.answers = {mb::kNo};
+    Run([&] {
+        host.Click(*window.chkScreen[0]);
+        host.Click(window.cmdOK);
+    });
+    const act::AuxCommand& c = act.auxCommands().at(0);
+    EXPECT_EQ(c.program, "C:\\Program Files\\Tamberlist\\tamber2.EXE");
+    EXPECT_EQ(c.icon, "C:\\Program Files\\Tamberlist\\tamber2.ico");
+    EXPECT_EQ(c.icon32, "C:\\Program Files\\Tamberlist\\tamber232.ico");
+}
+
 TEST_F(IntegrateTest, CancelKeepsWhatWasDone) {
     Run([&] {
         host.Click(*window.chkScreen[0]);

@@ -122,7 +122,8 @@ class ListWindowE2ETest : public ::testing::Test {
                             "[51]\r\nType=3\r\nReference=50\r\nBlank=1\r\n"
                             "[51-Values]\r\nNorth=3|Northern|0|0\r\n");
         WriteFile(kSettingsDir + "\\Contacts_000001.dat",
-                  ListFile({"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf"}));
+                  ListFile({"Arbor Tools", "Belden Supply", "Cobalt Partners", "Dunmore Logistics",
+                            "Elmstead Foods", "Fairhaven Design", "Granite Print"}));
         WriteFile(kSettingsDir + "\\Northern.lst",
                   ListFile({"Zeeland", "Aberdeen", "Inverness", "aberdeen"}));
         DeleteFileA((kSettingsDir + "\\Contacts_200001_N.dat").c_str());
@@ -162,7 +163,7 @@ class ListWindowE2ETest : public ::testing::Test {
 };
 
 TEST_F(ListWindowE2ETest, CacheListOpensUnderItsFieldPreselectedTypesAndWrites) {
-    SetField(kCompany, "Delta");
+    SetField(kCompany, "Dunmore Logistics");
     HWND w = Open(kCompany);
     ASSERT_NE(w, nullptr);
     RECT field, list;
@@ -179,18 +180,18 @@ TEST_F(ListWindowE2ETest, CacheListOpensUnderItsFieldPreselectedTypesAndWrites) 
     HWND lst = ChildOf(w);
     ASSERT_NE(lst, nullptr);
     EXPECT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 7);
-    EXPECT_EQ(Selection(lst), 3) << "Delta pre-selected";
+    EXPECT_EQ(Selection(lst), 3) << "Dunmore Logistics pre-selected";
     EXPECT_NE(ChildOf(w, "Refresh"), nullptr);
     ts::SaveScreenshot(act, "list_window_open_under_field");
 
     ts::PressKey('F');
-    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == 5; })) << "f jumps to Foxtrot";
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == 5; })) << "f jumps to Fairhaven Design";
     ts::PressKey('Q');
     Sleep(200);
     EXPECT_EQ(Selection(lst), 5) << "no entry starts with q";
     ts::PressKey(VK_RETURN);
     EXPECT_TRUE(Ended());
-    EXPECT_EQ(Field(kCompany), "Foxtrot");
+    EXPECT_EQ(Field(kCompany), "Fairhaven Design");
 }
 
 TEST_F(ListWindowE2ETest, InMemoryListTypesAheadAndCtrlAdds) {
@@ -232,7 +233,7 @@ TEST_F(ListWindowE2ETest, StaticListByRegionWritesTheEntryClicked) {
 }
 
 TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) {
-    SetField(kCompany, "Bravo");
+    SetField(kCompany, "Belden Supply");
     HWND w = Open(kCompany);
     ASSERT_NE(w, nullptr);
     HWND lst = ChildOf(w);
@@ -242,16 +243,16 @@ TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) 
     PostMessageA(box, WM_COMMAND, IDNO, 0);
     Sleep(500);
     EXPECT_EQ(WaitForSingleObject(tamber, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "No: still open";
-    EXPECT_EQ(Field(kCompany), "Bravo");
+    EXPECT_EQ(Field(kCompany), "Belden Supply");
     ts::PressKey(VK_ESCAPE);
     EXPECT_TRUE(Ended());
-    EXPECT_EQ(Field(kCompany), "Bravo");
+    EXPECT_EQ(Field(kCompany), "Belden Supply");
 
     w = Open(kCompany);
     ASSERT_NE(w, nullptr);
     ts::ClickWindow(act);
     EXPECT_TRUE(Ended(3000)) << "a click into the record window closes the list";
-    EXPECT_EQ(Field(kCompany), "Bravo");
+    EXPECT_EQ(Field(kCompany), "Belden Supply");
 
     w = Open(kCompany);
     ASSERT_NE(w, nullptr);

@@ -12,11 +12,13 @@ namespace tamber {
 class FakeProcessLauncher : public ProcessLauncher {
   public:
     std::string programFolder = "C:\\Program Files\\Tamberlist";
+    std::string exeName = "tamber";
     std::vector<std::string> started;
     std::set<std::string> missing;      // command lines that fail to start
     std::set<std::string> runningNames; // instances already running elsewhere
 
     std::string ProgramFolder() override { return programFolder; }
+    std::string ExeName() override { return exeName; }
     void Start(const std::string& commandLine) override;
     bool AnotherInstanceRunning(const std::string& name) override;
 };

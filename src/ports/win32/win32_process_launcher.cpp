@@ -12,18 +12,31 @@ Win32ProcessLauncher::~Win32ProcessLauncher() {
     if (instanceMutex_) CloseHandle(instanceMutex_);
 }
 
-std::string Win32ProcessLauncher::ProgramFolder() {
+namespace {
+
+std::string ModulePath() {
     std::vector<char> buf(MAX_PATH);
     for (;;) {
         DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
         if (n == 0) return {};
-        if (n < buf.size()) {
-            std::string path(buf.data(), n);
-            auto slash = path.find_last_of('\\');
-            return slash == std::string::npos ? std::string() : path.substr(0, slash);
-        }
+        if (n < buf.size()) return std::string(buf.data(), n);
         buf.resize(buf.size() * 2);
     }
+}
+
+} // namespace
+
+std::string Win32ProcessLauncher::ProgramFolder() {
+    const std::string path = ModulePath();
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string Win32ProcessLauncher::ExeName() {
+    std::string name = ModulePath();
+    name.erase(0, name.find_last_of('\\') + 1); // npos + 1 == 0: no folder
+    if (const auto dot = name.find_last_of('.'); dot != std::string::npos) name.erase(dot);
+    return name;
 }
 
 void Win32ProcessLauncher::Start(const std::string& commandLine) {

@@ -7,6 +7,7 @@ class Win32ProcessLauncher : public ProcessLauncher {
   public:
     ~Win32ProcessLauncher() override;
     std::string ProgramFolder() override;
+    std::string ExeName() override;
     void Start(const std::string& commandLine) override;
     bool AnotherInstanceRunning(const std::string& name) override;
 

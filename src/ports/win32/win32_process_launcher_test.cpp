@@ -9,12 +9,13 @@
 namespace tamber {
 namespace {
 
-TEST(Win32ProcessLauncher, ProgramFolderHoldsTheRunningExecutable) {
+TEST(Win32ProcessLauncher, ProgramFolderAndNameMakeTheRunningExecutable) {
     Win32ProcessLauncher launcher;
     std::string folder = launcher.ProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), '\\');
-    EXPECT_TRUE(GetFileAttributesA((folder + "\\win32_process_launcher_test.exe").c_str()) !=
+    EXPECT_EQ(launcher.ExeName(), "win32_process_launcher_test");
+    EXPECT_TRUE(GetFileAttributesA((folder + "\\" + launcher.ExeName() + ".exe").c_str()) !=
                 INVALID_FILE_ATTRIBUTES);
 }
 

@@ -1,5 +1,7 @@
 #include "startup/ado/frm_ado.h"
 
+#include <cctype>
+
 #include "common/procedure.h"
 #include "common/vb_error.h"
 #include "module1/module1.h"
@@ -22,6 +24,23 @@ constexpr const char* kApp = "Tamberlist";
 constexpr const char* kSection = "Settings";
 // Written and removed again to learn whether a folder takes files.
 constexpr const char* kProbeFile = "\\~tamberlist-write-test.tmp";
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// A drive and folder ("C:\Data") or a server's share ("\\server\share"): anything else
+// ("Data2", "\Data", "C:Data") would be taken against whatever folder is current at the time.
+bool IsFullPath(const std::string& folder) {
+    if (folder.size() >= 3 && std::isalpha(static_cast<unsigned char>(folder[0])) &&
+        folder[1] == ':' && IsSeparator(folder[2]))
+        return true;
+    if (folder.size() < 5 || !IsSeparator(folder[0]) || !IsSeparator(folder[1])) return false;
+    const auto server = folder.find_first_of("\\/", 2);
+    return server != std::string::npos && server > 2 && server + 1 < folder.size() &&
+           !IsSeparator(folder[server + 1]);
+}
+
 } // namespace
 
 frmAdo::frmAdo(FolderChooser& chooser) : Form("frmAdo"), chooser_(chooser) {
@@ -118,6 +137,14 @@ void frmAdo::MakeFolders(const std::string& folder) {
 bool frmAdo::FolderUsable(const std::string& folder) {
     if (folder.empty()) {
         AppDialogs().MsgBox("Please type or choose the folder for the settings and data.",
+                            mb::kExclamation, AppTitle());
+        return false;
+    }
+    if (!IsFullPath(folder)) {
+        AppDialogs().MsgBox("The folder " + folder +
+                                " is not a full path.\r\nType a drive and folder, such as "
+                                "C:\\Tamberlist\\Data, or a network share, such as "
+                                "\\\\server\\share\\Tamberlist.",
                             mb::kExclamation, AppTitle());
         return false;
     }

@@ -122,6 +122,25 @@ TEST_F(AdoTest, AMissingFolderIsOfferedForCreation) {
     EXPECT_EQ(M().SettingsDir, typed + "\\");
 }
 
+TEST_F(AdoTest, AFolderThatIsNotAFullPathIsRefused) {
+    files.MakeFolders("\\\\server\\share\\Tamber");
+    Run([&] {
+        for (const char* typed : {"Data2", "\\Data", "C:Data", "\\\\server", "\\\\server\\"}) {
+            window.txtPath.SetText(typed);
+            host.Click(window.cmdOK);
+            EXPECT_TRUE(window.Loaded()) << typed;
+        }
+        window.txtPath.SetText("\\\\server\\share\\Tamber");
+        host.Click(window.cmdOK);
+    });
+    ASSERT_EQ(dialogs.shown.size(), 5u);
+    EXPECT_EQ(dialogs.shown[0].prompt,
+              "The folder Data2 is not a full path.\r\nType a drive and folder, such as "
+              "C:\\Tamberlist\\Data, or a network share, such as \\\\server\\share\\Tamberlist.");
+    EXPECT_FALSE(files.IsFolder("Data2"));
+    EXPECT_EQ(Setting("SettingsLocation"), "\\\\server\\share\\Tamber");
+}
+
 TEST_F(AdoTest, AFolderThatCannotBeMadeOrWrittenSavesNothing) {
     files.WriteAll("C:\\Data.lst", "x");
     files.MakeFolders("C:\\ReadOnly");

@@ -3,6 +3,7 @@
 #include "common/procedure.h"
 #include "ports/dialogs.h"
 #include "staticlists/editor/frm_static_lists.h"
+#include "staticlists/listfiles/ansi_case.h"
 #include "staticlists/listfiles/static_lists.h"
 
 namespace tamber {
@@ -68,6 +69,13 @@ void frmNew::SelectAllAndFocus() {
     txtName.SetFocus();
 }
 
+bool frmNew::ListedInEditor(const std::string& typed) const {
+    if (!StartName.empty() && ansi::EqualNoCase(typed, StartName)) return false;
+    for (const auto& entry : editor_.lstListNames.Entries())
+        if (ansi::EqualNoCase(entry.text, typed)) return true;
+    return false;
+}
+
 void frmNew::cmdOk_Click() {
     Sub("frmNew", "cmdOk_Click", [&](Statement& at) {
         const std::string typed = txtName.Text();
@@ -78,7 +86,7 @@ void frmNew::cmdOk_Click() {
             return;
         }
         at();
-        if (staticlists::Name_Taken(typed, StartName)) {
+        if (staticlists::Name_Taken(typed, StartName) || ListedInEditor(typed)) {
             AppDialogs().MsgBox("This name is already taken!", mb::kOkOnly, AppTitle());
             SelectAllAndFocus();
             return;

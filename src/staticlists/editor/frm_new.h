@@ -26,6 +26,9 @@ class frmNew : public forms::Form {
 
   private:
     void SelectAllAndFocus();
+    // A name the editor already lists, saved or not, ignoring case (the list being renamed
+    // may take another capitalisation of its own name).
+    bool ListedInEditor(const std::string& typed) const;
 
     frmStaticLists& editor_;
     std::string StartName;

@@ -5,6 +5,7 @@
 
 #include "common/procedure.h"
 #include "common/program_end.h"
+#include "common/vb_error.h"
 #include "ports/dialogs.h"
 #include "startup/settings/settings.h"
 #include "staticlists/editor/frm_new.h"
@@ -107,23 +108,46 @@ void frmStaticLists::Form_Load() {
     });
 }
 
-void frmStaticLists::Form_QueryUnload(int& /*cancel*/, int unloadMode) {
+void frmStaticLists::Form_QueryUnload(int& cancel, int unloadMode) {
     Sub("frmStaticLists", "Form_QueryUnload", [&](Statement&) {
         // The close box asks what Close asks: typed items are not dropped without a word.
-        if (unloadMode == fvb::kFormControlMenu && ItemsModified_) AskToSave(mb::kInformation);
+        if (unloadMode == fvb::kFormControlMenu && ItemsModified_ && !AskToSave(mb::kInformation)) {
+            cancel = 1;
+            return;
+        }
         ItemsModified_ = false;
     });
 }
 
 void frmStaticLists::lstListNames_Click() {
+    if (restoringSelection_) return;
     Sub("frmStaticLists", "lstListNames_Click", [&](Statement& at) {
+        if (keepShownList_) {
+            keepShownList_ = false;
+            restoringSelection_ = true;
+            struct Restored {
+                bool& flag;
+                ~Restored() { flag = false; }
+            } restored{restoringSelection_};
+            lstListNames.SetListIndex(CurrentListIndex_);
+            rtfItems.SetFocus();
+            return;
+        }
         ListLoading = true;
-        rtfItems.SetText("");
         CurrentListIndex_ = static_cast<std::int16_t>(lstListNames.ListIndex());
         at();
-        if (CurrentListIndex_ >= 0)
-            rtfItems.SetText(staticlists::ReadListText(
-                staticlists::ListPath(lstListNames.List(CurrentListIndex_))));
+        // The box is written once: a list saved as it was shown (the usual case) changes
+        // nothing on the screen, and a long list is not emptied and then filled again.
+        std::string items;
+        try {
+            if (CurrentListIndex_ >= 0)
+                items = staticlists::ReadListText(
+                    staticlists::ListPath(lstListNames.List(CurrentListIndex_)));
+        } catch (...) {
+            rtfItems.SetText(""); // never another list's items under this one's name
+            throw;
+        }
+        rtfItems.SetText(items);
         // The box now holds the stored items, whatever was typed before.
         ItemsModified_ = false;
         at();
@@ -139,22 +163,28 @@ void frmStaticLists::rtfItems_Change() {
     });
 }
 
-void frmStaticLists::AskToSave(int icon) {
+bool frmStaticLists::AskToSave(int icon) {
     const int answer =
         AppDialogs().MsgBox("The list items have been modified.\rDo you want to save the changes ?",
                             mb::kYesNo + icon, AppTitle());
-    if (answer == mb::kYes) cmdSave_Click();
+    if (answer != mb::kYes) return true;
+    cmdSave_Click();
+    return saved_;
 }
 
 void frmStaticLists::rtfItems_LostFocus() {
-    Sub("frmStaticLists", "rtfItems_LostFocus", [&](Statement&) {
-        if (ItemsModified_) AskToSave(mb::kExclamation);
-    });
+    Sub("frmStaticLists", "rtfItems_LostFocus",
+        [&](Statement&) { keepShownList_ = ItemsModified_ && !AskToSave(mb::kExclamation); });
 }
 
 void frmStaticLists::cmdClose_Click() {
+    keepShownList_ = false;
     Sub("frmStaticLists", "cmdClose_Click", [&](Statement& at) {
-        if (ItemsModified_) AskToSave(mb::kInformation);
+        // A refused save keeps the window, and the text as typed.
+        if (ItemsModified_ && !AskToSave(mb::kInformation)) {
+            rtfItems.SetFocus();
+            return;
+        }
         at();
         ItemsModified_ = false;
         Unload();
@@ -162,6 +192,8 @@ void frmStaticLists::cmdClose_Click() {
 }
 
 void frmStaticLists::cmdSave_Click() {
+    keepShownList_ = false;
+    saved_ = false;
     Sub("frmStaticLists", "cmdSave_Click", [&](Statement& at) {
         // Without a selected list the file would be named by the extension alone.
         if (CurrentListIndex_ < 0 || CurrentListIndex_ >= lstListNames.ListCount()) return;
@@ -169,12 +201,14 @@ void frmStaticLists::cmdSave_Click() {
         at();
         if (!staticlists::SaveList(file, rtfItems.Text())) return; // refused and said why
         at();
+        saved_ = true;
         ItemsModified_ = false;
         lstListNames_Click();
     });
 }
 
 void frmStaticLists::cmdNewList_Click() {
+    keepShownList_ = false;
     Sub("frmStaticLists", "cmdNewList_Click", [&](Statement& at) {
         bEdit = false;
         sEditName.clear();
@@ -196,6 +230,7 @@ void frmStaticLists::ReportRename(const std::string& from, const std::string& to
 }
 
 void frmStaticLists::cmdRename_Click() {
+    keepShownList_ = false;
     Sub("frmStaticLists", "cmdRename_Click", [&](Statement& at) {
         bEdit = true;
         sEditName = lstListNames.List(CurrentListIndex_);
@@ -229,6 +264,7 @@ void frmStaticLists::cmdRename_Click() {
 }
 
 void frmStaticLists::cmdRemoveList_Click() {
+    keepShownList_ = false;
     Sub("frmStaticLists", "cmdRemoveList_Click", [&](Statement& at) {
         if (AppDialogs().MsgBox("Are you sure you want to delete this list?",
                                 mb::kOkCancel + mb::kCritical + mb::kDefaultButton2,
@@ -237,8 +273,19 @@ void frmStaticLists::cmdRemoveList_Click() {
         at();
         const int removed = CurrentListIndex_;
         const std::string name = lstListNames.List(removed);
-        // A list that was never saved has no file; whatever fails here, the list goes.
-        IgnoringErrors([&] { staticlists::DeleteList(name); });
+        // A list that was never saved has no file, and simply leaves the box. Any other
+        // failure keeps the list: its file would bring it back at the next open.
+        try {
+            staticlists::DeleteList(name);
+        } catch (const VbError& e) {
+            if (e.number() != err::kFileNotFound) {
+                AppDialogs().MsgBox("The list " + name + " could not be removed (" +
+                                        e.description() + ").\r\nThe list was kept.",
+                                    mb::kExclamation, AppTitle());
+                return;
+            }
+        }
+        at();
         IgnoringErrors([&] { ReportRename(name, ""); });
         IgnoringErrors([&] {
             const int selected = lstListNames.ListIndex();
@@ -261,6 +308,8 @@ void frmStaticLists::Update_Buttons() {
         cmdRename.SetEnabled(selected);
         cmdRemoveList.SetEnabled(selected);
         cmdSave.SetEnabled(selected);
+        // Typing needs a list to go into.
+        rtfItems.SetEnabled(selected);
     });
 }
 

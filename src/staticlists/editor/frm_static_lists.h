@@ -53,8 +53,9 @@ class frmStaticLists : public forms::Form {
     std::int16_t CurrentListIndex() const { return CurrentListIndex_; }
 
   private:
-    // Asks whether to save modified items (with the given icon); Yes saves.
-    void AskToSave(int icon);
+    // Asks whether to save modified items (with the given icon); Yes saves. False when the
+    // user said Yes and the save did not happen: the typed text must stay where it is.
+    bool AskToSave(int icon);
     void ReportRename(const std::string& from, const std::string& to);
 
     Deps deps_;
@@ -62,6 +63,12 @@ class frmStaticLists : public forms::Form {
     bool ItemsModified_ = false;
     bool FormLoading = false;
     bool ListLoading = false;
+    // The last cmdSave_Click wrote the file.
+    bool saved_ = false;
+    // A save asked for on leaving the items box was refused: the click on another list that
+    // took the focus away must not load it over the typed text.
+    bool keepShownList_ = false;
+    bool restoringSelection_ = false;
 };
 
 } // namespace tamber

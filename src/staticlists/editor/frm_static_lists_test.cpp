@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/vb_error.h"
 #include "forms/runtime/headless.h"
 #include "staticlists/editor/frm_new.h"
 #include "staticlists/listfiles/list_test_env.h"
@@ -27,6 +28,16 @@ class ReversedListing : public MemoryFileSystem {
         std::vector<std::string> names = MemoryFileSystem::ListFiles(folder, pattern);
         std::reverse(names.begin(), names.end());
         return names;
+    }
+};
+
+// A file system on which one file cannot be deleted (read-only, or open in another program).
+class LockedFile : public MemoryFileSystem {
+  public:
+    std::string locked;
+    void Remove(const std::string& path) override {
+        if (path == locked) throw VbError(75, "Path/File access error");
+        MemoryFileSystem::Remove(path);
     }
 };
 
@@ -334,6 +345,110 @@ TEST_F(EditorTest, ASaveBeyondTheItemLimitIsRefusedAndKeptModified) {
     EXPECT_EQ(staticlists::ReadList(staticlists::ListPath("Big")), std::vector<std::string>{"old"});
     EXPECT_TRUE(editor->ItemsModified());
     EXPECT_EQ(editor->rtfItems.Text(), text);
+}
+
+// Text beyond the item limit, which every save refuses.
+std::string TooManyItems() {
+    std::string text;
+    for (int i = 0; i <= staticlists::kMaxItems; ++i)
+        text += "item" + std::to_string(i) + "\r\n";
+    return text;
+}
+
+TEST_F(EditorTest, ARefusedSaveKeepsTheWindowAndTheText) {
+    Write("Big", "old");
+    const std::string text = TooManyItems();
+    for (bool closeBox : {false, true}) {
+        Open();
+        editor->rtfItems.SetFocus();
+        editor->rtfItems.SyncText(text);
+        dialogs.shown.clear();
+        dialogs.answers = {mb::kYes};
+        if (closeBox)
+            host.CloseBox(*editor);
+        else
+            editor->cmdClose_Click();
+        ASSERT_EQ(dialogs.shown.size(), 2u) << "the question, then the refusal";
+        EXPECT_TRUE(editor->Loaded()) << closeBox;
+        EXPECT_EQ(editor->rtfItems.Text(), text);
+        EXPECT_TRUE(editor->ItemsModified());
+        // No leaves as before: the window closes without saving.
+        dialogs.answers = {mb::kNo};
+        editor->cmdClose_Click();
+        EXPECT_FALSE(editor->Loaded());
+    }
+    EXPECT_EQ(staticlists::ReadList(staticlists::ListPath("Big")), std::vector<std::string>{"old"});
+}
+
+TEST_F(EditorTest, ARefusedSaveOnLeavingTheBoxKeepsTheListShown) {
+    Write("Animals", "cat");
+    Write("Fruit", "apple");
+    Open("Animals");
+    host.Focus(editor->rtfItems);
+    const std::string text = TooManyItems();
+    editor->rtfItems.SyncText(text);
+    dialogs.answers = {mb::kYes};
+    host.ClickItem(editor->lstListNames, 1);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(editor->lstListNames.Text(), "Animals");
+    EXPECT_EQ(editor->CurrentListIndex(), 0);
+    EXPECT_EQ(editor->rtfItems.Text(), text);
+    EXPECT_TRUE(editor->rtfItems.HasFocus());
+    // Answering No the next time lets the user go on to the other list.
+    dialogs.answers = {mb::kNo};
+    host.ClickItem(editor->lstListNames, 1);
+    EXPECT_EQ(editor->lstListNames.Text(), "Fruit");
+    EXPECT_EQ(editor->rtfItems.Text(), "apple\r\n");
+}
+
+TEST_F(EditorTest, WithoutAListTheItemsBoxTakesNoTyping) {
+    Open();
+    EXPECT_FALSE(editor->rtfItems.Enabled());
+    host.Focus(editor->rtfItems);
+    host.Type("stray");
+    EXPECT_EQ(editor->rtfItems.Text(), "");
+    NameDialog("Veg");
+    host.Click(editor->cmdNewList);
+    EXPECT_TRUE(editor->rtfItems.Enabled());
+    EXPECT_TRUE(editor->rtfItems.HasFocus());
+    dialogs.answers = {mb::kOk};
+    host.Click(editor->cmdRemoveList);
+    EXPECT_FALSE(editor->rtfItems.Enabled());
+}
+
+TEST_F(EditorTest, ANameAnUnsavedListHasIsTaken) {
+    Open();
+    for (const char* name : {"Veg", "veg", "VEG"}) {
+        NameDialog(name);
+        host.Click(editor->cmdNewList);
+    }
+    EXPECT_EQ(Names(), std::vector<std::string>{"Veg"});
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].prompt, "This name is already taken!");
+    // The list being renamed may still change the case of its own name.
+    NameDialog("VEG");
+    host.Click(editor->cmdRename);
+    EXPECT_EQ(dialogs.shown.size(), 3u) << "no file to rename yet";
+    EXPECT_EQ(dialogs.shown[2].prompt, "Unable to rename list. List file does not exist anymore!");
+}
+
+TEST_F(EditorTest, ARemovalThatFailsIsToldAndKeepsTheList) {
+    LockedFile locked;
+    locked.MakeFolders("C:\\Data");
+    ScopedPlatform sys2({.files = &locked});
+    Write("Fruit", "f");
+    Write("Other", "o");
+    locked.locked = staticlists::ListPath("Fruit");
+    Open("Fruit");
+    dialogs.answers = {mb::kOk};
+    host.Click(editor->cmdRemoveList);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(
+        dialogs.shown[1].prompt,
+        "The list Fruit could not be removed (Path/File access error).\r\nThe list was kept.");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Fruit", "Other"}));
+    EXPECT_EQ(editor->lstListNames.Text(), "Fruit");
+    EXPECT_EQ(Cells(), (std::vector<std::string>{"Fruit", "Other", "Fruit"}));
 }
 
 } // namespace

@@ -42,6 +42,7 @@ class BinFolder : public ProcessLauncher {
         std::string exe = WinPath(TAMBER_EXE);
         return exe.substr(0, exe.rfind('\\'));
     }
+    std::string ExeName() override { return "tamber"; }
     void Start(const std::string&) override {}
     bool AnotherInstanceRunning(const std::string&) override { return false; }
 };
