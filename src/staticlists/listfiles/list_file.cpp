@@ -183,7 +183,9 @@ std::vector<std::string> ReadByLastKey(const std::string& file) {
     ListReader reader(file);
     std::vector<std::string> entries;
     if (reader.items_->lastKey.empty()) return entries;
-    std::int32_t last = vb::CLng(reader.items_->lastKey);
+    // Keys written out of order: the highest number counts, not only the last key's.
+    const std::int32_t last = std::max(vb::CLng(reader.items_->lastKey),
+                                       static_cast<std::int32_t>(reader.byNumber_.size()));
     entries.reserve(last > 0 ? static_cast<std::size_t>(last) : 0);
     for (std::int32_t i = 1; i <= last; ++i)
         entries.emplace_back(reader.Entry(i));

@@ -78,9 +78,10 @@ class ListReader {
     std::span<const std::string_view> byNumber_; // entry n at n - 1, in items_
 };
 
-// Every entry, counting to the numeric value of the last [Items] key; keys missing below it
-// read as empty entries. An empty or missing [Items] section gives no entries. A last key
-// that is not a number is VbError 13. One read of the file.
+// Every entry, counting to the numeric value of the last [Items] key or to the highest
+// numbered key if that is higher; keys missing below it read as empty entries. An empty or missing
+// [Items] section gives no entries. A last key that is not a number is VbError 13. One read of the
+// file.
 std::vector<std::string> ReadByLastKey(const std::string& file);
 
 } // namespace tamber::listfile

@@ -117,6 +117,11 @@ TEST_F(ListFileTest, LetterLookupIgnoresCaseAndToleratesMissingOrBadKeys) {
     EXPECT_EQ(ListReader(file).RunStartOf('z'), std::nullopt);
 }
 
+TEST_F(ListFileTest, KeysOutOfOrderAreAllRead) {
+    fs.WriteAll(file, "[Items]\r\n3=c\r\n1=a\r\n2=b\r\n");
+    EXPECT_EQ(ReadByLastKey(file), (std::vector<std::string>{"a", "b", "c"}));
+}
+
 TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadLastKeyIsAnError) {
     EXPECT_EQ(ListReader(file).Count(), 0);
     EXPECT_EQ(ListReader(file).Entry(1), "");
