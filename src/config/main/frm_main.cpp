@@ -254,6 +254,14 @@ void frmMain::Update_Controls(std::int16_t field) {
         }
         at();
         if (fillReference) Initialize_CboReference();
+        // A stored reference field no longer offered (deleted, or its drop-down list gone)
+        // leaves the choice to the user: no table until one is picked.
+        if (fillTable && cboReference.ListIndex() < 0) {
+            lvwValues.SetVisible(false);
+            Unhook();
+            Resize(kShortHeight);
+            fillTable = false;
+        }
         at();
         if (fillTable) {
             Fill_lvwValues();
@@ -286,8 +294,10 @@ void frmMain::Initialize_CboReference() {
             pop::Populate_cboFields(cboReference, pop::kCharacterTypes, pop::kReferenceFields, "");
             if (reference.empty()) return;
             at();
-            const int index = Get_Index(cboReference, m.ActFields->Label(reference));
-            if (index >= 0) cboReference.SetListIndex(index);
+            // By identifier: the label of a field deleted since cannot be asked for.
+            for (int i = 0; i < cboReference.ListCount(); ++i)
+                if (std::to_string(cboReference.ItemData(i)) == reference)
+                    return cboReference.SetListIndex(i);
         }
     });
 }
@@ -465,8 +475,11 @@ void frmMain::cmdOk_Click() {
         setting.companyName = chkName.Value() == fvb::kChecked;
         std::vector<fs::ReferenceRow> rows;
         if (lvwValues.Visible()) {
-            for (int i = 0; i < lvwValues.ItemCount(); ++i)
-                rows.push_back({lvwValues.Item(i).text, lvwValues.Item(i).tag});
+            // A row never filled has no tag: it counts as cleared, never as an empty setting.
+            for (int i = 0; i < lvwValues.ItemCount(); ++i) {
+                const std::string& tag = lvwValues.Item(i).tag;
+                rows.push_back({lvwValues.Item(i).text, tag.empty() ? fs::kCleared : tag});
+            }
         }
         at();
         if (!fs::WriteFieldSettings(m.FieldIdText, setting, rows)) return;
@@ -484,6 +497,7 @@ void frmMain::cmdOk_Click() {
         if (lvwValues.Visible()) {
             for (int i = 0; i < lvwValues.ItemCount(); ++i) {
                 const std::string tag = lvwValues.Item(i).tag;
+                if (tag.empty()) continue;
                 const std::string t = Extract_Tag(tag, 1), details = Extract_Tag(tag, 2);
                 const bool group = t == "1" || t == "2";
                 if ((group || t == "3") && details.empty()) {

@@ -99,12 +99,14 @@ std::string frmMain::GroupCaption(std::string id) {
         id.pop_back();
     if (id.size() != 12) id += ' ';
     act::Group& group = *M().ActGroup;
+    // A group deleted in ACT! since the row was saved has no name either.
     group.GoTo(id);
+    if (group.isEOF()) return "";
     std::string name = group.Data(act::kGroupNameField);
     const std::string parent = group.GetParent();
     if (!parent.empty()) {
         group.GoTo(parent);
-        name = group.Data(act::kGroupNameField) + ": " + name;
+        if (!group.isEOF()) name = group.Data(act::kGroupNameField) + ": " + name;
     }
     return name;
 }

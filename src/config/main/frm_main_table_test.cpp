@@ -33,6 +33,21 @@ TEST_F(ReferenceTableTest, StoredSettingsFillTagsAndCells) {
     EXPECT_EQ(Tag(3), "|||");
 }
 
+TEST_F(ReferenceTableTest, GroupDeletedInActShowsNoNameAndKeepsEveryRowThroughOk) {
+    frmMain& f = OpenTable(
+        {{"North", "2|G00000000009|1|0"}, {"South", "3|Sizes|1|0"}, {"East", "0|n/a|1|0"}});
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Cells(1), (Strings{"Members of one GROUP", "", "Auto", "Contact"}));
+    EXPECT_EQ(Tag(2), "3|Sizes|1|0");
+    EXPECT_EQ(Tag(3), "0|n/a|1|0");
+    host.Click(f.cmdOK);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Read("51-Values", "North"), "2|G00000000009|1|0");
+    EXPECT_EQ(Read("51-Values", "South"), "3|Sizes|1|0");
+    EXPECT_EQ(Read("51-Values", "East"), "0|n/a|1|0");
+    EXPECT_FALSE(f.Loaded());
+}
+
 TEST_F(ReferenceTableTest, EditorOpensOnlyWhereTheRowTypeAllows) {
     frmMain& f = OpenTable({{"North", "3|Sizes|1|0"}, {"South", "0|n/a|1|0"}});
     ClickCell(3, 2); // details of an untyped row
@@ -257,6 +272,28 @@ TEST_F(ReferenceTableTest, EmptyDropDownGivesTheDefaultRowOnly) {
     host.MouseUp(f.lvwValues, forms::vb::kLeftButton, 0, 5055, 420);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].style, mb::kCritical);
+}
+
+TEST_F(ReferenceTableTest, StoredReferenceFieldNoLongerOfferedLeavesTheChoiceOpen) {
+    for (bool deleted : {false, true}) {
+        act.db() = ConfigDb();
+        if (deleted)
+            act.db().fields.erase(act.db().fields.begin() + 2);
+        else
+            act.db().fields[2] = TestField(50, "Region", actdb::kCharacter); // list emptied
+        StoreReferenceList({{"North", "3|Sizes|1|0"}});
+        frmMain& f = Open();
+        EXPECT_TRUE(dialogs.shown.empty()) << deleted;
+        EXPECT_EQ(f.cboReference.ListIndex(), -1);
+        EXPECT_FALSE(f.lvwValues.Visible());
+        EXPECT_EQ(f.Height(), frmMain::kShortHeight);
+        host.Click(f.cmdOK);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].prompt, "You need to select a field!");
+        EXPECT_EQ(Read("51-Values", "North"), "3|Sizes|1|0");
+        dialogs.shown.clear();
+        form.reset();
+    }
 }
 
 TEST(TagFields, ExtractAndModify) {

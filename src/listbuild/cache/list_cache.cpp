@@ -16,7 +16,7 @@ bool SaveList(const std::string& file, const std::vector<std::string>& entries,
     progress.BeginSave(n);
     IniLib::Batch batch(file);
     listfile::BatchWriter writer(batch);
-    listfile::StageReplacement(writer, file, entries);
+    listfile::StageReplacement(writer, entries);
     // Staging is quick next to the write itself; gauge still sees the count go by.
     for (std::int32_t i = 1; i <= n; ++i)
         progress.RowDone(i);

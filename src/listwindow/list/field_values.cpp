@@ -26,6 +26,8 @@ std::string FirstValue(const std::string& field, const std::string& separator) {
 
 std::optional<std::string> WithValueAdded(const std::string& field, const std::string& value,
                                           const std::string& separator) {
+    // Without a separator a field holds one value: the chosen one replaces it.
+    if (separator.empty()) return field == value ? std::nullopt : std::optional(value);
     std::vector<std::string> parts = Split(field, separator);
     for (const std::string& part : parts)
         if (part == value) return std::nullopt;

@@ -1,5 +1,6 @@
 #include "listwindow/list/frm_list.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "config/fieldsettings/field_settings.h"
@@ -171,14 +172,12 @@ void frmList::ShowList() {
         lstDynamic.SetVisible(n > 0);
         cmdEditList.SetTop(lstDynamic.Top() + lstDynamic.Height());
         at();
-        if (InMemory()) {
-            cmdEditList.SetWidth(lstDynamic.Width() - 20);
-            cmdRefresh.SetVisible(false);
-        } else {
-            cmdEditList.SetWidth(lstDynamic.Width() - 720);
-            cmdRefresh.SetVisible(true);
-            cmdRefresh.SetTop(cmdEditList.Top());
-        }
+        // Refresh rebuilds a cache list; without one chosen it would save an empty list.
+        // A field narrower than the Refresh button leaves the settings button no width.
+        const bool cacheList = !InMemory() && cacheType_ >= 0 && cacheType_ <= 2;
+        cmdEditList.SetWidth(std::max(0L, lstDynamic.Width() - (cacheList ? 720 : 20)));
+        cmdRefresh.SetVisible(cacheList);
+        if (cacheList) cmdRefresh.SetTop(cmdEditList.Top());
         cmdEditList.SetLeft(lstDynamic.Left() + 20);
         if (cmdRefresh.Visible()) cmdRefresh.SetLeft(cmdEditList.Left() + cmdEditList.Width());
         at();
@@ -200,7 +199,7 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
         if (rebuildEachTime) {
             at();
             Build(type, reference, showCompany, false);
-        } else if (type < 3) {
+        } else if (type >= 0 && type < 3) {
             at();
             const std::string name =
                 type == 0 ? "000001" : Get_List_Name(type, reference, showCompany);
@@ -210,7 +209,7 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
             cacheCompany_ = showCompany;
             ListFile =
                 name.empty() ? std::string() : m.SettingsDir + m.DbName + "_" + name + ".dat";
-        } else {
+        } else if (type == 3) {
             at();
             sTargetField = fs::ReadReference(section);
             if (!sTargetField.empty()) {
@@ -219,20 +218,25 @@ void frmList::Build_List(std::int16_t type, const std::string& section, bool sho
                 at();
                 const std::optional<fs::ValueSetting> setting =
                     fs::ReadValueSetting(section, value);
-                if (setting && vb::IsNumeric(setting->type)) {
+                // Only the texts "0" to "4" choose a type ("01" or "1.6" would pass as numbers).
+                const std::string valueType = setting ? setting->type : std::string();
+                if (valueType.size() == 1 && valueType[0] >= '0' && valueType[0] <= '4') {
                     at();
                     const std::string& details = setting->details;
                     const bool rebuild = fs::ToBoolean(setting->rebuild);
                     const bool display = fs::ToBoolean(setting->display);
-                    switch (vb::CInt(setting->type)) {
+                    // A group list without its group shows empty, as any other choice of none.
+                    switch (valueType[0] - '0') {
                     case 0:
                         Build_List(0, "", false, "", rebuild);
                         return;
                     case 1:
-                        if (!details.empty()) Build_List(1, "", false, details, rebuild);
+                        if (details.empty()) break;
+                        Build_List(1, "", false, details, rebuild);
                         return;
                     case 2:
-                        if (!details.empty()) Build_List(2, "", display, details, rebuild);
+                        if (details.empty()) break;
+                        Build_List(2, "", display, details, rebuild);
                         return;
                     case 3:
                         if (!details.empty()) {
@@ -315,6 +319,7 @@ void frmList::Create_dict_w_Static(const std::string& file) {
     Sub(kModule, "Create_dict_w_Static", [&](Statement& at) {
         at();
         const bool blank = fs::ReadBlank(M().FieldIdText);
+        staticBlank_ = blank;
         at();
         std::vector<std::string> items = listbuild::StaticItems(file, blank);
         // Appends to what the list holds (the load cleared it).
@@ -429,6 +434,8 @@ void frmList::WriteData() {
         at();
         const std::string chosen =
             InMemory() ? lstSorted.List(i) : std::string(Reader().Entry(i + 1));
+        // An empty row is a hole in the file; only a static list's Blank entry empties the field.
+        if (chosen.empty() && !staticBlank_) return;
         act::View& view = Need(M().ActView);
         if (bKeepExisting) {
             at();

@@ -118,6 +118,7 @@ class frmList : public forms::Form {
     // The cache list shown, which Refresh rebuilds: the field's own, or the one its
     // reference field's value chose.
     std::int16_t cacheType_ = -1;
+    bool staticBlank_ = false; // the static list offers its Blank entry
     std::string cacheReference_;
     bool cacheCompany_ = false;
 

@@ -243,6 +243,15 @@ TEST_F(ListWindowTest, CtrlHeldOnceMakesWritesAdditions) {
     f->lstDynamic.SetListIndex(1);
     host.Key(13);
     EXPECT_EQ(Field(), "Alpha;Beta;Gamma");
+
+    // Without a list separator there is no way to hold two values: Ctrl replaces.
+    locale.separator = "";
+    SetField(kField, "Beta");
+    f = Open();
+    hook.Key(true);
+    f->lstDynamic.SetListIndex(0);
+    host.Key(13);
+    EXPECT_EQ(Field(), "Alpha");
 }
 
 TEST_F(ListWindowTest, GroupListsFromTheTableOrThroughAutomation) {
@@ -342,12 +351,32 @@ TEST_F(ListWindowTest, StaticListShowsAndWritesWhatTheSortedListHolds) {
     EXPECT_EQ(f->lstSorted.ListCount(), 5);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(f->lstDynamic.ItemText(i, false), f->lstSorted.List(i));
+    // A hole in the file is no way to empty the field.
+    SetField(kField, "kept");
+    f->lstDynamic.SetListIndex(0);
+    host.Key(13);
+    EXPECT_EQ(Field(), "kept");
+    EXPECT_TRUE(f->Loaded());
 
     Set("Blank", "1");
     f = Open();
     ASSERT_EQ(f->lstDynamic.ListCount(), 6);
     host.ClickItem(f->lstDynamic, 5);
     EXPECT_EQ(Field(), "banana");
+    f = Open();
+    host.ClickItem(f->lstDynamic, 0); // the Blank entry
+    EXPECT_EQ(Field(), "");
+}
+
+TEST_F(ListWindowTest, RowsADamagedCacheFileLacksWriteNothing) {
+    Set("Type", "0");
+    files.WriteAll(kAllGroupsCache, "[Items]\r\n1=apple\r\n[Index]\r\nCount=3\r\na=1\r\n");
+    SetField(kField, "kept");
+    auto f = Open();
+    ASSERT_EQ(f->lstDynamic.ListCount(), 3);
+    host.ClickItem(f->lstDynamic, 2);
+    EXPECT_EQ(Field(), "kept");
+    EXPECT_TRUE(f->Loaded());
 }
 
 TEST_F(ListWindowTest, ReferenceValueChoosesTheList) {
@@ -369,6 +398,47 @@ TEST_F(ListWindowTest, ReferenceValueChoosesTheList) {
 
     host.Click(f->cmdRefresh); // rebuilds the list the region chose, not the field's type 3
     EXPECT_EQ(Shown(*f), (std::vector<std::string>{"Abel, Bob", "Marx, Cy", "Zola, Ann"}));
+}
+
+TEST_F(ListWindowTest, ValueThatChoosesNoCacheListShowsAnEmptyListWithoutRefresh) {
+    Set("Type", "3");
+    Set("Reference", std::to_string(kRegion));
+    UseAutomation();
+    // Only the exact texts "0" to "4" choose a type; a group type needs its group.
+    for (const char* setting :
+         {"", "4|n/a|0|0", "x|G00000000001|0|0", "1||0|0", "2||0|1", "1.6|G00000000001|0|0",
+          "01|G00000000001|0|0", "70000|G00000000001|0|0"}) {
+        Set("North", setting, "50-Values");
+        SetField(kRegion, "North");
+        auto f = Open();
+        EXPECT_EQ(f->lstDynamic.ListCount(), 0) << setting;
+        EXPECT_FALSE(f->cmdRefresh.Visible()) << setting;
+        EXPECT_EQ(f->Height(), f->cmdEditList.Height()) << setting;
+        EXPECT_EQ(f->cmdEditList.Width(), f->lstDynamic.Width() - 20) << setting;
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(files.Exists(M().ListsIniFile)) << "no list was named";
+}
+
+TEST_F(ListWindowTest, FieldSectionWithoutAListTypeNamesNoList) {
+    Set("NoRebuild", "1");
+    auto f = Open();
+    EXPECT_EQ(f->lstDynamic.ListCount(), 0);
+    EXPECT_FALSE(f->cmdRefresh.Visible());
+    EXPECT_FALSE(files.Exists(M().ListsIniFile));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(ListWindowTest, NarrowFieldOpensItsCacheListWithRefresh) {
+    Set("Type", "0");
+    WriteList(kAllGroupsCache, {"apple", "banana"});
+    M().FieldRect = {100, 180, 102, 200};
+    auto f = Open();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Shown(*f), (std::vector<std::string>{"apple", "banana"}));
+    EXPECT_TRUE(f->cmdRefresh.Visible());
+    EXPECT_EQ(f->cmdEditList.Width(), 0);
+    EXPECT_EQ(f->Height(), f->lstDynamic.Height() + f->cmdEditList.Height());
 }
 
 TEST_F(ListWindowTest, OnlyASelectedEntryIsWrittenAndTheRightButtonOnlyAsks) {

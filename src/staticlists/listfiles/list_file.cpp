@@ -35,18 +35,44 @@ std::vector<RunStart> RunStarts(const std::vector<std::string>& entries) {
 
 namespace {
 
+// A key of one of these would read back as a comment, a section, no name or another blank's.
+bool HasIndexKey(char letter) {
+    return letter != ';' && letter != '[' && letter != '=' && letter != '\t' && letter != '\v';
+}
+
 void StageIndex(ProfileWriter& out, std::size_t count, const std::vector<RunStart>& runs) {
     out.Write(kIndex, kCount, std::to_string(count));
     for (const RunStart& run : runs)
-        out.Write(kIndex, run.letter, std::to_string(run.number));
+        if (HasIndexKey(run.letter.front()))
+            out.Write(kIndex, run.letter, std::to_string(run.number));
+}
+
+// The reader trims blanks around a value and strips one pair of matching quotes: a value
+// it would change goes in double quotes, which it strips again.
+bool NeedsQuotes(std::string_view entry) {
+    return !entry.empty() && (ini::IsFileBlank(entry.front()) || ini::IsFileBlank(entry.back()) ||
+                              ini::Unquote(entry).size() != entry.size());
+}
+
+// The entries as written; quoted copies are kept in `quoted`.
+std::vector<std::string_view> AsStored(std::span<const std::string_view> entries,
+                                       std::vector<std::string>& quoted) {
+    std::vector<std::string_view> stored(entries.begin(), entries.end());
+    quoted.reserve(
+        static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), NeedsQuotes)));
+    for (std::string_view& entry : stored)
+        if (NeedsQuotes(entry)) entry = quoted.emplace_back("\"" + std::string(entry) + "\"");
+    return stored;
 }
 
 } // namespace
 
 void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
     // Runs of non-empty entries go as numbered runs; an empty entry has no key.
-    std::vector<std::string_view> views(entries.begin(), entries.end());
-    const std::span<const std::string_view> all = views;
+    const std::vector<std::string_view> views(entries.begin(), entries.end());
+    std::vector<std::string> quoted;
+    const std::vector<std::string_view> stored = AsStored(views, quoted);
+    const std::span<const std::string_view> all = stored;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= all.size(); ++i) {
         if (i < all.size() && !all[i].empty()) continue;
@@ -57,7 +83,8 @@ void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries) {
 }
 
 void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries) {
-    if (!entries.empty()) out.WriteNumbered(kItems, 1, entries);
+    std::vector<std::string> quoted;
+    if (!entries.empty()) out.WriteNumbered(kItems, 1, AsStored(entries, quoted));
     std::vector<RunStart> runs;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const char letter = ansi::Lower(entries[i].front());
@@ -67,12 +94,10 @@ void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>&
     StageIndex(out, entries.size(), runs);
 }
 
-void StageReplacement(ProfileWriter& out, const std::string& file,
-                      const std::vector<std::string>& entries) {
-    for (const char* section : {kItems, kIndex})
-        if (auto keys = IniLib::Extract_Keys(section, file))
-            for (const std::string& key : *keys)
-                out.DeleteKey(section, key);
+void StageReplacement(ProfileWriter& out, const std::vector<std::string>& entries) {
+    // Whole sections: an enumeration of the keys would stop at an empty name.
+    out.DeleteSection(kItems);
+    out.DeleteSection(kIndex);
     StageEntries(out, entries);
 }
 
@@ -142,6 +167,14 @@ std::string_view ListReader::EntryNotTabled(std::int32_t n) const {
 
 std::optional<std::int32_t> ListReader::RunStartOf(char ch) const {
     const char letter = ansi::Lower(ch);
+    if (!HasIndexKey(letter)) {
+        const std::int32_t count = Count();
+        for (std::int32_t n = 1; n <= count; ++n) {
+            const std::string_view entry = Entry(n);
+            if (!entry.empty() && ansi::Lower(entry.front()) == letter) return n;
+        }
+        return std::nullopt;
+    }
     // Names lose their spaces as in any look-up: a space looks up the empty name.
     return Number(items_->doc->FindValue(kIndex, ini::TrimSpaces(std::string_view(&letter, 1))));
 }
@@ -150,7 +183,9 @@ std::vector<std::string> ReadByLastKey(const std::string& file) {
     ListReader reader(file);
     std::vector<std::string> entries;
     if (reader.items_->lastKey.empty()) return entries;
-    std::int32_t last = vb::CLng(reader.items_->lastKey);
+    // Keys written out of order: the highest number counts, not only the last key's.
+    const std::int32_t last = std::max(vb::CLng(reader.items_->lastKey),
+                                       static_cast<std::int32_t>(reader.byNumber_.size()));
     entries.reserve(last > 0 ? static_cast<std::size_t>(last) : 0);
     for (std::int32_t i = 1; i <= last; ++i)
         entries.emplace_back(reader.Entry(i));

@@ -3,7 +3,9 @@
 // [Items] section holds entry i under key "i" (1-based; an empty entry has no key) and whose
 // [Index] section holds "Count" (the number of entries) and, for every run of entries with
 // the same lower-cased first character, that character as key and the number of the run's
-// first entry as value. A character that begins two runs keeps the later run's number.
+// first entry as value. A character that begins two runs keeps the later run's number. A
+// character a profile key cannot hold (";", "[", "=", a tab) has no key. A value the reader
+// would trim or unquote is stored in double quotes.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -41,10 +43,9 @@ void StageEntries(ProfileWriter& out, const std::vector<std::string>& entries);
 // The same for entries that are all non-empty and in character-code order (a saved list).
 void StageSortedEntries(ProfileWriter& out, const std::vector<std::string_view>& entries);
 
-// As StageEntries, after removing every key of [Items] and [Index] from file (the section
-// headers stay): the save of a rebuilt cache file.
-void StageReplacement(ProfileWriter& out, const std::string& file,
-                      const std::vector<std::string>& entries);
+// As StageEntries, after removing the [Items] and [Index] sections: the save of a rebuilt
+// cache file.
+void StageReplacement(ProfileWriter& out, const std::vector<std::string>& entries);
 
 // One parsed read of a list file: the file's stamp is checked when the reader is made and
 // when it is asked to read again; every look-up between is served from memory. Views stay
@@ -65,7 +66,8 @@ class ListReader {
         if (n >= 1 && static_cast<std::size_t>(n) <= byNumber_.size()) return byNumber_[n - 1];
         return EntryNotTabled(n);
     }
-    std::optional<std::int32_t> RunStartOf(char ch) const; // [Index] key of ch, case-blind
+    // [Index] key of ch, case-blind; for a character without a key, the first entry it begins.
+    std::optional<std::int32_t> RunStartOf(char ch) const;
 
   private:
     friend std::vector<std::string> ReadByLastKey(const std::string& file);
@@ -76,9 +78,10 @@ class ListReader {
     std::span<const std::string_view> byNumber_; // entry n at n - 1, in items_
 };
 
-// Every entry, counting to the numeric value of the last [Items] key; keys missing below it
-// read as empty entries. An empty or missing [Items] section gives no entries. A last key
-// that is not a number is VbError 13. One read of the file.
+// Every entry, counting to the numeric value of the last [Items] key or to the highest
+// numbered key if that is higher; keys missing below it read as empty entries. An empty or missing
+// [Items] section gives no entries. A last key that is not a number is VbError 13. One read of the
+// file.
 std::vector<std::string> ReadByLastKey(const std::string& file);
 
 } // namespace tamber::listfile

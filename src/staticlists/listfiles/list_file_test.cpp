@@ -50,11 +50,59 @@ TEST_F(ListFileTest, EmptyEntriesKeepTheirNumberWithoutAKey) {
     EXPECT_EQ(ListReader(file).Entry(5), "");
 }
 
+TEST_F(ListFileTest, ReplacementLeavesNoKeyOfTheOldListAfterOneWithAnEmptyName) {
+    Store({" blank", "apple", "banana"}); // the blank's index key has an empty name
+    IniLib::Batch batch(file);
+    BatchWriter out(batch);
+    StageReplacement(out, {"cherry", "date", "egg"});
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(Bytes(file), "[Items]\r\n1=cherry\r\n2=date\r\n3=egg\r\n"
+                           "[Index]\r\nCount=3\r\nc=1\r\nd=2\r\ne=3\r\n");
+    EXPECT_EQ(ListReader(file).RunStartOf('a'), std::nullopt);
+}
+
+TEST_F(ListFileTest, EntriesReadBackExactlyAsStoredInCacheAndStaticLists) {
+    const std::vector<std::string> odd = {" Lead",  "\"Quoted\"", "'Single'", "Trail ",
+                                          "\"half", "tab\t",      "x"};
+    Store(odd);
+    EXPECT_EQ(ReadByLastKey(file), odd);
+    ListReader reader(file);
+    EXPECT_EQ(reader.Entry(1), " Lead");
+    EXPECT_EQ(reader.Entry(2), "\"Quoted\"");
+    EXPECT_EQ(reader.RunStartOf(' '), 1);
+
+    const std::string saved = "C:\\Data\\Sizes.lst";
+    IniLib::Batch batch(saved);
+    BatchWriter out(batch);
+    StageSortedEntries(out, {" Lead", "'Single'", "Trail "});
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(ReadByLastKey(saved), (std::vector<std::string>{" Lead", "'Single'", "Trail "}));
+}
+
+TEST_F(ListFileTest, CharactersAProfileCannotHoldAsAKeyAreFoundFromTheList) {
+    Store({";semi", "=equals", "[bracket", "[second", "apple", "\tTab"});
+    EXPECT_EQ(Bytes(file), "[Items]\r\n1=;semi\r\n2==equals\r\n3=[bracket\r\n4=[second\r\n"
+                           "5=apple\r\n6=\"\tTab\"\r\n[Index]\r\nCount=6\r\na=5\r\n");
+    ListReader reader(file);
+    EXPECT_EQ(reader.Entry(3), "[bracket");
+    EXPECT_EQ(reader.RunStartOf(';'), 1);
+    EXPECT_EQ(reader.RunStartOf('='), 2);
+    EXPECT_EQ(reader.RunStartOf('['), 3);
+    EXPECT_EQ(reader.RunStartOf('\t'), 6);
+    EXPECT_EQ(reader.RunStartOf('a'), 5);
+    // A later refresh leaves no "[" line behind.
+    IniLib::Batch batch(file);
+    BatchWriter out(batch);
+    StageReplacement(out, {"zed"});
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(Bytes(file), "[Items]\r\n1=zed\r\n[Index]\r\nCount=1\r\nz=1\r\n");
+}
+
 TEST_F(ListFileTest, ReplacementClearsBothSectionsButKeepsTheirHeaders) {
     Store({"a", "b", "c"});
     IniLib::Batch batch(file);
     BatchWriter out(batch);
-    StageReplacement(out, file, {"", "zed"});
+    StageReplacement(out, {"", "zed"});
     ASSERT_TRUE(batch.Commit());
     EXPECT_EQ(Bytes(file), "[Items]\r\n2=zed\r\n[Index]\r\nCount=2\r\nz=2\r\n");
 }
@@ -67,6 +115,11 @@ TEST_F(ListFileTest, LetterLookupIgnoresCaseAndToleratesMissingOrBadKeys) {
     EXPECT_EQ(ListReader(file).RunStartOf('\xC9'), 3);
     EXPECT_EQ(ListReader(file).RunStartOf('b'), std::nullopt);
     EXPECT_EQ(ListReader(file).RunStartOf('z'), std::nullopt);
+}
+
+TEST_F(ListFileTest, KeysOutOfOrderAreAllRead) {
+    fs.WriteAll(file, "[Items]\r\n3=c\r\n1=a\r\n2=b\r\n");
+    EXPECT_EQ(ReadByLastKey(file), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(ListFileTest, MissingFileHasNoEntriesAndBadLastKeyIsAnError) {
@@ -113,7 +166,7 @@ TEST_F(ListFileTest, ReaderChecksTheFileOnceAndAnswersEveryLookUpFromIt) {
         // What it returned outlives a rewrite of the file; a new reader sees the new list.
         IniLib::Batch batch(file);
         BatchWriter out(batch);
-        StageReplacement(out, file, {"x"});
+        StageReplacement(out, {"x"});
         ASSERT_TRUE(batch.Commit());
         EXPECT_EQ(entries[1], "apple");
         EXPECT_EQ(reader.Entry(2), "apple");

@@ -51,12 +51,12 @@ TEST_F(StaticListTest, ResaveReplacesItemsButKeepsLeftoverIndexLetters) {
     EXPECT_EQ(ReadList(file), std::vector<std::string>{"cherry"});
 }
 
-TEST_F(StaticListTest, IndexKeysThatTheFileCannotHoldLeaveTheRestReadable) {
-    // ";" makes a comment line, "[" a section header and "=" a key with an empty name; the
-    // platform places later keys before them, so the other letters are still found.
+TEST_F(StaticListTest, FirstCharactersTheFileCannotHoldAsKeysAreFoundFromTheList) {
+    // As keys, ";" would make a comment line, "[" a section header and "=" an empty name.
     ASSERT_TRUE(SaveList(file, "a\r\n[y\r\n=z\r\n;x"));
     EXPECT_EQ(Bytes(file), "[Items]\r\n1=;x\r\n2==z\r\n3=[y\r\n4=a\r\n"
-                           "[Index]\r\nCount=4\r\n==2\r\na=4\r\n[=3\r\n;=1\r\n");
+                           "[Index]\r\nCount=4\r\na=4\r\n");
+    EXPECT_EQ(listfile::ListReader(file).RunStartOf('['), 3);
     EXPECT_EQ(ReadList(file), (std::vector<std::string>{";x", "=z", "[y", "a"}));
     EXPECT_EQ(listfile::ListReader(file).RunStartOf('a'), 4);
     EXPECT_EQ(listfile::ListReader(file).Count(), 4);
@@ -130,9 +130,9 @@ TEST_F(StaticListTest, MissingFileOrItemsSectionIsAnEmptyList) {
     EXPECT_TRUE(ReadList(file).empty());
 }
 
-TEST_F(StaticListTest, QuotedItemComesBackWithoutItsQuotes) {
+TEST_F(StaticListTest, QuotedItemComesBackWithItsQuotes) {
     ASSERT_TRUE(SaveList(file, "\"quoted\""));
-    EXPECT_EQ(ReadList(file), std::vector<std::string>{"quoted"});
+    EXPECT_EQ(ReadList(file), std::vector<std::string>{"\"quoted\""});
 }
 
 // --- Round trip on random lists ------------------------------------------------------------

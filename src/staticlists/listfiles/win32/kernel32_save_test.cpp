@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/scripted_dialogs.h"
 #include "ini/ini_engine.h"
@@ -88,6 +90,26 @@ TEST_F(Kernel32SaveTest, DocumentedListsGiveTheSameBytes) {
     SaveBoth("Apple\r\nBanana\r\napple");
     EXPECT_EQ(ReadBytes(engineFile()),
               "[Index]\r\nCount=3\r\na=3\r\nb=2\r\n[Items]\r\n1=Apple\r\n2=Banana\r\n3=apple\r\n");
+}
+
+// Entries the platform's reader would trim or unquote are stored so that it reads them back.
+TEST_F(Kernel32SaveTest, EntriesWithBlanksOrQuotesReadBackThroughThePlatform) {
+    const std::vector<std::string> entries = {" Lead", "\"Quoted\"", "'Single'", "Trail "};
+    std::string text;
+    for (const std::string& e : entries)
+        text += e + "\r\n";
+    ASSERT_TRUE(SaveList(engineFile(), text));
+    std::vector<std::string> read; // in the list's order, which is not the point here
+    for (int n = 1; n <= 4; ++n) {
+        char value[64] = {};
+        GetPrivateProfileStringA("Items", std::to_string(n).c_str(), "", value, sizeof value,
+                                 engineFile().c_str());
+        read.emplace_back(value);
+    }
+    std::vector<std::string> expected = entries;
+    std::sort(read.begin(), read.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(read, expected);
 }
 
 // Left out where Wine's profile functions differ from Windows (items ending in a blank, keys
