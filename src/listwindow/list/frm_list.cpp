@@ -156,7 +156,9 @@ void frmList::Form_Load() {
 void frmList::Form_Activate() {
     Sub(kModule, "Form_Activate", [&](Statement& at) {
         at();
-        if (lstDynamic.Visible()) lstDynamic.SetFocus();
+        // Loaded only for a refresh, the window is shown on top for the rebuild question
+        // without being shown as a form: nothing can take the focus then.
+        if (Visible() && lstDynamic.Visible()) lstDynamic.SetFocus();
     });
 }
 

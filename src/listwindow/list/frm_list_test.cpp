@@ -505,6 +505,8 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
 
     fromSettings = true;
     f = Loaded();
+    // Shown above its siblings, the window loaded only for the refresh becomes active.
+    stack.onShow = [&](WindowHandle) { f->Activated(); };
     host.OnModal([&](forms::Form& dlg) {
         auto& msg = static_cast<frmMessage&>(dlg);
         EXPECT_EQ(msg.Caption(), "Refresh List");
@@ -524,6 +526,7 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
     host.OnModal([&](forms::Form& dlg) { host.Click(static_cast<frmMessage&>(dlg).cmdYes); });
     f->Refresh_File(2, "G00000000009 ", false, false);
     EXPECT_EQ(listfile::Count(file), 9);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].prompt;
 }
 
 TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
