@@ -1,6 +1,7 @@
 #include "listwindow/list/frm_list.h"
 
 #include <cmath>
+#include <exception>
 
 #include "forms/runtime/collate.h"
 #include "inilib/inilib.h"
@@ -563,9 +564,16 @@ std::string frmList::GetFileDateModified(const std::string& file) {
 }
 
 void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCompanyName, bool) {
+    ProgressChannel progress(ports_.settings, ports_.processes);
+    bool finished = false;
     Sub(kModule, "Refresh_File", [&](Statement& at) {
         Module1& m = M();
-        ProgressChannel progress(ports_.settings, ports_.processes);
+        // Set on every way out but a run-time error.
+        struct Finished {
+            bool& flag;
+            int unwinding = std::uncaught_exceptions();
+            ~Finished() { flag = std::uncaught_exceptions() == unwinding; }
+        } done{finished};
         at();
         progress.BeginBuild();
         // Nothing half-built is saved: a failed build (reported by the builder) ends here.
@@ -615,6 +623,16 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
         // The rebuild is over: the window closes again when the user leaves it.
         Busy = false;
     });
+    if (!finished) {
+        // Reported; the cache file is as it was. gauge must end, and a window loaded only for
+        // the refresh must close, or the program would run on unseen.
+        try {
+            progress.End();
+        } catch (const VbError&) {
+        }
+        Busy = false;
+        if (!Visible()) CloseRequested = true;
+    }
     ReadAgain();
 }
 
