@@ -23,8 +23,16 @@ frmStartup::Outcome frmStartup::Form_Load() {
     Module1& m = M();
     Outcome outcome = Outcome::Ended;
     Sub("frmStartup", "Form_Load", [&](Statement& at) {
-        // The control exists before the form's load code runs.
-        if (!ActEvent2) ActEvent2 = Sys().automation->CreateEventControl();
+        // The control exists before the form's load code runs. Without it ACT! is not
+        // installed or its automation is not registered.
+        if (!ActEvent2) {
+            try {
+                ActEvent2 = Sys().automation->CreateEventControl();
+            } catch (const VbError&) {
+                ShowCannotCommunicateMessage();
+                return;
+            }
+        }
         if (Sys().processes->AnotherInstanceRunning(AppTitle())) {
             AppDialogs().MsgBox("An instance of this program is already running!", mb::kOkOnly,
                                 AppTitle());
