@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 
+#include "common/step_marks.h"
 #include "forms/runtime/collate.h"
 #include "inilib/inilib.h"
 #include "integration/message/frm_message.h"
@@ -149,8 +150,10 @@ void frmList::Form_Load() {
         at();
         LocaleId = ports_.locale.SystemDefaultLocale();
         ListSeparator = ports_.locale.LocaleInfo(LocaleId, kListSeparatorItem);
+        MarkStep("list settings read");
         at();
         Build_List(ListType, m.FieldIdText, ShowCompany, ListReference, RebuildEachTime);
+        MarkStep("list filled");
     });
 }
 
