@@ -90,6 +90,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     StartStepLog();
     forms::win32::Win32Host host;
+    host.EndWithLastForm();
     RegisterVirtualListRenderer();
     SetAppTitle("Tamberlist");
     staticlists::SetBeepHook(staticlists::SystemBeep); // a key the name box refuses

@@ -57,6 +57,7 @@ HANDLE OpenStarter() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     forms::win32::Win32Host host;
+    host.EndWithLastForm();
     SetAppTitle(kGaugeTitle);
     // Last resort: whatever escapes the window or the message loop is reported, never a
     // silent abnormal end.
