@@ -61,6 +61,8 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
             return false;
         }
         if (verb == "focus") {
+            // Also what activation gives back, should it come after this (it may be posted).
+            focusWhenLeft_ = b->box;
             SetForegroundWindow(hwnd_);
             SetFocus(b->box);
             reply = FocusDescription();

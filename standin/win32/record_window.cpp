@@ -154,6 +154,16 @@ LRESULT RecordWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
         }
         return 0;
+    case WM_ACTIVATE:
+        // As ACT! does: the field that had the cursor has it again when the user comes back.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) focusWhenLeft_ = focus;
+        } else if (focusWhenLeft_ && IsWindow(focusWhenLeft_)) {
+            SetFocus(focusWhenLeft_);
+            return 0;
+        }
+        break;
     case WM_CLOSE:
         standin_.JournalNote("notify ApplicationClosing");
         FireEvent(disp::kOnApplicationClosing);

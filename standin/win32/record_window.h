@@ -68,7 +68,8 @@ class RecordWindow : public Listener {
     std::vector<AuxCommand> toolbarCommands_, menuCommands_;
     HANDLE gdbLock_ = INVALID_HANDLE_VALUE;
     std::string lastStarted_;
-    std::deque<Request> pending_; // control-channel requests not yet run
+    std::deque<Request> pending_;  // control-channel requests not yet run
+    HWND focusWhenLeft_ = nullptr; // given back when the window is activated again
 };
 
 } // namespace tamber::standin

@@ -1,11 +1,13 @@
 // tamber.exe: started by ACT! from its toolbar or Tools menu while a field has the cursor.
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "common/procedure.h"
 #include "common/program_end.h"
+#include "common/step_marks.h"
 #include "config/main/frm_main.h"
 #include "controls/virtuallist/win32/virtual_list_win32.h"
 #include "forms/win32/win32_host.h"
@@ -49,17 +51,52 @@ std::string ProgramVersion() {
            std::to_string(HIWORD(info->dwProductVersionLS));
 }
 
+// With TAMBER_STEP_LOG set to a file, each step of the run is appended to it as a line
+// "<milliseconds since the process was created> <step>", for timing scripts.
+FILE* g_stepLog = nullptr;
+ULONGLONG g_created = 0;
+
+ULONGLONG FileTimeNow() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return (ULONGLONG{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
+
+void RecordStep(const char* step) {
+    std::fprintf(g_stepLog, "%.1f %s\n", (FileTimeNow() - g_created) / 10000.0, step);
+    std::fflush(g_stepLog);
+}
+
+void StartStepLog() {
+    char path[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("TAMBER_STEP_LOG", path, MAX_PATH)) return;
+    g_stepLog = std::fopen(path, "a");
+    if (!g_stepLog) return;
+    FILETIME created, unused;
+    GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+    g_created = (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+    tamber::SetStepRecorder(RecordStep);
+    RecordStep("WinMain");
+}
+
+struct StepOnExit {
+    const char* step;
+    ~StepOnExit() { tamber::MarkStep(step); }
+};
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
+    StartStepLog();
     forms::win32::Win32Host host;
+    host.EndWithLastForm();
     RegisterVirtualListRenderer();
     SetAppTitle("Tamberlist");
     staticlists::SetBeepHook(staticlists::SystemBeep); // a key the name box refuses
     // Last resort: whatever escapes start-up or the message loop is reported, never a silent
     // abnormal end.
-    return Function(
+    const int code = Function(
         "tamber", "WinMain",
         [&](Statement&) {
             auto automation = act::MakeWin32Automation();
@@ -72,6 +109,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                              .processes = &processes,
                              .groupTables = groupTables.get(),
                              .automation = automation.get()};
+            // The composition root: what is made here goes in the reverse order of its making.
+            // The windows first (with their event controls), then Module1's automation objects,
+            // then the ports, and COM itself last, when automation goes.
+            struct ReleaseBeforeCom {
+                ~ReleaseBeforeCom() {
+                    ResetModule1();
+                    Sys() = Platform{};
+                    MarkStep("automation objects released");
+                }
+            } releaseBeforeCom;
+            StepOnExit windowsReleased{"windows released"};
 
             // The windows reach each other as the forms of one program do: the list window's
             // settings button opens the configuration window, whose OK builds cache files on a
@@ -90,6 +138,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             auto showList = [&] {
                 makeList();
                 list->Show();
+                MarkStep("list shown");
             };
             showMain = [&] {
                 frmMain::Deps deps;
@@ -135,7 +184,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 configuration->Show();
             };
             RunStartup(showList, showMain);
-            return host.Run(); // until the window start-up opened has closed
+            const int result = host.Run(); // until the window start-up opened has closed
+            MarkStep("last window closed");
+            return result;
         },
         1);
+    MarkStep("COM uninitialised");
+    return code;
 }

@@ -397,6 +397,44 @@ TEST_F(ConfigE2ETest, MembersListWithManualRebuild) {
         << SendMessageA(box, LB_GETCOUNT, 0, 0) << " entries";
     ui::PressKey(VK_ESCAPE);
     EXPECT_TRUE(Ended());
+
+    // Configured again while its cache file is there: OK asks before rebuilding it, No keeps
+    // the file, Yes rebuilds it, and either way the program ends.
+    auto written = [] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        GetFileAttributesExA(kProspectsCache.c_str(), GetFileExInfoStandard, &data);
+        return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+               data.ftLastWriteTime.dwLowDateTime;
+    };
+    for (const char* answer : {"&No", "&Yes"}) {
+        SCOPED_TRACE(answer);
+        const std::string before = Slurp(kProspectsCache);
+        const ULONGLONG stamp = written();
+        list = OpenList(kTerritory);
+        ASSERT_NE(list, nullptr);
+        HWND settings = nullptr;
+        for (const char* caption : {"List settings...", "Settings", "..."})
+            if (!settings) settings = ButtonCalled(list, caption);
+        ASSERT_NE(settings, nullptr);
+        ui::ClickWindow(settings);
+        form = WaitForWindow(pid, kCaption);
+        ASSERT_NE(form, nullptr) << Describe(pid);
+        Sleep(700);
+        ui::ClickWindow(ButtonCalled(form, "&OK"));
+        HWND question = WaitForWindow(pid, "Refresh List", "", 30000);
+        ASSERT_NE(question, nullptr) << Describe(pid);
+        Sleep(300);
+        ui::ClickWindow(ButtonCalled(question, answer));
+        ASSERT_TRUE(Ended(60000)) << Describe(pid);
+        EXPECT_TRUE(WaitFor([] { return !FindWindowA(nullptr, "Tamberlist progress"); }, 3000))
+            << "the progress window ended";
+        if (std::string(answer) == "&No") {
+            EXPECT_EQ(Slurp(kProspectsCache), before);
+            EXPECT_EQ(written(), stamp);
+        } else {
+            EXPECT_NE(written(), stamp) << "rebuilt";
+        }
+    }
 }
 
 TEST_F(ConfigE2ETest, TerritoryDependsOnRegion) {

@@ -207,7 +207,7 @@ bool Form::DialogKey(int keyCode, int shift) {
     case vb::kKeyTab: {
         if (shift & (vb::kCtrlMask | vb::kAltMask)) return false;
         auto order = TabOrder();
-        if (order.empty()) return true;
+        if (order.empty() || !visible_ || !enabled_) return true;
         auto at = std::find(order.begin(), order.end(), active_);
         int n = static_cast<int>(order.size());
         int i = at == order.end() ? -1 : static_cast<int>(at - order.begin());
@@ -243,7 +243,9 @@ void Form::Activated() {
         previous->Form_Deactivate();
     screen::SetActiveForm(this);
     Form_Activate();
-    if (!loaded_ || active_) return;
+    // A window the system showed and activated behind the model's back (shown on top by a
+    // port while still hidden here) has nothing that may take the focus.
+    if (!loaded_ || active_ || !visible_ || !enabled_) return;
     // Nothing took the focus in Activate: the first control in tab order gets it.
     auto order = TabOrder();
     if (!order.empty())

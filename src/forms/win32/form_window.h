@@ -23,6 +23,7 @@ struct FormWindow {
     bool syncing = false;       // the window moves because the model said so
     bool shownOnce = false;
     std::vector<HWND> disabledByModal; // windows its modal show disabled
+    bool leftToExit = false;           // unloaded last: still shown until the process ends
 
     Win32Peer* PeerOf(const Control* c) const {
         auto it = byControl.find(c);

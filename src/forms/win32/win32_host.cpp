@@ -106,12 +106,32 @@ void CallSetProcessDpiAware() {
 class Win32Dialogs : public Dialogs {
   public:
     int MsgBox(const std::string& prompt, int style, const std::string& title) override {
+        if (g_host) g_host->HideLeftWindows();
         HWND owner = nullptr;
         if (Form* f = screen::ActiveForm(); f && f->Visible()) owner = Win32Host::WindowOf(*f);
         UINT flags = static_cast<UINT>(style) | (owner ? 0 : MB_TASKMODAL);
         return MessageBoxA(owner, prompt.c_str(), title.c_str(), flags);
     }
 };
+
+// The first visible, enabled top-level window of another program below this one becomes the
+// foreground window. From a thread of its own, not waited for: that program may be waiting on
+// this one (an automation call into its event sink), and the process is about to end anyway.
+static DWORD WINAPI ActivateWindow(void* window) {
+    SetForegroundWindow(static_cast<HWND>(window));
+    return 0;
+}
+static void ActivateNextBelow(HWND hwnd) {
+    const DWORD self = GetCurrentProcessId();
+    for (HWND w = GetWindow(hwnd, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid != self && IsWindowVisible(w) && IsWindowEnabled(w) && !GetWindow(w, GW_OWNER)) {
+            if (HANDLE t = CreateThread(nullptr, 0, ActivateWindow, w, 0, nullptr)) CloseHandle(t);
+            return;
+        }
+    }
+}
 
 // ---- helpers shared with the peers ----
 
@@ -205,14 +225,17 @@ Win32Host::Win32Host() {
 Win32Host::~Win32Host() {
     for (auto& fw : live_)
         if (fw->form) fw->form->SetHostData(nullptr);
+    bool leftToExit = false;
     for (auto* list : {&live_, &graveyard_})
         for (auto& fw : *list) {
             for (Control* c : fw->form ? fw->form->Controls() : std::vector<Control*>{})
                 c->DetachPeer();
             fw->peers.clear();
-            if (fw->hwnd) DestroyWindow(fw->hwnd);
+            leftToExit = leftToExit || fw->leftToExit;
+            if (fw->hwnd && !fw->leftToExit) DestroyWindow(fw->hwnd);
         }
-    if (hiddenOwner_) DestroyWindow(hiddenOwner_);
+    // Destroying the owner would destroy the windows it owns.
+    if (hiddenOwner_ && !leftToExit) DestroyWindow(hiddenOwner_);
     SetHost(nullptr);
     SetAppDialogs(nullptr);
     SetEndProgramHandler(nullptr);
@@ -240,6 +263,7 @@ void Win32Host::NonClientTwips(const Form& form, long& width, long& height) cons
 }
 
 void Win32Host::CreateForm(Form& form) {
+    HideLeftWindows();
     auto owned = std::make_unique<FormWindow>();
     FormWindow& fw = *owned;
     fw.form = &form;
@@ -287,7 +311,13 @@ void Win32Host::DestroyForm(Form& form) {
     for (HWND h : fw->disabledByModal)
         EnableWindow(h, TRUE);
     fw->disabledByModal.clear();
-    ShowWindow(fw->hwnd, SW_HIDE);
+    fw->leftToExit = endWithLastForm_ && screen::LoadedForms().empty();
+    if (!fw->leftToExit) {
+        ShowWindow(fw->hwnd, SW_HIDE);
+    } else if (GetForegroundWindow() == fw->hwnd) {
+        // What hiding would do: the window below takes the foreground (and its focus) back.
+        ActivateNextBelow(fw->hwnd);
+    }
     auto it = std::find_if(live_.begin(), live_.end(), [&](auto& p) { return p.get() == fw; });
     if (it != live_.end()) {
         graveyard_.push_back(std::move(*it));
@@ -295,10 +325,18 @@ void Win32Host::DestroyForm(Form& form) {
     }
 }
 
+void Win32Host::HideLeftWindows() {
+    for (auto& fw : graveyard_)
+        if (fw->leftToExit) {
+            fw->leftToExit = false;
+            ShowWindow(fw->hwnd, SW_HIDE);
+        }
+}
+
 void Win32Host::FlushGraveyard() {
     for (auto it = graveyard_.begin(); it != graveyard_.end();) {
         FormWindow& fw = **it;
-        if (fw.busy > 0) {
+        if (fw.busy > 0 || fw.leftToExit) {
             ++it;
             continue;
         }

@@ -22,6 +22,12 @@ class Win32Host : public FormsHost {
 
     // Runs the program: messages until no form is loaded. Returns the exit code.
     int Run();
+    // The program ends once its last form has unloaded: that form's window is left to the
+    // process's end instead of being hidden and destroyed (which, under Wine, waits about 2 s
+    // for the X server), unless another form is made first.
+    void EndWithLastForm() { endWithLastForm_ = true; }
+    // Hides what EndWithLastForm left shown: something else is shown after all.
+    void HideLeftWindows();
     // Handles the messages waiting now (VB's DoEvents).
     void DoEvents();
     // Handles messages until done() holds or the time is up; returns done().
@@ -59,6 +65,7 @@ class Win32Host : public FormsHost {
 
     double tppX_ = 15, tppY_ = 15;
     HWND hiddenOwner_ = nullptr;
+    bool endWithLastForm_ = false;
     std::vector<std::unique_ptr<FormWindow>> live_, graveyard_;
     std::unique_ptr<class Win32Dialogs> dialogs_;
 };

@@ -1,6 +1,8 @@
 // gauge.exe: shows the progress of a long list build of tamber until tamber writes "End" or
 // the user presses Escape.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <cstdint>
 
@@ -25,11 +27,37 @@ RECT ForegroundWorkArea() {
     return work;
 }
 
+// The process that started gauge (tamber), opened for waiting; null when it has already
+// ended. A process id reused by a later program is told apart by its start time.
+HANDLE OpenStarter() {
+    const DWORD self = GetCurrentProcessId();
+    DWORD parent = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    if (parent == 0) return nullptr;
+    HANDLE starter = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent);
+    if (!starter) return nullptr;
+    FILETIME parentStart, ownStart, unused;
+    if (GetProcessTimes(starter, &parentStart, &unused, &unused, &unused) &&
+        GetProcessTimes(GetCurrentProcess(), &ownStart, &unused, &unused, &unused) &&
+        CompareFileTime(&parentStart, &ownStart) > 0) {
+        CloseHandle(starter);
+        return nullptr;
+    }
+    return starter;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tamber;
     forms::win32::Win32Host host;
+    host.EndWithLastForm();
     SetAppTitle(kGaugeTitle);
     // Last resort: whatever escapes the window or the message loop is reported, never a
     // silent abnormal end.
@@ -38,9 +66,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         [&](Statement&) {
             Sys().settings = &Win32Settings();
             frmGauge* self = nullptr;
-            frmGauge gauge(Win32Settings(), [&self] {
-                return reinterpret_cast<std::uintptr_t>(forms::win32::Win32Host::WindowOf(*self));
-            });
+            HANDLE starter = OpenStarter();
+            frmGauge gauge(
+                Win32Settings(),
+                [&self] {
+                    return reinterpret_cast<std::uintptr_t>(
+                        forms::win32::Win32Host::WindowOf(*self));
+                },
+                [starter] { return starter && WaitForSingleObject(starter, 0) == WAIT_TIMEOUT; });
             self = &gauge;
             RECT area = ForegroundWorkArea();
             CentreOnArea(gauge, area.left, area.top, area.right, area.bottom);

@@ -22,8 +22,10 @@ using forms::Form;
 namespace fvb = forms::vb;
 namespace screen = forms::screen;
 
-frmGauge::frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle)
-    : Form("frmGauge"), settings_(settings), windowHandle_(std::move(windowHandle)) {
+frmGauge::frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle,
+                   std::function<bool()> starterRunning)
+    : Form("frmGauge"), settings_(settings), windowHandle_(std::move(windowHandle)),
+      starterRunning_(std::move(starterRunning)) {
     SetCaption("Tamberlist progress");
     SetBorderStyle(fvb::kBsNone);
     SetClientSize(kClientWidth, kClientHeight);
@@ -104,6 +106,8 @@ void frmGauge::Timer1_Timer() {
         at();
         step = settings_.GetSetting(kApp, kSection, "Step", "");
         if (step == "End") EndProgram();
+        // A tamber that ended abnormally never writes "End": gauge would stay for good.
+        if (starterRunning_ && !starterRunning_()) EndProgram();
         at();
         if (step == "Building") ShowPhase("Building list... Please Wait!");
         if (step == "Saving") ShowPhase("Saving list... Please Wait!");

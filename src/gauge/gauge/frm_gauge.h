@@ -29,8 +29,10 @@ class frmGauge : public forms::Form {
     forms::CommandButton cmdCancel{*this, "cmdCancel"};
     forms::Timer Timer1{*this, "Timer1"};
 
-    // windowHandle gives the realised window's handle once the form has loaded.
-    frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle);
+    // windowHandle gives the realised window's handle once the form has loaded;
+    // starterRunning tells whether the program that started gauge still runs (empty: it does).
+    frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle,
+             std::function<bool()> starterRunning = {});
 
     void Form_Load() override;
     void Timer1_Timer();
@@ -47,6 +49,7 @@ class frmGauge : public forms::Form {
 
     SettingsStore& settings_;
     std::function<std::uintptr_t()> windowHandle_;
+    std::function<bool()> starterRunning_;
     // A bad count is reported once per run: the timer goes on firing, also while the message
     // box is open, and would otherwise stack a box every tick.
     bool badCountReported_ = false;

@@ -192,6 +192,18 @@ TEST_F(GaugeTest, EndStopsTheProgramAtTheNextTickWithoutWriting) {
     EXPECT_EQ(Get("Status"), "<missing>");
 }
 
+TEST_F(GaugeTest, EndsAtTheNextTickOnceItsStarterHasEnded) {
+    bool starterRunning = true;
+    frmGauge g{store, [] { return std::uintptr_t{1}; }, [&] { return starterRunning; }};
+    g.Show();
+    Put("Step", "Saving");
+    OneTick();
+    EXPECT_TRUE(g.Loaded());
+    starterRunning = false; // tamber ended without writing "End"
+    EXPECT_THROW(OneTick(), ProgramEnded);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(GaugeTest, EscapeWritesStatusOffAndEndsTheProgram) {
     Put("Step", "Building");
     f.Show();

@@ -2,18 +2,43 @@
 
 #include <cstdio>
 
+#include "common/vb_error.h"
 #include "inilib/inilib.h"
 #include "listbuild/progress/progress_channel.h"
+#include "ports/file_system.h"
 #include "ports/locale.h"
+#include "ports/platform.h"
 #include "staticlists/listfiles/list_file.h"
 #include "staticlists/listfiles/profile_writer.h"
 
 namespace tamber::listbuild {
+namespace {
+
+// A save that was killed mid-write leaves its temporary file ("<list>.~<id>.tmp") beside the
+// list; only this list's are removed, and one another program still holds stays.
+void RemoveInterruptedSaves(const std::string& file) {
+    FileSystem& files = *Sys().files;
+    const auto slash = file.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash);
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    try {
+        for (const std::string& temp : files.ListFiles(folder, name + ".~*.tmp")) {
+            try {
+                files.Remove(folder + "\\" + temp);
+            } catch (const VbError&) {
+            }
+        }
+    } catch (const VbError&) {
+    }
+}
+
+} // namespace
 
 bool SaveList(const std::string& file, const std::vector<std::string>& entries,
               ProgressChannel& progress) {
     const auto n = static_cast<std::int32_t>(entries.size());
     progress.BeginSave(n);
+    RemoveInterruptedSaves(file);
     IniLib::Batch batch(file);
     listfile::BatchWriter writer(batch);
     listfile::StageReplacement(writer, entries);

@@ -54,6 +54,17 @@ TEST_F(ListCacheTest, AFailedWriteLeavesTheFileAsItWas) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
+TEST_F(ListCacheTest, SaveRemovesWhatAnInterruptedSaveOfTheSameListLeft) {
+    fs.WriteAll(file + ".~4242_1.tmp", "");
+    fs.WriteAll(file + ".~77_3.tmp", "[Items]\r\n1=half\r\n");
+    const std::string other = "C:\\Data\\Contacts_200001_N.dat.~4242_2.tmp";
+    fs.WriteAll(other, "");
+    ASSERT_TRUE(listbuild::SaveList(file, {"x"}, progress));
+    EXPECT_EQ(fs.ListFiles("C:\\Data", "Contacts_000001.dat.~*"), std::vector<std::string>{});
+    EXPECT_TRUE(fs.Exists(other)) << "another list's file is left alone";
+    EXPECT_EQ(listfile::ListReader(file).Count(), 1);
+}
+
 TEST(FileDateText, LocalDateThenHourAndMinute) {
     FixedLocale locale;
     EXPECT_EQ(listbuild::FileDateText(FileTimeOf(2007, 3, 6, 9, 5), locale),

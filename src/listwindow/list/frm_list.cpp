@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
+#include "common/step_marks.h"
 #include "config/fieldsettings/field_settings.h"
 #include "forms/runtime/collate.h"
 #include "integration/message/frm_message.h"
@@ -139,15 +141,19 @@ void frmList::Form_Load() {
         at();
         LocaleId = ports_.locale.SystemDefaultLocale();
         ListSeparator = ports_.locale.LocaleInfo(LocaleId, kListSeparatorItem);
+        MarkStep("list settings read");
         at();
         Build_List(ListType, m.FieldIdText, ShowCompany, ListReference, RebuildEachTime);
+        MarkStep("list filled");
     });
 }
 
 void frmList::Form_Activate() {
     Sub(kModule, "Form_Activate", [&](Statement& at) {
         at();
-        if (lstDynamic.Visible()) lstDynamic.SetFocus();
+        // Loaded only for a refresh, the window is shown on top for the rebuild question
+        // without being shown as a form: nothing can take the focus then.
+        if (Visible() && lstDynamic.Visible()) lstDynamic.SetFocus();
     });
 }
 
@@ -548,9 +554,16 @@ std::string frmList::GetFileDateModified(const std::string& file) {
 }
 
 void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCompanyName, bool) {
+    ProgressChannel progress(*Sys().settings, *Sys().processes);
+    bool finished = false;
     Sub(kModule, "Refresh_File", [&](Statement& at) {
         Module1& m = M();
-        ProgressChannel progress(*Sys().settings, *Sys().processes);
+        // Set on every way out but a run-time error.
+        struct Finished {
+            bool& flag;
+            int unwinding = std::uncaught_exceptions();
+            ~Finished() { flag = std::uncaught_exceptions() == unwinding; }
+        } done{finished};
         at();
         progress.BeginBuild();
         // Nothing half-built is saved: a failed build (reported by the builder) ends here.
@@ -602,6 +615,16 @@ void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCom
         // The rebuild is over: the window closes again when the user leaves it.
         Busy = false;
     });
+    if (!finished) {
+        // Reported; the cache file is as it was. gauge must end, and a window loaded only for
+        // the refresh must close, or the program would run on unseen.
+        try {
+            progress.End();
+        } catch (const VbError&) {
+        }
+        Busy = false;
+        if (!Visible()) CloseRequested = true;
+    }
     ReadAgain();
 }
 

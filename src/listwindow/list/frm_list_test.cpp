@@ -13,6 +13,7 @@
 #include "inilib/inilib.h"
 #include "integration/message/frm_message.h"
 #include "listbuild/cache/list_cache.h"
+#include "listbuild/listnames/list_names.h"
 #include "listbuild/progress/progress_channel.h"
 #include "module1/module1.h"
 #include "ports/act.h"
@@ -560,6 +561,8 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
 
     fromSettings = true;
     f = Loaded();
+    // Shown above its siblings, the window loaded only for the refresh becomes active.
+    stack.onShow = [&](WindowHandle) { f->Activated(); };
     host.OnModal([&](forms::Form& dlg) {
         auto& msg = static_cast<frmMessage&>(dlg);
         EXPECT_EQ(msg.Caption(), "Refresh List");
@@ -579,6 +582,7 @@ TEST_F(RefreshTest, AskedBeforeOverwritingFromTheSettingsWindow) {
     host.OnModal([&](forms::Form& dlg) { host.Click(static_cast<frmMessage&>(dlg).cmdYes); });
     f->Refresh_File(2, "G00000000009 ", false, false);
     EXPECT_EQ(listfile::ListReader(file).Count(), 9);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].prompt;
 }
 
 TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
@@ -605,6 +609,100 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     f->Refresh_File(2, "G00000000009 ", false, false);
     ASSERT_EQ(dialogs.shown.size(), 1u) << "gauge could not start: said once";
     EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
+}
+
+// A run-time error after the build, reported by Refresh_File itself.
+class RefreshErrorTest : public RefreshTest {
+  protected:
+    // A cache file that already holds one entry; its bytes.
+    std::string OldCache(const std::string& file) {
+        WriteList(file, {"Old entry"});
+        return files.ReadAll(file).value();
+    }
+    // The refresh of a window loaded only for it, as the configuration window's OK makes one:
+    // its error is reported, gauge is told to end, and the window closes at its next tick.
+    void ExpectEndedAndClosed(frmList& f, const std::string& file, const std::string& before) {
+        EXPECT_FALSE(dialogs.shown.empty()) << "the error is reported";
+        EXPECT_EQ(Setting("Step"), "End");
+        EXPECT_FALSE(f.Busy);
+        EXPECT_TRUE(f.CloseRequested);
+        EXPECT_EQ(files.ReadAll(file).value(), before);
+        host.Tick(f.tmr1);
+        EXPECT_FALSE(f.Loaded()) << "the program can end";
+    }
+};
+
+TEST_F(RefreshErrorTest, FromTheSettingsWindowActFailingAfterTheBuild) {
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    fromSettings = true;
+    BigGroup(60);
+    // The group's name for the question fails; then ACT! is gone when it is looked up.
+    for (const char* member : {"Group.Data", "Group.GoTo"}) {
+        SCOPED_TRACE(member);
+        ASSERT_EQ(Get_List_Name(2, "G00000000009 ", false), "200001_N");
+        const std::string before = OldCache(file);
+        auto f = Loaded();
+        dialogs.shown.clear();
+        act.ClearFailures();
+        // The build goes to the group once; the question's title comes next.
+        act.Fail(member, VbError(462, "The remote server machine does not exist"),
+                 std::string(member) == "Group.GoTo" ? 1 : 0);
+        f->Refresh_File(2, "G00000000009 ", false, false);
+        EXPECT_TRUE(host.modalShows.empty()) << "no question without a title";
+        ExpectEndedAndClosed(*f, file, before);
+    }
+}
+
+TEST_F(RefreshErrorTest, FromTheSettingsWindowNoDatabaseObjectInDirectMode) {
+    // Subgroups come from the group table; the title needs ACT!'s database object.
+    Set("Type", "1");
+    Set("NoRebuild", "0");
+    Set("Reference", "T1");
+    const std::string file = "C:\\Data\\Contacts_" + Get_List_Name(1, "T1 ", false) + ".dat";
+    const std::string before = OldCache(file);
+    fromSettings = true;
+    frmList f(frmList::Ports{hook, locale, stack},
+              frmList::Deps{{}, [this] { return fromSettings; }});
+    f.Load();
+    dialogs.shown.clear();
+    act.Fail("Automation.CreateDatabase", VbError(429, "ActiveX component can't create object"));
+    f.Refresh_File(1, "T1 ", false, false);
+    ExpectEndedAndClosed(f, file, before);
+}
+
+// The settings store refuses the save's first progress value.
+class RefusesSaving : public MemorySettingsStore {
+  public:
+    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        if (key == "Step" && value == "Saving") throw VbError(70, "Permission denied");
+        MemorySettingsStore::SaveSetting(app, section, key, value);
+    }
+};
+
+TEST_F(RefreshErrorTest, FromTheListWindowTheWindowStaysUntilTheUserLeavesIt) {
+    BigGroup(60);
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    ASSERT_EQ(Get_List_Name(2, "G00000000009 ", false), "200001_N");
+    const std::string before = OldCache(file);
+    Set("Type", "2");
+    Set("NoRebuild", "1");
+    Set("Reference", "G00000000009");
+    Set("CompanyName", "0");
+    RefusesSaving progressValues;
+    Sys().settings = &progressValues;
+    frmList f(frmList::Ports{hook, locale, stack});
+    f.Show();
+    desktop.foreground = f.hWnd();
+    host.Click(f.cmdRefresh);
+    EXPECT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(progressValues.GetSetting("Varnel", "Progress", "Step", ""), "End");
+    EXPECT_FALSE(f.Busy);
+    EXPECT_FALSE(f.CloseRequested) << "the user still has the list";
+    EXPECT_EQ(files.ReadAll(file).value(), before);
+    desktop.foreground = 0x77;
+    host.Tick(f.tmr1);
+    EXPECT_FALSE(f.Loaded()) << "closes when another window is in front";
 }
 
 TEST_F(RefreshTest, AListWithoutANameIsNotSaved) {

@@ -47,8 +47,11 @@ class RecordingWindowStack : public WindowStack {
         long left, top, width, height;
     };
     std::vector<Call> calls;
+    // What the system does next, such as activating the window shown.
+    std::function<void(WindowHandle)> onShow;
     void ShowOnTop(WindowHandle window, long left, long top, long width, long height) override {
         calls.push_back({window, left, top, width, height});
+        if (onShow) onShow(window);
     }
     std::vector<WindowHandle> activated;
     void Activate(WindowHandle window) override { activated.push_back(window); }

@@ -16,14 +16,18 @@ void ShowOpenDatabaseMessage() {
                         mb::kExclamation, AppTitle());
 }
 
+void ShowCannotCommunicateMessage() {
+    AppDialogs().MsgBox("Unable to communicate with ACT!\rPlease run actreg.exe located in "
+                        "the ACT folder and try again",
+                        mb::kCritical, AppTitle());
+}
+
 bool DatabaseReachable(act::EventControl& event) {
     if (event.DatabaseOpen(0) >= 1) return true;
     if (!event.CannotCommunicate()) {
         ShowOpenDatabaseMessage();
     } else {
-        AppDialogs().MsgBox("Unable to communicate with ACT!\rPlease run actreg.exe located in "
-                            "the ACT folder and try again",
-                            mb::kCritical, AppTitle());
+        ShowCannotCommunicateMessage();
     }
     return false;
 }

@@ -19,6 +19,8 @@ class EventControl;
 bool DatabaseReachable(act::EventControl& event);
 // "Please open an ACT database prior to running Tamberlist!"
 void ShowOpenDatabaseMessage();
+// ACT! or its automation cannot be reached: run its registration tool.
+void ShowCannotCommunicateMessage();
 
 // True when the field list settings file has a section named after the field (M().FieldIdText).
 // The file argument is not used: the default settings file is always read.

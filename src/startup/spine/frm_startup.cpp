@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/procedure.h"
+#include "common/step_marks.h"
 #include "module1/module1.h"
 #include "ports/act.h"
 #include "ports/desktop.h"
@@ -23,16 +24,26 @@ frmStartup::Outcome frmStartup::Form_Load() {
     Module1& m = M();
     Outcome outcome = Outcome::Ended;
     Sub("frmStartup", "Form_Load", [&](Statement& at) {
-        // The control exists before the form's load code runs.
-        if (!ActEvent2) ActEvent2 = Sys().automation->CreateEventControl();
+        // The control exists before the form's load code runs. Without it ACT! is not
+        // installed or its automation is not registered.
+        if (!ActEvent2) {
+            try {
+                ActEvent2 = Sys().automation->CreateEventControl();
+            } catch (const VbError&) {
+                ShowCannotCommunicateMessage();
+                return;
+            }
+        }
         if (Sys().processes->AnotherInstanceRunning(AppTitle())) {
             AppDialogs().MsgBox("An instance of this program is already running!", mb::kOkOnly,
                                 AppTitle());
             return Form_Unload();
         }
+        MarkStep("event control");
 
         at();
         if (!DatabaseReachable(*ActEvent2)) return Form_Unload();
+        MarkStep("database open");
 
         at();
         m.ActApp = Sys().automation->CreateApp();
@@ -54,12 +65,14 @@ frmStartup::Outcome frmStartup::Form_Load() {
             return Form_Unload();
         }
 
+        MarkStep("view and field");
         at();
         m.ActWindow = GetACTHandle();
         m.FieldWindow = FindACTFieldHandle(m.ActWindow);
         if (m.FieldWindow == 0) return Form_Unload();
         at();
         m.FieldRect = Sys().desktop->WindowRect(m.FieldWindow);
+        MarkStep("field window");
 
         at();
         m.DbName = Get_Generic_Name();
@@ -70,8 +83,10 @@ frmStartup::Outcome frmStartup::Form_Load() {
             m.UseActDatabase = vb::CLng(ado) != 1;
         }
         if (m.UseActDatabase) Create_Database();
+        MarkStep("data access");
         at();
         Init_Settings_Location();
+        MarkStep("settings location");
 
         // The chosen window shows first; the start-up form unloads after it, so a failure
         // while releasing the event control reaches this procedure's handler.

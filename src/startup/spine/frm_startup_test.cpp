@@ -166,6 +166,15 @@ TEST_F(StartupTest, UnreachableActGivesTheCommunicationMessage) {
               "and try again");
     EXPECT_EQ(dialogs.shown[0].style, mb::kCritical);
     EXPECT_EQ(dialogs.shown[0].title, "Tamberlist");
+
+    // ACT! is not installed: its event control cannot even be created.
+    act.SetCannotCommunicate(false);
+    act.Fail("Automation.CreateEventControl",
+             VbError(429, "ActiveX component can't create object"));
+    EXPECT_EQ(Run(), frmStartup::Outcome::Ended);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].prompt, dialogs.shown[0].prompt);
+    EXPECT_EQ(dialogs.shown[1].style, mb::kCritical);
 }
 
 TEST_F(StartupTest, SilentEnds) {
