@@ -68,7 +68,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             frmGauge* self = nullptr;
             HANDLE starter = OpenStarter();
             frmGauge gauge(
-                Win32Settings(),
                 [&self] {
                     return reinterpret_cast<std::uintptr_t>(
                         forms::win32::Win32Host::WindowOf(*self));

@@ -7,6 +7,7 @@
 #include "common/procedure.h"
 #include "common/program_end.h"
 #include "common/vb_error.h"
+#include "ports/platform.h"
 #include "ports/settings_store.h"
 #include "vb/vb_convert.h"
 
@@ -22,9 +23,9 @@ using forms::Form;
 namespace fvb = forms::vb;
 namespace screen = forms::screen;
 
-frmGauge::frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle,
+frmGauge::frmGauge(std::function<std::uintptr_t()> windowHandle,
                    std::function<bool()> starterRunning)
-    : Form("frmGauge"), settings_(settings), windowHandle_(std::move(windowHandle)),
+    : Form("frmGauge"), settings_(*Sys().settings), windowHandle_(std::move(windowHandle)),
       starterRunning_(std::move(starterRunning)) {
     SetCaption("Tamberlist progress");
     SetBorderStyle(fvb::kBsNone);

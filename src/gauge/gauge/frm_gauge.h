@@ -29,10 +29,11 @@ class frmGauge : public forms::Form {
     forms::CommandButton cmdCancel{*this, "cmdCancel"};
     forms::Timer Timer1{*this, "Timer1"};
 
-    // windowHandle gives the realised window's handle once the form has loaded;
-    // starterRunning tells whether the program that started gauge still runs (empty: it does).
-    frmGauge(SettingsStore& settings, std::function<std::uintptr_t()> windowHandle,
-             std::function<bool()> starterRunning = {});
+    // Polls the program's settings store (Sys()). windowHandle gives the realised window's
+    // handle once the form has loaded; starterRunning tells whether the program that started
+    // gauge still runs (empty: it does).
+    explicit frmGauge(std::function<std::uintptr_t()> windowHandle,
+                      std::function<bool()> starterRunning = {});
 
     void Form_Load() override;
     void Timer1_Timer();

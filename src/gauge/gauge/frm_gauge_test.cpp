@@ -11,6 +11,7 @@
 #include "common/vb_error.h"
 #include "forms/runtime/headless.h"
 #include "ports/memory/memory_settings_store.h"
+#include "ports/platform.h"
 
 namespace tamber {
 namespace {
@@ -43,7 +44,8 @@ class GaugeTest : public ::testing::Test {
     ReentrantDialogs dialogs;
     ScopedDialogs scope{dialogs};
     CountingStore store;
-    frmGauge f{store, [] { return std::uintptr_t{0x1A2B}; }};
+    ScopedPlatform sys{{.settings = &store}};
+    frmGauge f{[] { return std::uintptr_t{0x1A2B}; }};
 
     void Put(const std::string& name, const std::string& value) {
         store.MemorySettingsStore::SaveSetting("Varnel", "Progress", name, value);
@@ -194,7 +196,7 @@ TEST_F(GaugeTest, EndStopsTheProgramAtTheNextTickWithoutWriting) {
 
 TEST_F(GaugeTest, EndsAtTheNextTickOnceItsStarterHasEnded) {
     bool starterRunning = true;
-    frmGauge g{store, [] { return std::uintptr_t{1}; }, [&] { return starterRunning; }};
+    frmGauge g{[] { return std::uintptr_t{1}; }, [&] { return starterRunning; }};
     g.Show();
     Put("Step", "Saving");
     OneTick();
