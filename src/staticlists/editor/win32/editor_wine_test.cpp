@@ -189,7 +189,12 @@ TEST(EditorWine, ALongListLoadsTakesInputAndSavesWhole) {
         text += item;
         text += "\r\n";
     }
+    // Both files start afresh and go through the same saves: a save rewrites [Items] only, so
+    // the order of the sections depends on the file's history.
+    DeleteFileA((folder + "\\Long.lst").c_str());
+    DeleteFileA((folder + "\\Expected.lst").c_str());
     ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Long"), text));
+    ASSERT_TRUE(staticlists::SaveList(staticlists::ListPath("Expected"), text));
     const std::string typed = "Zz1 typed at the end of the list"; // sorts before the pasted one
     const std::string pasted = "Zz2 pasted at the end of the list";
     const std::string expectedText = text + typed + "\r\n" + pasted + "\r\n";
