@@ -439,11 +439,14 @@ void frmList::SelectTyped() {
         if (auto n = Reader().FirstStartingWith(typed_)) SelectRow(*n - 1);
         return;
     }
-    // Through the sorted list, which keeps its own selection in step (its Click shows it).
+    // The sorted list follows, so that its own type-ahead steps on from the entry shown.
     const auto& entries = lstSorted.Entries();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (forms::StartsWithNoCase(entries[i].text, typed_))
-            return lstSorted.SetListIndex(static_cast<int>(i));
+        if (forms::StartsWithNoCase(entries[i].text, typed_)) {
+            SelectRow(static_cast<int>(i));
+            lstSorted.SetListIndex(static_cast<int>(i));
+            return;
+        }
 }
 
 void frmList::lstSorted_KeyPress(int& keyAscii) {
