@@ -9,7 +9,9 @@
 //             trailing blank); PERANTID of a subgroup holds its parent's GRP_ID
 // Anything that writes a group table for this program (tests, the stand-in ACT!) uses these
 // column names.
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tamber {
@@ -70,6 +72,9 @@ class GroupTableConnection {
     // that is not a readable dBASE table, or lacks the PERANTID or GRP_NAME character
     // columns: VbError ado::kProviderError with a description naming the fault.
     virtual std::unique_ptr<GroupRecordset> OpenTable(const std::string& tableName) = 0;
+
+    // Last-write time of the table file (as FileSystem::LastWriteTime); nullopt when missing.
+    virtual std::optional<std::uint64_t> TableWriteTime(const std::string& tableName) = 0;
 };
 
 class GroupTables {

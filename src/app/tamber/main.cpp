@@ -131,9 +131,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                 frmList::Deps deps;
                 deps.showMain = [&] { showMain(); };
                 deps.fromSettings = [&] { return configuration && configuration->bFromSettings; };
-                list = std::make_unique<frmList>(
-                    frmList::Ports{Win32KeyboardHook(), Win32Locale(), Win32WindowStack()},
-                    std::move(deps));
+                list =
+                    std::make_unique<frmList>(frmList::Ports{Win32KeyboardHook(), Win32Locale(),
+                                                             Win32WindowStack(), Win32TypingTime()},
+                                              std::move(deps));
             };
             auto showList = [&] {
                 makeList();

@@ -125,6 +125,12 @@ void Control::SetMousePointer(int p) {
     Changed(Prop::MousePointer);
 }
 
+void Control::SetToolTipText(std::string v) {
+    if (v == toolTip_) return;
+    toolTip_ = std::move(v);
+    Changed(Prop::ToolTip);
+}
+
 void Control::SetFocus() {
     if (!form_.Loaded() || !form_.Visible() || !form_.Enabled() || !Focusable() ||
         !EffectivelyVisible() || !EffectivelyEnabled())

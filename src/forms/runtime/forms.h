@@ -91,6 +91,9 @@ class Control {
     void SetFontBold(bool b);
     int MousePointer() const { return mousePointer_; }
     void SetMousePointer(int p);
+    // Shown while the mouse rests on the control; "" shows none. Lines end in "\r\n".
+    const std::string& ToolTipText() const { return toolTip_; }
+    void SetToolTipText(std::string v);
 
     // The control's window handle; 0 while its form is not loaded.
     std::uintptr_t hWnd() const { return Host().HandleOf(*this); }
@@ -153,6 +156,7 @@ class Control {
     std::string tag_;
     Font font_;
     int mousePointer_ = vb::kDefault;
+    std::string toolTip_;
     std::unique_ptr<ControlPeer> peer_;
 };
 

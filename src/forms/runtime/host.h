@@ -29,6 +29,7 @@ enum class Prop {
     MousePointer,
     Refresh,   // repaint now
     Selection, // a text box's selected characters
+    ToolTip,   // the text shown while the mouse rests on the control
 };
 
 // Which property of a form changed.

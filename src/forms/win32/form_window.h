@@ -24,6 +24,7 @@ struct FormWindow {
     bool shownOnce = false;
     std::vector<HWND> disabledByModal; // windows its modal show disabled
     bool leftToExit = false;           // unloaded last: still shown until the process ends
+    HWND toolTips = nullptr; // the form's tool tip window, made for its first tip; it owns it
 
     Win32Peer* PeerOf(const Control* c) const {
         auto it = byControl.find(c);

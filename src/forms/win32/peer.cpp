@@ -11,7 +11,24 @@
 
 namespace tamber::forms::win32 {
 
+namespace {
+
+TTTOOLINFOA ToolOf(HWND form, HWND control) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    return tool;
+}
+
+} // namespace
+
 Win32Peer::~Win32Peer() {
+    if (hwnd_ && form_.toolTips && IsWindow(form_.toolTips)) {
+        TTTOOLINFOA tool = ToolOf(form_.hwnd, hwnd_);
+        SendMessageA(form_.toolTips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
     if (hwnd_) {
         RemoveWindowSubclass(hwnd_, SubclassProc, 1);
         DestroyWindow(hwnd_);
@@ -47,7 +64,7 @@ void Win32Peer::Create(const char* windowClass, DWORD style, DWORD exStyle) {
 
 void Win32Peer::ApplyAll() {
     for (Prop p : {Prop::Font, Prop::Geometry, Prop::Caption, Prop::Style, Prop::Value,
-                   Prop::Enabled, Prop::Visible})
+                   Prop::Enabled, Prop::Visible, Prop::ToolTip})
         Apply(p, -1);
 }
 
@@ -79,8 +96,36 @@ void Win32Peer::Apply(Prop prop, int) {
     case Prop::Font:
         SendMessageA(hwnd_, WM_SETFONT, (WPARAM)FontHandle(), TRUE);
         break;
+    case Prop::ToolTip:
+        ApplyToolTip();
+        break;
     default:
         break;
+    }
+}
+
+void Win32Peer::ApplyToolTip() {
+    const std::string& text = control_->ToolTipText();
+    if (!form_.toolTips) {
+        if (text.empty()) return;
+        form_.toolTips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form_.hwnd,
+                                         nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!form_.toolTips) return;
+        // A width limit makes the tip break its lines at "\r\n".
+        SendMessageA(form_.toolTips, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+    TTTOOLINFOA tool = ToolOf(form_.hwnd, hwnd_);
+    const bool known =
+        SendMessageA(form_.toolTips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+    tool = ToolOf(form_.hwnd, hwnd_);
+    tool.lpszText = const_cast<char*>(text.c_str());
+    if (text.empty()) {
+        if (known) SendMessageA(form_.toolTips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessageA(form_.toolTips, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
+                     reinterpret_cast<LPARAM>(&tool));
     }
 }
 

@@ -51,6 +51,8 @@ class Win32Peer {
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
     void SetText(const std::string& text);
     HFONT FontHandle() const;
+    // Adds, changes or removes the control's tool on the form's tool tip window.
+    void ApplyToolTip();
 
     Control* control_;
     FormWindow& form_;

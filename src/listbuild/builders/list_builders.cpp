@@ -39,8 +39,12 @@ std::string_view WithoutTrailingBlanks(std::string_view s) {
     return s;
 }
 
+std::string GroupTableName() {
+    return M().DbName + ".gdb";
+}
+
 std::unique_ptr<GroupRecordset> OpenGroupTable() {
-    return Need(M().GroupConnection).OpenTable(M().DbName + ".gdb");
+    return Need(M().GroupConnection).OpenTable(GroupTableName());
 }
 
 // Reads GRP_NAME of every row of a record set, writing "Stage" every 100 rows.
@@ -146,6 +150,12 @@ std::vector<std::string> StaticItems(const std::string& file, bool blank) {
     items.insert(items.end(), std::make_move_iterator(stored.begin()),
                  std::make_move_iterator(stored.end()));
     return items;
+}
+
+std::optional<std::uint64_t> GroupTableWriteTime() {
+    const Module1& m = M();
+    if (m.UseActDatabase || !m.GroupConnection) return std::nullopt;
+    return m.GroupConnection->TableWriteTime(GroupTableName());
 }
 
 std::string GroupName(const std::string& group) {

@@ -6,6 +6,7 @@
 // (FillSorted), sorted once: added one by one in random order, each would cost a search and
 // a shift, and a renderer one message.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,10 @@ std::vector<std::string> Members(const std::string& group, bool showCompany,
 // A static list's items up to its last [Items] key (missing keys are empty items), after one
 // empty item when blank is set.
 std::vector<std::string> StaticItems(const std::string& file, bool blank);
+
+// When ACT!'s group table file was last written, while the program reads it directly
+// (GroupConnection set, UseActDatabase false); nullopt otherwise or without the file.
+std::optional<std::uint64_t> GroupTableWriteTime();
 
 // The group's name through automation (the database objects are created when needed).
 std::string GroupName(const std::string& group);

@@ -3,6 +3,8 @@
 // driven with real keys and clicks; what lands in the field is read back from the stand-in.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -322,6 +324,104 @@ TEST_F(ListWindowE2ETest, RefreshRebuildsAMembersCacheWithGaugeShowing) {
     ts::PressKey(VK_ESCAPE);
     EXPECT_TRUE(Ended()) << "foreground " << GetForegroundWindow() << " list " << w << " active "
                          << gui.hwndActive << " focus " << gui.hwndFocus << " " << cls;
+}
+
+// The members list of Prospects, kept in its cache file (the first name the index gives).
+const std::string kMembersCache = kSettingsDir + "\\Contacts_200001_N.dat";
+const std::vector<std::string> kMembers = {"Ives, Ann", "Mills, Bob",   "Smalley, Cy",
+                                           "Smith, Di", "Smithers, Ed", "Snow, Flo"};
+
+// Sets a file's last-write time to a local time.
+bool SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day, WORD hour,
+                       WORD minute) {
+    SYSTEMTIME st{};
+    st.wYear = year, st.wMonth = month, st.wDay = day, st.wHour = hour, st.wMinute = minute;
+    FILETIME local, utc;
+    if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool set = SetFileTime(h, nullptr, nullptr, &utc) != 0;
+    CloseHandle(h);
+    return set;
+}
+
+// A visible tool tip window of the process.
+HWND VisibleToolTip(DWORD pid) {
+    struct Find {
+        DWORD pid;
+        HWND found = nullptr;
+    } find{pid};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (owner == f->pid && _stricmp(cls, TOOLTIPS_CLASSA) == 0 && IsWindowVisible(w)) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+// The mouse moved onto the middle of a window, as a user's hand moves it.
+void HoverOver(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    const int sx = GetSystemMetrics(SM_CXSCREEN) - 1, sy = GetSystemMetrics(SM_CYSCREEN) - 1;
+    for (int step = 0; step < 2; ++step) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = ((r.left + r.right) / 2 + step) * 65535 / sx;
+        in.mi.dy = ((r.top + r.bottom) / 2) * 65535 / sy;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        SendInput(1, &in, sizeof in);
+        Sleep(100);
+    }
+}
+
+TEST_F(ListWindowE2ETest, LettersTypedQuicklySearchAMembersCacheListByPrefix) {
+    WriteFile(kMembersCache, ListFile(kMembers));
+    SetField(kUser2, "");
+    HWND w = Open(kUser2);
+    ASSERT_NE(w, nullptr);
+    HWND lst = ChildOf(w);
+    ASSERT_NE(lst, nullptr);
+    ASSERT_EQ(SendMessageA(lst, LB_GETCOUNT, 0, 0), 6);
+    for (WORD key : {'S', 'M', 'I'})
+        ts::PressKey(key);
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == 3; }))
+        << "smi selects Smith, not the first i: " << Selection(lst);
+    Sleep(1500); // past the double-click time: a new search text
+    ts::PressKey('S');
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == 2; })) << "s alone: the first s";
+    ts::PressKey(VK_RETURN);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(Field(kUser2), "Smalley, Cy");
+}
+
+TEST_F(ListWindowE2ETest, RefreshTipTellsThatTheGroupsChangedAfterTheCacheWasBuilt) {
+    WriteFile(kMembersCache, ListFile(kMembers));
+    // Built before the stand-in wrote its group table.
+    ASSERT_TRUE(SetLocalWriteTime(kMembersCache, 2007, 3, 6, 9, 5));
+    HWND w = Open(kUser2);
+    ASSERT_NE(w, nullptr);
+    HWND refresh = ChildOf(w, "Refresh");
+    ASSERT_NE(refresh, nullptr);
+    HoverOver(refresh);
+    EXPECT_TRUE(WaitFor([&] { return VisibleToolTip(tamberPid) != nullptr; }, 5000))
+        << "the tip shows while the mouse rests on Refresh";
+    Sleep(300);
+    // The whole screen: the tip reaches past the record window's right edge.
+    ts::SaveScreenshot(GetDesktopWindow(), "list_window_stale_cache_tip");
+    EXPECT_EQ(SendMessageA(ChildOf(w), LB_GETCOUNT, 0, 0), 6) << "nothing rebuilt";
+    ts::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(Ended());
 }
 
 } // namespace

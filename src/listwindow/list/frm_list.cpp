@@ -22,6 +22,7 @@
 #include "ports/locale.h"
 #include "ports/platform.h"
 #include "ports/settings_store.h"
+#include "ports/typing_time.h"
 #include "ports/window_stack.h"
 #include "startup/keys/sim_keys.h"
 #include "startup/settings/settings.h"
@@ -169,6 +170,7 @@ void frmList::ShowList() {
     Sub(kModule, "ShowList", [&](Statement& at) {
         at();
         ReadAgain();
+        typed_.clear();
         std::int32_t n = InMemory() ? lstSorted.ListCount() : Reader().Count();
         at();
         // Cleared even for an empty list, so that no row of an earlier list can be written.
@@ -184,6 +186,7 @@ void frmList::ShowList() {
         cmdEditList.SetWidth(std::max(0L, lstDynamic.Width() - (cacheList ? 720 : 20)));
         cmdRefresh.SetVisible(cacheList);
         if (cacheList) cmdRefresh.SetTop(cmdEditList.Top());
+        if (cacheList) ShowCacheAge();
         cmdEditList.SetLeft(lstDynamic.Left() + 20);
         if (cmdRefresh.Visible()) cmdRefresh.SetLeft(cmdEditList.Left() + cmdEditList.Width());
         at();
@@ -384,6 +387,17 @@ void frmList::lstDynamic_KeyPress(int& keyAscii) {
             WriteData();
             return;
         }
+        at();
+        switch (TypeAhead(keyAscii)) {
+        case Typed::kNothing:
+            return;
+        case Typed::kSearchText:
+            at();
+            SelectTyped();
+            return;
+        case Typed::kOneKey:
+            break;
+        }
         if (!InMemory()) {
             at();
             ReadAgain();
@@ -397,10 +411,49 @@ void frmList::lstDynamic_KeyPress(int& keyAscii) {
     });
 }
 
+frmList::Typed frmList::TypeAhead(int keyAscii) {
+    const std::int64_t now = ports_.typing.NowMs();
+    const bool quick = !typed_.empty() && now - typedAt_ <= ports_.typing.IntervalMs();
+    typedAt_ = now;
+    if (!quick) typed_.clear();
+    if (keyAscii == forms::vb::kKeyBack) {
+        if (typed_.empty()) return Typed::kNothing;
+        typed_.pop_back();
+        return typed_.empty() ? Typed::kNothing : Typed::kSearchText;
+    }
+    if (keyAscii < 32 || keyAscii > 255) {
+        typed_.clear();
+        return Typed::kOneKey;
+    }
+    typed_ += static_cast<char>(keyAscii);
+    // The same letter again steps as one key does, as the list box's own type-ahead does.
+    const std::string_view first(typed_.data(), 1);
+    for (std::size_t i = 1; i < typed_.size(); ++i)
+        if (!forms::EqualsNoCase(std::string_view(&typed_[i], 1), first)) return Typed::kSearchText;
+    return Typed::kOneKey;
+}
+
+void frmList::SelectTyped() {
+    if (!InMemory()) {
+        ReadAgain();
+        if (auto n = Reader().FirstStartingWith(typed_)) SelectRow(*n - 1);
+        return;
+    }
+    // The sorted list follows, so that its own type-ahead steps on from the entry shown.
+    const auto& entries = lstSorted.Entries();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (forms::StartsWithNoCase(entries[i].text, typed_)) {
+            SelectRow(static_cast<int>(i));
+            lstSorted.SetListIndex(static_cast<int>(i));
+            return;
+        }
+}
+
 void frmList::lstSorted_KeyPress(int& keyAscii) {
     Sub(kModule, "lstSorted_KeyPress", [&](Statement& at) {
         if (InMemory()) return;
         at();
+        typed_.clear();
         ReadAgain();
         if (auto n = Reader().RunStartOf(static_cast<char>(keyAscii))) {
             SelectRow(*n - 1);
@@ -551,6 +604,24 @@ std::string frmList::GetFileDateModified(const std::string& file) {
         at();
         return listbuild::FileDateText(Sys().files->LastWriteTime(file), ports_.locale);
     });
+}
+
+void frmList::ShowCacheAge() {
+    std::string tip = "This list has not been built yet.";
+    bool stale = false;
+    FileSystem& files = *Sys().files;
+    if (!ListFile.empty() && files.Exists(ListFile)) {
+        const std::uint64_t built = files.LastWriteTime(ListFile);
+        const std::string date = GetFileDateModified(ListFile);
+        tip = date.empty() ? std::string() : "Built " + date;
+        const std::optional<std::uint64_t> groupsChanged = listbuild::GroupTableWriteTime();
+        stale = groupsChanged && *groupsChanged > built;
+        if (stale)
+            tip += (tip.empty() ? "" : "\r\n") +
+                   std::string("The groups changed after this list was built.");
+    }
+    cmdRefresh.SetToolTipText(tip);
+    cmdRefresh.SetFontBold(stale);
 }
 
 void frmList::Refresh_File(std::int16_t iType, const std::string& sID, bool bCompanyName, bool) {

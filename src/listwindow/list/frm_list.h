@@ -18,6 +18,7 @@ namespace tamber {
 
 class KeyboardHook;
 class Locale;
+class TypingTime;
 class WindowStack;
 namespace listfile {
 class ListReader;
@@ -32,6 +33,7 @@ class frmList : public forms::Form {
         KeyboardHook& keyboardHook;
         Locale& locale;
         WindowStack& windows;
+        TypingTime& typing; // the type-ahead interval
     };
     struct Deps {
         // Opens the configuration window, modeless; empty: "not available" message.
@@ -114,6 +116,17 @@ class frmList : public forms::Form {
     bool Build(std::int16_t type, const std::string& reference, bool showCompany,
                bool showProgress);
     std::string GetFileDateModified(const std::string& file);
+    // The Refresh button's tool tip: when the cache file was built and, reading ACT!'s group
+    // table directly, whether the groups changed since (then its caption is bold too).
+    void ShowCacheAge();
+
+    // Type-ahead over every kind of list: characters typed within the platform's interval of
+    // each other make one search text, Backspace shortens it.
+    enum class Typed { kNothing, kOneKey, kSearchText };
+    Typed TypeAhead(int keyAscii);
+    void SelectTyped();
+    std::string typed_;
+    std::int64_t typedAt_ = 0;
 
     // The cache list shown, which Refresh rebuilds: the field's own, or the one its
     // reference field's value chose.

@@ -78,6 +78,7 @@ class ListWindowTest : public testing::ProgramTest {
     MemoryKeyboardHook hook;
     FixedLocale locale;
     RecordingWindowStack stack;
+    ManualTypingTime typing;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{TestDatabase()};
     bool fromSettings = false;
@@ -141,7 +142,7 @@ class ListWindowTest : public testing::ProgramTest {
 
     std::unique_ptr<frmList> Open() {
         auto f = std::make_unique<frmList>(
-            frmList::Ports{hook, locale, stack},
+            frmList::Ports{hook, locale, stack, typing},
             frmList::Deps{[this] { ++mainShown; }, [this] { return fromSettings; }});
         f->lstDynamic.SetItemHeightTwips(10); // requested heights stay whole
         f->Show();
@@ -224,6 +225,111 @@ TEST_F(ListWindowTest, CacheListShowsRefreshPreselectsJumpsAndWrites) {
     host.Key(13);
     EXPECT_EQ(Field(), "apple");
     EXPECT_FALSE(f->Loaded());
+}
+
+TEST_F(ListWindowTest, CacheListTypesAheadByPrefixWithinTheInterval) {
+    Set("Type", "0");
+    WriteList(kAllGroupsCache, {"Ives", "Mills", "Smalley, Ann", "Smith, Bob", "Smithers, Cy",
+                                "Snow", "Sssa", "Ssz"});
+    auto f = Open();
+    host.Type("smi"); // within the interval: one search text, not s, m, i
+    EXPECT_EQ(Selected(*f), "Smith, Bob");
+    host.Type("t");
+    EXPECT_EQ(Selected(*f), "Smith, Bob");
+    host.Type("he");
+    EXPECT_EQ(Selected(*f), "Smithers, Cy");
+    host.Type("x"); // no entry starts with it: the selection stays
+    EXPECT_EQ(Selected(*f), "Smithers, Cy");
+    host.Key(forms::vb::kKeyBack);
+    host.Key(forms::vb::kKeyBack);
+    host.Key(forms::vb::kKeyBack);
+    host.Key(forms::vb::kKeyBack);
+    EXPECT_EQ(Selected(*f), "Smith, Bob") << "back to smi";
+    host.Key(forms::vb::kKeyBack);
+    EXPECT_EQ(Selected(*f), "Smalley, Ann") << "sm";
+
+    // After a pause a key begins again, and one key alone jumps through the index.
+    typing.Wait();
+    host.Type("I");
+    EXPECT_EQ(Selected(*f), "Ives");
+    typing.Wait();
+    host.Type("m");
+    typing.Wait();
+    host.Type("i");
+    EXPECT_EQ(Selected(*f), "Ives") << "m, then i after the interval";
+    typing.Wait();
+    host.Type("SSS"); // the same letter again is that letter's jump, as in the list box
+    EXPECT_EQ(Selected(*f), "Smalley, Ann");
+    host.Type("a");
+    EXPECT_EQ(Selected(*f), "Sssa");
+    typing.Wait();
+    host.Key(forms::vb::kKeyBack); // nothing typed to shorten
+    EXPECT_EQ(Selected(*f), "Sssa");
+    host.Key(13);
+    EXPECT_EQ(Field(), "Sssa");
+}
+
+TEST_F(ListWindowTest, InMemoryListTypesAheadByPrefixAndBackspaceShortensIt) {
+    Set("Type", "1");
+    Set("NoRebuild", "0");
+    Set("Reference", "T1");
+    auto f = Open();
+    ASSERT_EQ(f->lstSorted.ListCount(), 200);
+    host.Focus(f->lstDynamic);
+    host.Type("s"); // one key: typed again into the sorted list, as before
+    EXPECT_TRUE(f->lstSorted.HasFocus());
+    host.Type("s"); // what the real list box then receives
+    EXPECT_EQ(Selected(*f), "Sub1");
+    EXPECT_TRUE(f->lstDynamic.HasFocus());
+    host.Type("ub2");
+    EXPECT_EQ(Selected(*f), "Sub2");
+    host.Type("5");
+    EXPECT_EQ(Selected(*f), "Sub25");
+    host.Key(forms::vb::kKeyBack);
+    host.Key(forms::vb::kKeyBack);
+    EXPECT_EQ(Selected(*f), "Sub1");
+    EXPECT_EQ(f->lstSorted.ListIndex(), f->lstDynamic.ListIndex()) << "both lists agree";
+    f->lstDynamic.SetListIndex(1); // an arrow key moves only the list shown
+    host.Key(forms::vb::kKeyBack);
+    EXPECT_EQ(Selected(*f), "Sub1") << "su: the sorted list was already there";
+    host.Type("b99");
+    host.Key(13);
+    EXPECT_EQ(Field(), "Sub99");
+}
+
+TEST_F(ListWindowTest, RefreshToolTipTellsTheCacheAgeAndWhenTheGroupsChangedSince) {
+    Set("Type", "0");
+    auto f = Open();
+    EXPECT_EQ(f->cmdRefresh.ToolTipText(), "This list has not been built yet.");
+
+    WriteList(kAllGroupsCache, {"Alpha", "Beta"});
+    files.SetLastWrite("C:\\ACT\\Contacts.gdb", FileTimeOf(2007, 3, 6, 9, 0));
+    files.SetLastWrite(kAllGroupsCache, FileTimeOf(2007, 3, 6, 9, 5));
+    f = Open();
+    EXPECT_EQ(f->cmdRefresh.ToolTipText(), "Built Tuesday March 6, 2007 at 9:05");
+    EXPECT_FALSE(f->cmdRefresh.GetFont().bold);
+
+    files.SetLastWrite("C:\\ACT\\Contacts.gdb", FileTimeOf(2007, 3, 6, 9, 6));
+    f = Open();
+    EXPECT_EQ(f->cmdRefresh.ToolTipText(), "Built Tuesday March 6, 2007 at 9:05\r\n"
+                                           "The groups changed after this list was built.");
+    EXPECT_TRUE(f->cmdRefresh.GetFont().bold);
+    EXPECT_EQ(Shown(*f), (std::vector<std::string>{"Alpha", "Beta"})) << "nothing rebuilt";
+
+    // The groups read through automation: the table's time says nothing.
+    UseAutomation();
+    f = Open();
+    EXPECT_EQ(f->cmdRefresh.ToolTipText(), "Built Tuesday March 6, 2007 at 9:05");
+    EXPECT_FALSE(f->cmdRefresh.GetFont().bold);
+
+    // A rebuild makes the list current again.
+    M().UseActDatabase = false;
+    f = Open();
+    host.Click(f->cmdRefresh);
+    EXPECT_EQ(Shown(*f), (std::vector<std::string>{"Group1", "Group2", "Group3"}));
+    EXPECT_EQ(f->cmdRefresh.ToolTipText().rfind("Built ", 0), 0u) << f->cmdRefresh.ToolTipText();
+    EXPECT_EQ(f->cmdRefresh.ToolTipText().find("changed"), std::string::npos);
+    EXPECT_FALSE(f->cmdRefresh.GetFont().bold);
 }
 
 TEST_F(ListWindowTest, CtrlHeldOnceMakesWritesAdditions) {
@@ -523,7 +629,7 @@ class RefreshTest : public ListWindowTest {
         Set("NoRebuild", "0");
         Set("Reference", "G00000000009");
         Set("CompanyName", "0");
-        auto f = std::make_unique<frmList>(frmList::Ports{hook, locale, stack},
+        auto f = std::make_unique<frmList>(frmList::Ports{hook, locale, stack, typing},
                                            frmList::Deps{{}, [this] { return fromSettings; }});
         f->Load();
         return f;
@@ -661,7 +767,7 @@ TEST_F(RefreshErrorTest, FromTheSettingsWindowNoDatabaseObjectInDirectMode) {
     const std::string file = "C:\\Data\\Contacts_" + Get_List_Name(1, "T1 ", false) + ".dat";
     const std::string before = OldCache(file);
     fromSettings = true;
-    frmList f(frmList::Ports{hook, locale, stack},
+    frmList f(frmList::Ports{hook, locale, stack, typing},
               frmList::Deps{{}, [this] { return fromSettings; }});
     f.Load();
     dialogs.shown.clear();
@@ -691,7 +797,7 @@ TEST_F(RefreshErrorTest, FromTheListWindowTheWindowStaysUntilTheUserLeavesIt) {
     Set("CompanyName", "0");
     RefusesSaving progressValues;
     Sys().settings = &progressValues;
-    frmList f(frmList::Ports{hook, locale, stack});
+    frmList f(frmList::Ports{hook, locale, stack, typing});
     f.Show();
     desktop.foreground = f.hWnd();
     host.Click(f.cmdRefresh);

@@ -2,7 +2,8 @@
 // pre-selected value ends a 20,000-entry run of one first letter; the pre-select and a key
 // press on the large list against one read of the file; 32,000 groups read from the group
 // table and shown, against reading the table and sorting the names once; members of a
-// 5,000-member group through the in-memory ACT!.
+// 5,000-member group through the in-memory ACT!; a three-key prefix typed on the large list,
+// each key answered from the one parse of the open.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -35,6 +36,16 @@ namespace {
 
 constexpr int kBig = 32767;
 constexpr int kRun = 20000;
+
+// Counts the reads of list files: each is a parse.
+class CountingFiles : public HostFileSystem {
+  public:
+    std::optional<std::string> ReadAll(const std::string& path) override {
+        if (path.ends_with(".dat")) ++listReads;
+        return HostFileSystem::ReadAll(path);
+    }
+    long long listReads = 0;
+};
 
 std::string ListText(int n, int run) {
     // n entries in order: "a0000000" ... for the first `run`, then other letters.
@@ -93,12 +104,12 @@ struct Env {
         m.ActDatabase->OpenEx("");
         m.ActGroup = m.ActDatabase->Group();
         m.ActContact = m.ActDatabase->Contact();
-        form = std::make_unique<frmList>(frmList::Ports{hook, locale, stack});
+        form = std::make_unique<frmList>(frmList::Ports{hook, locale, stack, typing});
     }
     std::filesystem::path folder;
     std::string dir;
     forms::HeadlessHost host;
-    HostFileSystem files;
+    CountingFiles files;
     MemorySettingsStore settings;
     FakeDesktop desktop;
     FakeProcessLauncher processes;
@@ -106,6 +117,7 @@ struct Env {
     MemoryKeyboardHook hook;
     FixedLocale locale;
     RecordingWindowStack stack;
+    ManualTypingTime typing;
     std::unique_ptr<GroupTables> groupTables = MakeDbfGroupTables(files);
     act::MemoryAct act{actdb::Generate(
         {.groups = 40, .subgroups = 18, .contacts = 5000, .bigGroup = 5000, .seed = 1})};
@@ -170,6 +182,55 @@ void BM_OpenPreselectAndTypeAheadChangedFile32767(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenPreselectAndTypeAheadChangedFile32767)->Unit(benchmark::kMicrosecond);
+
+// Three keys typed within the interval, "w00", whose first match lies near the list's end, and
+// "wz0", which none matches: every entry is searched for the last two keys. Per key: "key".
+void TypeThreeKeys(benchmark::State& state, const char* keys, bool changedFile) {
+    Env& e = E();
+    M().DbName = "Big";
+    M().ActView->SetField(25, "");
+    e.form->Build_List(0, "25", false, "", false);
+    const long long readsBefore = e.files.listReads;
+    long long opens = 0;
+    for (auto _ : state) {
+        if (changedFile) {
+            ini::Profiles().Forget();
+            e.form->Build_List(0, "25", false, "", false);
+            ++opens;
+        }
+        e.typing.Wait();
+        for (const char* k = keys; *k; ++k) {
+            int key = *k;
+            e.form->lstDynamic_KeyPress(key);
+        }
+        if (keys[1] == '0' && e.form->lstDynamic.ListIndex() < kRun)
+            state.SkipWithError("not in the w run");
+    }
+    // Per key while the list stays open; with an open each time, the parses are the figure.
+    if (!opens)
+        state.counters["key"] =
+            benchmark::Counter(3.0 * static_cast<double>(state.iterations()),
+                               benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    else
+        state.counters["parses_per_open"] =
+            static_cast<double>(e.files.listReads - readsBefore) / static_cast<double>(opens);
+}
+
+void BM_ThreeKeyPrefix32767(benchmark::State& state) {
+    TypeThreeKeys(state, "w00", false);
+}
+BENCHMARK(BM_ThreeKeyPrefix32767)->Unit(benchmark::kMicrosecond);
+
+void BM_ThreeKeyPrefixNoMatch32767(benchmark::State& state) {
+    TypeThreeKeys(state, "wz0", false);
+}
+BENCHMARK(BM_ThreeKeyPrefixNoMatch32767)->Unit(benchmark::kMicrosecond);
+
+// The file changed before each open: the open parses it once, the keys reuse that parse.
+void BM_OpenAndThreeKeyPrefixChangedFile32767(benchmark::State& state) {
+    TypeThreeKeys(state, "w00", true);
+}
+BENCHMARK(BM_OpenAndThreeKeyPrefixChangedFile32767)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadTheWholeFile32767(benchmark::State& state) {
     const std::string path = E().dir + "Big_000001.dat";

@@ -100,6 +100,15 @@ class DbfConnection : public GroupTableConnection {
         return std::make_unique<DbfRecordset>(std::move(table));
     }
 
+    std::optional<std::uint64_t> TableWriteTime(const std::string& tableName) override {
+        const std::string path = JoinPath(folder_, tableName);
+        try {
+            return files_.LastWriteTime(path);
+        } catch (const VbError&) {
+            return std::nullopt; // missing, or gone since
+        }
+    }
+
   private:
     FileSystem& files_;
     std::string folder_;

@@ -1,6 +1,7 @@
 #pragma once
 // Portable stand-ins for the list window's platform: a keyboard hook driven by the test, a
-// fixed English locale over UTC plus an offset, and a record of windows put on top.
+// fixed English locale over UTC plus an offset, a record of windows put on top, and a typing
+// clock the test moves.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "ports/keyboard_hook.h"
 #include "ports/locale.h"
+#include "ports/typing_time.h"
 #include "ports/window_stack.h"
 
 namespace tamber {
@@ -55,6 +57,17 @@ class RecordingWindowStack : public WindowStack {
     }
     std::vector<WindowHandle> activated;
     void Activate(WindowHandle window) override { activated.push_back(window); }
+};
+
+// Time stands still until the test moves it, so characters typed one after the other make one
+// search text unless the test waits longer than the interval.
+class ManualTypingTime : public TypingTime {
+  public:
+    std::int64_t nowMs = 0;
+    std::int64_t intervalMs = 500; // the platform's default double-click time
+    std::int64_t NowMs() override { return nowMs; }
+    std::int64_t IntervalMs() override { return intervalMs; }
+    void Wait() { nowMs += intervalMs + 1; } // a pause that starts a new search text
 };
 
 } // namespace tamber

@@ -74,6 +74,13 @@ class StackImpl : public WindowStack {
     }
 };
 
+class TypingTimeImpl : public TypingTime {
+  public:
+    std::int64_t NowMs() override { return static_cast<std::int64_t>(GetTickCount64()); }
+    // Read each time: the user may change it while the program runs.
+    std::int64_t IntervalMs() override { return GetDoubleClickTime(); }
+};
+
 } // namespace
 
 KeyboardHook& Win32KeyboardHook() {
@@ -87,6 +94,10 @@ Locale& Win32Locale() {
 WindowStack& Win32WindowStack() {
     static StackImpl stack;
     return stack;
+}
+TypingTime& Win32TypingTime() {
+    static TypingTimeImpl typing;
+    return typing;
 }
 
 } // namespace tamber

@@ -1,8 +1,9 @@
 #pragma once
 // The list window's platform under Win32: the low-level keyboard hook, the locale's list
-// separator and long dates, and SetWindowPos.
+// separator and long dates, SetWindowPos, and the tick count with the double-click time.
 #include "ports/keyboard_hook.h"
 #include "ports/locale.h"
+#include "ports/typing_time.h"
 #include "ports/window_stack.h"
 
 namespace tamber {
@@ -11,5 +12,6 @@ namespace tamber {
 KeyboardHook& Win32KeyboardHook();
 Locale& Win32Locale();
 WindowStack& Win32WindowStack();
+TypingTime& Win32TypingTime();
 
 } // namespace tamber

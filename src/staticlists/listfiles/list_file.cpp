@@ -179,6 +179,22 @@ std::optional<std::int32_t> ListReader::RunStartOf(char ch) const {
     return Number(items_->doc->FindValue(kIndex, ini::TrimSpaces(std::string_view(&letter, 1))));
 }
 
+std::optional<std::int32_t> ListReader::FirstStartingWith(std::string_view prefix) const {
+    const std::int32_t count = Count();
+    // Up to the table's end every entry is in it; a damaged Count far beyond any key would
+    // otherwise make every key press look up a billion names.
+    const std::int32_t last = static_cast<std::uint32_t>(count) <= kTabled
+                                  ? std::min(count, static_cast<std::int32_t>(byNumber_.size()))
+                                  : count;
+    for (std::int32_t n = 1; n <= last; ++n) {
+        const std::string_view entry = Entry(n);
+        if (entry.size() >= prefix.size() &&
+            ansi::EqualNoCase(entry.substr(0, prefix.size()), prefix))
+            return n;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> ReadByLastKey(const std::string& file) {
     ListReader reader(file);
     std::vector<std::string> entries;

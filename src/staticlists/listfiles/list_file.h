@@ -68,6 +68,9 @@ class ListReader {
     }
     // [Index] key of ch, case-blind; for a character without a key, the first entry it begins.
     std::optional<std::int32_t> RunStartOf(char ch) const;
+    // The first entry that begins with prefix, case-blind as the index letters are; nullopt
+    // when none does. A search of the parsed entries: no file read.
+    std::optional<std::int32_t> FirstStartingWith(std::string_view prefix) const;
 
   private:
     friend std::vector<std::string> ReadByLastKey(const std::string& file);
