@@ -24,7 +24,6 @@
 #include "ports/settings_store.h"
 #include "ports/typing_time.h"
 #include "ports/window_stack.h"
-#include "startup/keys/sim_keys.h"
 #include "startup/settings/settings.h"
 #include "staticlists/listfiles/list_file.h"
 #include "vb/vb_convert.h"
@@ -405,10 +404,27 @@ void frmList::lstDynamic_KeyPress(int& keyAscii) {
             return;
         }
         at();
-        lstSorted.SetFocus();
-        at();
-        MySendKeys(std::string(1, static_cast<char>(keyAscii)));
+        StepToLetter(static_cast<char>(keyAscii));
     });
+}
+
+// One letter steps to the next entry that starts with it, from the one shown, round to the
+// top, as the sorted list box's own type-ahead does. Searched here rather than typed again
+// into that list box: a key the user typed straight after (Enter, the next letter) would reach
+// the hidden list box before the echo and be lost.
+void frmList::StepToLetter(char letter) {
+    const auto& entries = lstSorted.Entries();
+    const int count = static_cast<int>(entries.size());
+    const std::string_view typed(&letter, 1);
+    const int from = lstDynamic.ListIndex();
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((from < 0 ? -1 : from) + step) % count;
+        if (forms::StartsWithNoCase(entries[static_cast<std::size_t>(i)].text, typed)) {
+            SelectRow(i);
+            lstSorted.SetListIndex(i);
+            return;
+        }
+    }
 }
 
 frmList::Typed frmList::TypeAhead(int keyAscii) {

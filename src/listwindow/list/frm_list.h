@@ -125,6 +125,7 @@ class frmList : public forms::Form {
     enum class Typed { kNothing, kOneKey, kSearchText };
     Typed TypeAhead(int keyAscii);
     void SelectTyped();
+    void StepToLetter(char letter);
     std::string typed_;
     std::int64_t typedAt_ = 0;
 

@@ -276,9 +276,7 @@ TEST_F(ListWindowTest, InMemoryListTypesAheadByPrefixAndBackspaceShortensIt) {
     auto f = Open();
     ASSERT_EQ(f->lstSorted.ListCount(), 200);
     host.Focus(f->lstDynamic);
-    host.Type("s"); // one key: typed again into the sorted list, as before
-    EXPECT_TRUE(f->lstSorted.HasFocus());
-    host.Type("s"); // what the real list box then receives
+    host.Type("s");
     EXPECT_EQ(Selected(*f), "Sub1");
     EXPECT_TRUE(f->lstDynamic.HasFocus());
     host.Type("ub2");
@@ -431,15 +429,23 @@ TEST_F(ListWindowTest, InMemoryTypeAheadGoesThroughTheSortedList) {
     host.Focus(f->lstDynamic);
     for (const char* expected : {"Group1", "Group2"}) {
         host.Type("g");
-        EXPECT_TRUE(f->lstSorted.HasFocus());
-        EXPECT_FALSE(keyboard.events.empty()) << "the character is typed again into lstSorted";
-        keyboard.events.clear();
-        host.Type("g"); // what the real list box then receives
-        EXPECT_EQ(Selected(*f), expected);
-        EXPECT_TRUE(f->lstDynamic.HasFocus());
+        EXPECT_EQ(Selected(*f), expected) << "the same letter steps on, as a list box does";
+        EXPECT_EQ(f->lstSorted.ListIndex(), f->lstDynamic.ListIndex());
     }
+    // Enter and the next letters come straight after the letter, as from a quick typist or a
+    // busy machine: nothing may reach a hidden list in between, which once dropped the Enter.
+    EXPECT_TRUE(f->lstDynamic.HasFocus());
     host.Key(13);
     EXPECT_EQ(Field(), "Group2");
+
+    auto again = Open();
+    host.Focus(again->lstDynamic);
+    host.Type("g");
+    const std::string chosen = Selected(*again);
+    EXPECT_EQ(chosen, "Group3") << "steps on from the field's value, which was pre-selected";
+    host.Key(10);
+    EXPECT_EQ(Field(), chosen) << "Ctrl+Enter right after a letter writes";
+    EXPECT_FALSE(again->Loaded());
 }
 
 TEST_F(ListWindowTest, StaticListShowsAndWritesWhatTheSortedListHolds) {
