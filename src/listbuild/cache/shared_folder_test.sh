@@ -11,8 +11,9 @@ rm -rf "$folder" && mkdir -p "$folder" || exit 1
 if [ "$mode" = wine ]; then
   first=${TAMBER_WINEPREFIX:-$here/build/wineprefix}
   second=$first-peer
-  TAMBER_WINEPREFIX=$first "$here/tools/wine-prefix.sh" >/dev/null || exit 1
-  TAMBER_WINEPREFIX=$second "$here/tools/wine-prefix.sh" >/dev/null || exit 1
+  for prefix in "$first" "$second"; do
+    [ -f "$prefix/system.reg" ] || TAMBER_WINEPREFIX=$prefix "$here/tools/wine-prefix.sh" >/dev/null || exit 1
+  done
   # Both prefixes see the host's files through drive Z:.
   at="Z:$(printf '%s' "$folder" | tr / '\\')"
   run() { # prefix, arguments...

@@ -239,6 +239,8 @@ std::uint64_t HostFileSystem::LastWriteTime(const std::string& path) {
 std::unique_ptr<FileLock> HostFileSystem::Lock(const std::string& path,
                                                std::chrono::milliseconds wait) {
     const fs::path p = Host(path);
+    std::error_code ec;
+    if (fs::is_directory(p, ec)) Fail(std::errc::is_a_directory, err::kPermissionDenied);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     const auto pause = std::chrono::milliseconds(5);
 #if defined(_WIN32)
@@ -254,7 +256,7 @@ std::unique_ptr<FileLock> HostFileSystem::Lock(const std::string& path,
     }
 #else
     // flock: held per open file, so two threads of one program exclude each other too.
-    const int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) Fail(static_cast<std::errc>(errno), err::kPathNotFound);
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<HostLock>(fd);

@@ -218,6 +218,8 @@ std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::string& path,
     HANDLE file = INVALID_HANDLE_VALUE;
     for (;;) {
         // Another program (a backup, a virus scanner) may have the file open for a moment.
+        // Write access too, though a lock needs only read access: Wine turns an exclusive lock
+        // on a file open for reading only into a shared one for other computers.
         file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
