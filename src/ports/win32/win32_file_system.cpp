@@ -85,6 +85,8 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
 // A part of the temporary files' names that another computer's program does not repeat: the
 // process id alone does (and another Wine prefix counts its processes from the same start).
 std::string WriterId() {
@@ -98,6 +100,8 @@ std::string WriterId() {
                   static_cast<unsigned long>(now.dwLowDateTime ^ counter.HighPart));
     return id;
 }
+
+} // namespace
 
 void Win32FileSystem::WriteAll(const std::string& path, std::string_view bytes) {
     static const std::string writer = WriterId();
