@@ -113,6 +113,10 @@ class Engine {
 
     // Drops every parsed copy (tests; a program never needs it).
     void Forget();
+    // Drops the parsed copy of one file: the next read or commit reads it again, whatever its
+    // stamp says. A file server may report a stamp that lags behind the file's bytes; a caller
+    // that must see another computer's last change, under a lock, asks for this.
+    void Forget(const std::string& file) { Drop(file); }
 
   private:
     struct Cached;

@@ -3,7 +3,9 @@
 // portable implementations accept "/" alike). Failures other than the ones a result reports
 // throw VbError with the run time's numbers: 53 file not found, 76 path not found,
 // 70 permission denied, 61 disk full, 52 bad file name, 58 file already exists.
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,14 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// Held while a program changes files that other programs change too, on this computer or on
+// others sharing the folder; let go when destroyed, and by the system when the program ends,
+// however it ends.
+class FileLock {
+  public:
+    virtual ~FileLock() = default;
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -28,7 +38,8 @@ class FileSystem {
     virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
 
     // Replaces the file's contents all at once: the bytes go to a temporary file in the same
-    // folder, which then replaces the original, so a reader sees the old or the new file,
+    // folder ("<name>.~<id>.tmp", a name no other writer uses at the same time, on any
+    // computer), which then replaces the original, so a reader sees the old or the new file,
     // never a mixture. The folder must exist (else VbError 76).
     virtual void WriteAll(const std::string& path, std::string_view bytes) = 0;
 
@@ -58,6 +69,14 @@ class FileSystem {
 
     // Last-write time as a file time (100 ns units since 1601-01-01 UTC). Missing: VbError 53.
     virtual std::uint64_t LastWriteTime(const std::string& path) = 0;
+
+    // Takes the lock of the lock file at path (created when missing, and left in place),
+    // exclusive against every other holder: another thread, another program, a program on
+    // another computer sharing the folder. Waits up to `wait` for a holder to let go; nullptr
+    // when none did. The folder must exist (else VbError 76); a lock file that cannot be
+    // created or opened throws VbError (70 ...).
+    virtual std::unique_ptr<FileLock> Lock(const std::string& path,
+                                           std::chrono::milliseconds wait) = 0;
 };
 
 // Matches name against a wildcard pattern the way folder listings do ("*", "?", ASCII case

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "common/procedure.h"
 #include "common/vb_error.h"
 #include "inilib/inilib.h"
+#include "listbuild/listnames/list_names.h"
 #include "listbuild/progress/progress_channel.h"
 #include "ports/file_system.h"
 #include "ports/locale.h"
@@ -15,7 +17,8 @@ namespace tamber::listbuild {
 namespace {
 
 // A save that was killed mid-write leaves its temporary file ("<list>.~<id>.tmp") beside the
-// list; only this list's are removed, and one another program still holds stays.
+// list; only this list's are removed. Called under the lists lock, which every save holds
+// while its temporary file exists, so none of them is another user's save in progress.
 void RemoveInterruptedSaves(const std::string& file) {
     FileSystem& files = *Sys().files;
     const auto slash = file.find_last_of("\\/");
@@ -38,13 +41,20 @@ bool SaveList(const std::string& file, const std::vector<std::string>& entries,
               ProgressChannel& progress) {
     const auto n = static_cast<std::int32_t>(entries.size());
     progress.BeginSave(n);
-    RemoveInterruptedSaves(file);
     IniLib::Batch batch(file);
     listfile::BatchWriter writer(batch);
     listfile::StageReplacement(writer, entries);
     // Staging is quick next to the write itself; gauge still sees the count go by.
     for (std::int32_t i = 1; i <= n; ++i)
         progress.RowDone(i);
+    // Other users of a shared settings folder save lists too: one save at a time.
+    std::unique_ptr<FileLock> lock =
+        Function("frmList", "Refresh_File", [](Statement&) { return HoldListsLock(); });
+    if (!lock) {
+        progress.End();
+        return false;
+    }
+    RemoveInterruptedSaves(file);
     const bool saved = batch.Commit();
     progress.End();
     return saved;

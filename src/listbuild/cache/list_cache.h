@@ -14,8 +14,9 @@ namespace listbuild {
 // Replaces the entries stored in file (created when missing) by entries, in one atomic write:
 // [Items] keys for the non-empty entries, [Index] "Count" and the first-letter runs. Reports
 // the phase on the progress channel ("Total", "Step" = "Saving", "Stage" every 100 entries,
-// then "Step" = "End"). False when the file could not be written: the message has been shown
-// and the file is as it was.
+// then "Step" = "End"). The write waits for the lists lock (HoldListsLock), which users of a
+// shared settings folder take in turn. False when the file could not be written, or another
+// program kept the lock: the message has been shown and the file is as it was.
 bool SaveList(const std::string& file, const std::vector<std::string>& entries,
               ProgressChannel& progress);
 

@@ -65,6 +65,27 @@ TEST_F(ListCacheTest, SaveRemovesWhatAnInterruptedSaveOfTheSameListLeft) {
     EXPECT_EQ(listfile::ListReader(file).Count(), 1);
 }
 
+TEST_F(ListCacheTest, WhileAnotherProgramKeepsTheLockNothingIsSavedOrRemoved) {
+    ASSERT_TRUE(listbuild::SaveList(file, {"kept"}, progress));
+    const std::string before = Bytes(file);
+    // The other program's save in progress.
+    const std::string theirs = file + ".~77_3.tmp";
+    fs.WriteAll(theirs, "[Items]\r\n1=half\r\n");
+    std::unique_ptr<FileLock> other = fs.Lock("C:\\Data\\Contacts_lists.lock", {});
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(listbuild::SaveList(file, {"lost"}, progress));
+    EXPECT_EQ(Bytes(file), before);
+    EXPECT_TRUE(fs.Exists(theirs));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("is changing its lists"), std::string::npos);
+    EXPECT_EQ(settings.GetSetting("Varnel", "Progress", "Step"), "End") << "gauge ends";
+    // Once it has let go, what it left is an interrupted save.
+    other.reset();
+    ASSERT_TRUE(listbuild::SaveList(file, {"saved"}, progress));
+    EXPECT_EQ(listfile::ListReader(file).Entry(1), "saved");
+    EXPECT_FALSE(fs.Exists(theirs));
+}
+
 TEST(FileDateText, LocalDateThenHourAndMinute) {
     FixedLocale locale;
     EXPECT_EQ(listbuild::FileDateText(FileTimeOf(2007, 3, 6, 9, 5), locale),

@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
 
 #include "common/vb_error.h"
 #include "ports/contracts/port_contracts.h"
@@ -100,6 +103,48 @@ TEST_P(FileSystemContract, ListFilesMatchesPatternOnNamesOnly) {
               (std::vector<std::string>{"Two.LST", "one.lst"}));
     EXPECT_EQ(Sorted(fs().ListFiles(fx->root, "?our.*")), std::vector<std::string>{"four.txt"});
     EXPECT_EQ(fs().ListFiles(fx->root, "*").size(), 5u);
+}
+
+TEST_P(FileSystemContract, LockHasOneHolderAtATime) {
+    std::unique_ptr<FileLock> held = fs().Lock(At("lists.lock"), std::chrono::milliseconds(0));
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(fs().Exists(At("lists.lock")));
+    // Another holder waits, then gives up while the first still holds it.
+    EXPECT_EQ(fs().Lock(At("lists.lock"), std::chrono::milliseconds(30)), nullptr);
+    EXPECT_NE(fs().Lock(At("other.lock"), std::chrono::milliseconds(0)), nullptr);
+    held.reset();
+    held = fs().Lock(At("lists.lock"), std::chrono::milliseconds(0));
+    EXPECT_NE(held, nullptr) << "let go when released";
+    // A held lock neither stops readers of the lock file nor writes beside it.
+    EXPECT_NE(fs().ReadAll(At("lists.lock")), std::nullopt);
+    fs().WriteAll(At("lists.ini"), "x");
+    EXPECT_EQ(ErrorOf([&] { fs().Lock(At("nofolder\\a.lock"), std::chrono::milliseconds(0)); }),
+              err::kPathNotFound);
+    fs().MakeFolder(At("dir.lock"));
+    EXPECT_NE(ErrorOf([&] { fs().Lock(At("dir.lock"), std::chrono::milliseconds(0)); }), 0);
+}
+
+TEST_P(FileSystemContract, LockMakesReadModifyWriteSafeAcrossThreads) {
+    if (!fx->threadSafe) GTEST_SKIP() << "single-threaded";
+    const std::string counter = At("count.txt"), lock = At("count.lock");
+    fs().WriteAll(counter, "0");
+    std::atomic<int> refused{0};
+    auto add = [&] {
+        for (int i = 0; i < 200; ++i) {
+            std::unique_ptr<FileLock> held = fs().Lock(lock, std::chrono::seconds(10));
+            if (!held) {
+                ++refused;
+                continue;
+            }
+            const int n = std::stoi(*fs().ReadAll(counter));
+            fs().WriteAll(counter, std::to_string(n + 1));
+        }
+    };
+    std::thread other(add);
+    add();
+    other.join();
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(fs().ReadAll(counter), "400");
 }
 
 } // namespace

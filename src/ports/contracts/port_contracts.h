@@ -17,6 +17,7 @@ struct FileSystemFixture {
     virtual ~FileSystemFixture() = default;
     virtual FileSystem& Files() = 0;
     std::string root;
+    bool threadSafe = true; // may be used from several threads at once
 };
 struct FileSystemCase {
     std::string name;

@@ -15,6 +15,7 @@ struct MemoryFiles : FileSystemFixture {
     MemoryFiles() {
         root = "C:\\Root";
         files.MakeFolder(root);
+        threadSafe = false;
     }
     FileSystem& Files() override { return files; }
 };

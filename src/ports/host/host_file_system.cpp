@@ -8,9 +8,18 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <thread>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
 #include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "common/vb_error.h"
@@ -48,6 +57,47 @@ fs::path Host(const std::string& path) {
     Fail(static_cast<std::errc>(ec.value()), fallback);
 }
 
+// Opens a file that must not exist yet, for writing; null (errno set) when it cannot.
+std::FILE* CreateNew(const fs::path& path) {
+#if defined(_WIN32)
+    int fd = -1;
+    if (_sopen_s(&fd, path.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+                 _S_IREAD | _S_IWRITE) != 0)
+        return nullptr;
+    std::FILE* f = _fdopen(fd, "wb");
+#else
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+#endif
+    if (!f) {
+        const int e = errno;
+#if defined(_WIN32)
+        _close(fd);
+#else
+        ::close(fd);
+#endif
+        errno = e;
+    }
+    return f;
+}
+
+// Closing the descriptor lets go of the lock.
+class HostLock : public FileLock {
+  public:
+    explicit HostLock(int fd) : fd_(fd) {}
+    ~HostLock() override {
+#if defined(_WIN32)
+        _close(fd_);
+#else
+        ::close(fd_);
+#endif
+    }
+
+  private:
+    int fd_;
+};
+
 // file_time_type to a file time (100 ns units since 1601).
 std::uint64_t ToFileTime(fs::file_time_type t) {
     auto sys = std::chrono::file_clock::to_sys(t);
@@ -82,12 +132,18 @@ void HostFileSystem::WriteAll(const std::string& path, std::string_view bytes) {
     fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();
     if (!fs::is_directory(folder, ec))
         Fail(std::errc::no_such_file_or_directory, err::kPathNotFound);
-    // A name no other writer (thread or process) picks at the same moment.
+    // A name no other writer (thread or process) picks at the same moment; one that is taken
+    // all the same is refused by the exclusive create, and the next is tried.
     static std::atomic<unsigned> counter{std::random_device{}()};
-    fs::path temp = folder / (p.filename().string() + ".~" + std::to_string(counter++) + ".tmp");
+    fs::path temp;
+    std::FILE* f = nullptr;
+    for (int attempt = 0; !f; ++attempt) {
+        temp = folder / (p.filename().string() + ".~" + std::to_string(counter++) + ".tmp");
+        f = CreateNew(temp);
+        if (!f && (errno != EEXIST || attempt == 100))
+            Fail(static_cast<std::errc>(errno), err::kPathNotFound);
+    }
     {
-        std::FILE* f = std::fopen(temp.string().c_str(), "wb");
-        if (!f) Fail(static_cast<std::errc>(errno), err::kPathNotFound);
         bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         int e = errno;
         ok = (std::fflush(f) == 0) && ok;
@@ -178,6 +234,44 @@ std::uint64_t HostFileSystem::LastWriteTime(const std::string& path) {
     auto time = fs::last_write_time(Host(path), ec);
     if (ec) Fail(std::errc::no_such_file_or_directory, err::kFileNotFound);
     return ToFileTime(time);
+}
+
+std::unique_ptr<FileLock> HostFileSystem::Lock(const std::string& path,
+                                               std::chrono::milliseconds wait) {
+    const fs::path p = Host(path);
+    std::error_code ec;
+    if (fs::is_directory(p, ec)) Fail(std::errc::is_a_directory, err::kPermissionDenied);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    const auto pause = std::chrono::milliseconds(5);
+#if defined(_WIN32)
+    // Held by an open that shares nothing: another open of the file is refused meanwhile.
+    for (;;) {
+        int fd = -1;
+        const errno_t e = _sopen_s(&fd, p.string().c_str(), _O_RDWR | _O_CREAT | _O_BINARY,
+                                   _SH_DENYRW, _S_IREAD | _S_IWRITE);
+        if (e == 0) return std::make_unique<HostLock>(fd);
+        if (e != EACCES) Fail(static_cast<std::errc>(e), err::kPathNotFound);
+        if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+        std::this_thread::sleep_for(pause);
+    }
+#else
+    // flock: held per open file, so two threads of one program exclude each other too.
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) Fail(static_cast<std::errc>(errno), err::kPathNotFound);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<HostLock>(fd);
+        const int e = errno;
+        if (e != EWOULDBLOCK && e != EINTR) {
+            ::close(fd);
+            Fail(static_cast<std::errc>(e), err::kPermissionDenied);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return nullptr;
+        }
+        std::this_thread::sleep_for(pause);
+    }
+#endif
 }
 
 } // namespace tamber

@@ -19,6 +19,8 @@ class HostFileSystem : public FileSystem {
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& pattern) override;
     std::uint64_t LastWriteTime(const std::string& path) override;
+    std::unique_ptr<FileLock> Lock(const std::string& path,
+                                   std::chrono::milliseconds wait) override;
 };
 
 } // namespace tamber

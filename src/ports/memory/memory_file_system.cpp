@@ -136,6 +136,31 @@ std::uint64_t MemoryFileSystem::LastWriteTime(const std::string& path) {
     return f->lastWrite;
 }
 
+class MemoryFileSystem::Held : public FileLock {
+  public:
+    Held(std::set<std::string>& locked, std::string key) : locked_(locked), key_(std::move(key)) {}
+    ~Held() override { locked_.erase(key_); }
+
+  private:
+    std::set<std::string>& locked_;
+    std::string key_;
+};
+
+std::unique_ptr<FileLock> MemoryFileSystem::Lock(const std::string& path,
+                                                 std::chrono::milliseconds) {
+    std::string key = Key(path);
+    if (!folders_.count(Parent(key))) Fail(err::kPathNotFound);
+    if (folders_.count(key)) Fail(err::kPermissionDenied);
+    if (!files_.count(key)) {
+        if (failWrites) Fail(failWrites);
+        File& f = files_[key];
+        f.name = path.substr(path.find_last_of("\\/") + 1);
+        f.lastWrite = ++clock_;
+    }
+    if (!locked_.insert(key).second) return nullptr;
+    return std::make_unique<Held>(locked_, key);
+}
+
 void MemoryFileSystem::SetLastWrite(const std::string& path, std::uint64_t time) {
     if (File* f = Find(path)) f->lastWrite = time;
 }

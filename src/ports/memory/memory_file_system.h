@@ -1,6 +1,7 @@
 #pragma once
 // A FileSystem held in memory, for tests: folders and files by case-insensitive path, "\"
-// and "/" alike. Each write advances a clock so stamps change. Faults can be injected.
+// and "/" alike. Each write advances a clock so stamps change. Faults can be injected. A lock
+// that is held is refused at once: nothing could let go of it during a wait.
 #include <cstdint>
 #include <map>
 #include <set>
@@ -27,6 +28,8 @@ class MemoryFileSystem : public FileSystem {
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& pattern) override;
     std::uint64_t LastWriteTime(const std::string& path) override;
+    std::unique_ptr<FileLock> Lock(const std::string& path,
+                                   std::chrono::milliseconds wait) override;
 
     // Creates the folder and every missing parent.
     void MakeFolders(const std::string& path);
@@ -47,8 +50,10 @@ class MemoryFileSystem : public FileSystem {
     static std::string Key(const std::string& path);
     static std::string Parent(const std::string& key);
     File* Find(const std::string& path);
+    class Held;
     std::map<std::string, File> files_;
     std::set<std::string> folders_;
+    std::set<std::string> locked_;
     // One clock for every instance: a file system created where an earlier one lived never
     // repeats its stamps, so caches keyed by stamp cannot confuse the two.
     static std::uint64_t clock_;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdio>
+
 #include "common/vb_error.h"
 #include "ports/platform.h"
 #include "ports/win32/win32_storage.h"
@@ -83,13 +85,40 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
     return bytes;
 }
 
+namespace {
+
+// A part of the temporary files' names that another computer's program does not repeat: the
+// process id alone does (and another Wine prefix counts its processes from the same start).
+std::string WriterId() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    char id[48];
+    std::snprintf(id, sizeof id, "%lu_%08lx%08lx", GetCurrentProcessId(),
+                  static_cast<unsigned long>(counter.LowPart ^ now.dwHighDateTime),
+                  static_cast<unsigned long>(now.dwLowDateTime ^ counter.HighPart));
+    return id;
+}
+
+} // namespace
+
 void Win32FileSystem::WriteAll(const std::string& path, std::string_view bytes) {
+    static const std::string writer = WriterId();
     static LONG counter = 0;
-    std::string temp = path + ".~" + std::to_string(GetCurrentProcessId()) + "_" +
-                       std::to_string(InterlockedIncrement(&counter)) + ".tmp";
-    Handle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) Fail(GetLastError());
+    // CREATE_NEW refuses a name that is taken all the same, whoever took it: the next is tried.
+    std::string temp;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; created == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = path + ".~" + writer + "_" + std::to_string(InterlockedIncrement(&counter)) + ".tmp";
+        created = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE) {
+            DWORD e = GetLastError();
+            if (e != ERROR_FILE_EXISTS || attempt == 100) Fail(e);
+        }
+    }
+    Handle file(created);
     DWORD written = 0;
     bool ok = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                           nullptr) &&
@@ -163,6 +192,59 @@ std::uint64_t Win32FileSystem::LastWriteTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!Attributes(path, data)) Fail(GetLastError());
     return Ticks(data.ftLastWriteTime);
+}
+
+namespace {
+
+// A byte-range lock, which a file server keeps for the computer that took it (an open that
+// shares nothing would do on one computer, but Wine prefixes do not see each other's).
+class Win32Lock : public FileLock {
+  public:
+    explicit Win32Lock(HANDLE file) : file_(file) {}
+    ~Win32Lock() override {
+        OVERLAPPED at{};
+        UnlockFileEx(file_, 0, 1, 0, &at);
+        CloseHandle(file_);
+    }
+
+  private:
+    HANDLE file_;
+};
+
+} // namespace
+
+std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::string& path,
+                                                std::chrono::milliseconds wait) {
+    const DWORD started = GetTickCount();
+    const auto waited = [&] {
+        return static_cast<long long>(GetTickCount() - started) >= wait.count();
+    };
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (;;) {
+        // Another program (a backup, a virus scanner) may have the file open for a moment.
+        // Write access too, though a lock needs only read access: Wine turns an exclusive lock
+        // on a file open for reading only into a shared one for other computers.
+        file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) break;
+        DWORD e = GetLastError();
+        if (e != ERROR_SHARING_VIOLATION) Fail(e);
+        if (waited()) return nullptr;
+        Sleep(5);
+    }
+    for (;;) {
+        OVERLAPPED at{};
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+            return std::make_unique<Win32Lock>(file);
+        DWORD e = GetLastError();
+        if ((e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING) || waited()) {
+            CloseHandle(file);
+            if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING) Fail(e);
+            return nullptr;
+        }
+        Sleep(5);
+    }
 }
 
 Win32FileSystem& Win32Files() {

@@ -29,6 +29,8 @@ class Win32FileSystem : public FileSystem {
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& pattern) override;
     std::uint64_t LastWriteTime(const std::string& path) override;
+    std::unique_ptr<FileLock> Lock(const std::string& path,
+                                   std::chrono::milliseconds wait) override;
 };
 
 // The process-wide instances; UseWin32Storage puts them into Sys().settings and Sys().files.
