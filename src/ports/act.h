@@ -78,13 +78,14 @@ class View {
   public:
     virtual ~View() = default;
     virtual int16_t CurrentFieldId() = 0;
-    // The field's value in the current record; fieldId is the identifier as decimal text.
+    // The field's value in the current record. The identifier goes as a 16-bit integer by
+    // reference, as VB passes an Integer variable; a reference field's identifier, kept as
+    // text, goes as text. ACT! refuses any other type (err::kTypeMismatch), and SetField refuses
+    // text too.
+    virtual std::string GetField(int16_t fieldId) = 0;
     virtual std::string GetField(const std::string& fieldId) = 0;
+    virtual void SetField(int16_t fieldId, const std::string& text) = 0;
     virtual void SetField(const std::string& fieldId, const std::string& text) = 0;
-    std::string GetField(int16_t fieldId) { return GetField(std::to_string(fieldId)); }
-    void SetField(int16_t fieldId, const std::string& text) {
-        SetField(std::to_string(fieldId), text);
-    }
 };
 
 // ACTOLE.DATABASE.

@@ -318,13 +318,13 @@ class View : public Bound {
             return Short{app_.currentField()};
         case disp::kGetField: {
             Need(args, 1);
-            int16_t field = Known(args[0]);
+            int16_t field = Known(FieldId(args[0], true));
             const std::string* v = app_.CurrentContact().Value(field);
             return v ? *v : std::string();
         }
         case disp::kSetField: {
             Need(args, 2);
-            int16_t field = Known(args[0]);
+            int16_t field = Known(FieldId(args[0], false));
             app_.SetFieldFromClient(field, ToText(args[1]));
             return {};
         }
@@ -333,6 +333,13 @@ class View : public Bound {
     }
 
   private:
+    // The field identifier as ACT! takes it: a 16-bit integer, or for GetField also the
+    // identifier as text (how a reference field is named).
+    static const Value& FieldId(const Value& v, bool textToo) {
+        if (std::holds_alternative<Short>(v) || (textToo && std::holds_alternative<std::string>(v)))
+            return v;
+        throw AutomationError{AutomationError::Kind::kTypeMismatch, 0, "Type mismatch"};
+    }
     int16_t Known(const Value& v) const {
         int16_t field = FieldArg(v);
         if (!Db().FindField(field)) Raise(scode::kNotFound, "No field with that identifier");

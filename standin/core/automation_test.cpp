@@ -97,13 +97,28 @@ TEST_F(AutomationTest, ViewReadsAndWritesTheRecordShown) {
     Call(view, "SetField", {Short{79}, std::string("Brown")});
     EXPECT_EQ(Text(view, "GetField", {Short{79}}), "Brown");
     EXPECT_EQ(rec.events.back(), "set 79=Brown");
-    Call(view, "SetField", {std::string("79"), std::string()});
+    Call(view, "SetField", {Short{79}, std::string()});
     EXPECT_EQ(Text(view, "GetField", {Short{79}}), "");
     EXPECT_EQ(ErrorOf(view, "GetField", {Short{99}}), scode::kNotFound);
     EXPECT_EQ(ErrorOf(view, "GetField", {std::string("abc")}),
               -static_cast<long>(AutomationError::Kind::kTypeMismatch));
     EXPECT_EQ(ErrorOf(view, "SetField", {Short{79}}),
               -static_cast<long>(AutomationError::Kind::kBadParamCount));
+}
+
+// ACT!'s view takes the field identifier as a 16-bit integer; the reference field a list
+// depends on is read with its identifier as text. Any other type is refused, so a caller that
+// passes the wrong one fails here as it would against a strict server.
+TEST_F(AutomationTest, ViewRefusesFieldIdentifiersOfOtherTypes) {
+    app.Adopt("mem", Sample());
+    Obj view = CallObj(CallObj(app.CreateApp(), "Views"), "Create", {Short{1}, std::string("CV")});
+    const long mismatch = -static_cast<long>(AutomationError::Kind::kTypeMismatch);
+    EXPECT_EQ(ErrorOf(view, "SetField", {std::string("25"), std::string("x")}), mismatch);
+    EXPECT_EQ(ErrorOf(view, "SetField", {25L, std::string("x")}), mismatch);
+    EXPECT_EQ(ErrorOf(view, "GetField", {25L}), mismatch);
+    EXPECT_EQ(ErrorOf(view, "GetField", {true}), mismatch);
+    EXPECT_EQ(Text(view, "GetField", {Short{25}}), "Acme") << "nothing was written";
+    EXPECT_EQ(Text(view, "GetField", {std::string(" 25 ")}), "Acme");
 }
 
 TEST_F(AutomationTest, CloseCommandNotifiesThenInvalidatesEverythingBound) {

@@ -99,7 +99,8 @@ int Integrate(const std::string& name, const std::string& program) {
 int Usage() {
     std::fputs("usage: actctl [/timeout seconds] command [arguments]\n"
                "commands: wait | open <path> | close | goto <n> | focus <field> | get <field> |\n"
-               "  type <field> <text> | press toolbar|menu <name> | lock-gdb | unlock-gdb |\n"
+               "  type <field> <text> | width <field> <pixels> | press toolbar|menu <name> |\n"
+               "  lock-gdb | unlock-gdb |\n"
                "  commfail on|off | button-rect <name> | state | quit |\n"
                "  integrate <name> <program path>\n",
                stderr);

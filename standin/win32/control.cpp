@@ -53,8 +53,8 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
         ShowRecord();
         return true;
     }
-    if (verb == "focus" || verb == "get" || verb == "type") {
-        if (!need(verb == "type" ? 2 : 1)) return false;
+    if (verb == "focus" || verb == "get" || verb == "type" || verb == "width") {
+        if (!need(verb == "type" || verb == "width" ? 2 : 1)) return false;
         FieldBox* b = ToField(a[1], id) ? BoxOf(id) : nullptr;
         if (!b) {
             reply = "no box for field " + a[1];
@@ -73,6 +73,19 @@ bool RecordWindow::Command(const std::vector<std::string>& a, std::string& reply
                 return false;
             }
             return GetFocus() == b->box;
+        }
+        if (verb == "width") {
+            // As a user narrows or widens the field in ACT!'s layout; until the next open.
+            const long px = std::atol(a[2].c_str());
+            if (px < 1 || px > 2000) {
+                reply = "width: 1 to 2000 pixels";
+                return false;
+            }
+            RECT r;
+            GetWindowRect(b->box, &r);
+            SetWindowPos(b->box, nullptr, 0, 0, px, r.bottom - r.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return true;
         }
         if (verb == "type") {
             SetWindowTextA(b->box, a[2].c_str());

@@ -588,6 +588,10 @@ void frmMain::tmr2_Timer() {
     });
 }
 
+void frmMain::Form_Click() {
+    HideFloating();
+}
+
 void frmMain::HideFloating() {
     cboFloating.SetVisible(false);
 }

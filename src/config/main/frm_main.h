@@ -94,6 +94,7 @@ class frmMain : public forms::Form {
     // Also called directly (cancel 0) by the integration window when ACT! must reopen its
     // database: the window then hides and the program ends two seconds later.
     void Form_Unload(int& cancel) override;
+    void Form_Click() override;
 
     // Event procedures.
     void cboFields_Click();

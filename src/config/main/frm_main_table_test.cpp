@@ -81,6 +81,23 @@ TEST_F(ReferenceTableTest, EditorOpensOnlyWhereTheRowTypeAllows) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(ReferenceTableTest, ClicksElsewhereInTheWindowHideTheEditor) {
+    frmMain& f = OpenTable({{"North", "3|Sizes|1|0"}});
+    const std::vector<std::pair<const char*, std::function<void()>>> clicks = {
+        {"the window", [&] { host.Click(f); }},
+        {"the frame", [&] { host.Click(f.fra1); }},
+        {"a label", [&] { host.Click(f.lblType); }},
+        {"a check box", [&] { host.Click(f.chkNoRebuild); }},
+        {"the Help menu", [&] { f.mnuHelp.FireClick(); }}};
+    for (const auto& [where, click] : clicks) {
+        ClickCell(1, 1);
+        ASSERT_TRUE(f.cboFloating.Visible()) << where;
+        click();
+        EXPECT_FALSE(f.cboFloating.Visible()) << where;
+    }
+    EXPECT_EQ(Tag(1), "3|Sizes|1|0");
+}
+
 TEST_F(ReferenceTableTest, EditorLiesOverTheCellAndStopsShortOfTheScrollBar) {
     frmMain& f = OpenTable({{"South", "2|G00000000001|1|0"}});
     ClickCell(2, 1);

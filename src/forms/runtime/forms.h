@@ -537,6 +537,8 @@ class Form {
     virtual void Form_Activate() {}
     virtual void Form_Deactivate() {}
     virtual void Form_GotFocus() {}
+    // A click on the window itself: its client area outside every control, or a disabled one.
+    virtual void Form_Click() {}
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {}
     virtual void Form_Unload(int& /*cancel*/) {}

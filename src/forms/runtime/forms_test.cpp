@@ -41,6 +41,7 @@ struct Question : Form {
         if (refuseUnload) cancel = 1;
     }
     void Form_Unload(int&) override { log.push_back("Unload"); }
+    void Form_Click() override { log.push_back("Click"); }
 };
 
 struct Asker : Form {
@@ -240,6 +241,29 @@ TEST_F(FormsTest, ControlsInAHiddenOrDisabledFrameCannotBeUsed) {
     EXPECT_EQ(clicks, 1);
     fra.SetVisible(false);
     EXPECT_FALSE(chk.EffectivelyVisible());
+}
+
+TEST_F(FormsTest, ClickOnADisabledControlReachesItsFrameOrTheWindow) {
+    Question q;
+    Frame fra{q, "fra"};
+    CheckBox chk{q, "chk"};
+    chk.SetContainer(&fra);
+    int frameClicks = 0;
+    fra.onClick = [&] { ++frameClicks; };
+    q.Show();
+    chk.SetEnabled(false);
+    host.Click(chk);
+    EXPECT_EQ(chk.Value(), vb::kUnchecked);
+    EXPECT_EQ(frameClicks, 1);
+    fra.SetEnabled(false);
+    q.log.clear();
+    host.Click(chk);
+    host.Click(q.lblText);
+    EXPECT_EQ(frameClicks, 1);
+    EXPECT_EQ(q.log, (std::vector<std::string>{"Click"})) << "a label takes its own click";
+    q.SetEnabled(false);
+    host.Click(q);
+    EXPECT_EQ(q.log.size(), 1u) << "a disabled window takes none";
 }
 
 TEST_F(FormsTest, SortedListOrdersLikeThePlatformAndKeepsEqualEntries) {

@@ -90,7 +90,13 @@ void HeadlessHost::Idle() {
 }
 
 void HeadlessHost::Click(Control& c) {
-    if (!c.EffectivelyEnabled() || !c.EffectivelyVisible() || !c.Parent().Enabled()) return;
+    if (!c.EffectivelyVisible() || !c.Parent().Enabled()) return;
+    if (!c.EffectivelyEnabled()) {
+        // A disabled control takes no mouse input: the click lands on what lies beneath it.
+        if (Control* frame = c.Container(); frame && frame->EffectivelyEnabled())
+            return Click(*frame);
+        return Click(c.Parent());
+    }
     if (c.Focusable() && c.Parent().Visible()) Focus(c);
     const float x = c.Width() / 2.0f, y = c.Height() / 2.0f;
     c.FireMouse(0, vb::kLeftButton, 0, x, y);
@@ -99,6 +105,12 @@ void HeadlessHost::Click(Control& c) {
         box->Toggle();
     else if (dynamic_cast<ListControl*>(&c) == nullptr && dynamic_cast<ListView*>(&c) == nullptr)
         c.FireClick();
+    Idle();
+}
+
+void HeadlessHost::Click(Form& form) {
+    if (!form.Loaded() || !form.Visible() || !form.Enabled()) return;
+    form.Form_Click();
     Idle();
 }
 

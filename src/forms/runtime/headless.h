@@ -42,7 +42,10 @@ class HeadlessHost : public FormsHost {
     // ---- driving ----
     // A mouse click: MouseDown and MouseUp at the control's middle, then what the platform
     // control does with it (button Click, check box toggle). Focusable controls take the focus.
+    // A disabled control passes the click to its frame, or to the form.
     void Click(Control& c);
+    // A click on the form's own area, where no control is.
+    void Click(Form& form);
     // A click on entry i of a list or combo box: selects it (Click when it changes).
     void ClickItem(ListControl& list, int i);
     void DblClick(Control& c);

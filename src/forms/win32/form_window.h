@@ -17,10 +17,14 @@ struct FormWindow {
     HMENU menu = nullptr;
     std::vector<std::unique_ptr<Win32Peer>> peers;
     std::map<const Control*, Win32Peer*> byControl;
-    std::vector<Timer*> timers; // timer id - 1
-    std::vector<Menu*> menuIds; // command id - kFirstMenuId
-    int busy = 0;               // window procedures of this form on the stack
-    bool syncing = false;       // the window moves because the model said so
+    std::vector<Timer*> timers;    // timer id - 1
+    std::vector<Menu*> menuIds;    // command id - kFirstMenuId
+    std::map<HMENU, Menu*> popups; // the drop-down of each menu that has entries
+    bool inMenu = false;           // a menu is open: rebuilding it waits until it closes
+    bool menusStale = false;
+    bool leftDown = false; // the left button went down on the window itself
+    int busy = 0;          // window procedures of this form on the stack
+    bool syncing = false;  // the window moves because the model said so
     bool shownOnce = false;
     std::vector<HWND> disabledByModal; // windows its modal show disabled
     bool leftToExit = false;           // unloaded last: still shown until the process ends

@@ -36,7 +36,8 @@ struct AllKinds : Form {
     Menu mnuOpen{*this, "mnuOpen", "&Open", &mnuFile};
     Menu mnuSep{*this, "mnuSep", "-", &mnuFile};
     Menu mnuExit{*this, "mnuExit", "E&xit", &mnuFile};
-    int okClicks = 0, cancelClicks = 0, ticks = 0, chkClicks = 0;
+    int okClicks = 0, cancelClicks = 0, ticks = 0, chkClicks = 0, formClicks = 0;
+    void Form_Click() override { ++formClicks; }
 
     AllKinds() : Form("AllKinds") {
         SetCaption("All kinds");
@@ -237,6 +238,58 @@ TEST_F(RendererTest, UserInputBecomesTheFormsEvents) {
     PressKey(VK_TAB); // next in tab order after the list box
     Pump(100);
     EXPECT_NE(f.ActiveControl(), &f.lst);
+    f.Unload();
+}
+
+TEST_F(RendererTest, ClicksOnTheWindowAFrameAndAMenuWithEntriesReachTheirHandlers) {
+    AllKinds f;
+    int frameClicks = 0, fileClicks = 0;
+    f.fra.onClick = [&] { ++frameClicks; };
+    f.mnuFile.onClick = [&] {
+        ++fileClicks;
+        f.mnuOpen.SetChecked(true); // the menu rebuilt while it is open
+    };
+    f.Show();
+    Pump(200);
+    HWND w = Win32Host::WindowOf(f);
+    const double tx = screen::TwipsPerPixelX(), ty = screen::TwipsPerPixelY();
+    auto clickTwips = [&](long x, long y) {
+        ClickAt(w, static_cast<int>(x / tx), static_cast<int>(y / ty));
+        Pump(200);
+    };
+    clickTwips(8000, 3000); // nothing there
+    EXPECT_EQ(f.formClicks, 1);
+    clickTwips(5700, 4100); // inside the frame, beside its check box
+    EXPECT_EQ(frameClicks, 1);
+    EXPECT_EQ(f.formClicks, 1);
+    f.chkInFrame.SetEnabled(false);
+    clickTwips(2700 + 240 + 500, 3400 + 360 + 120);
+    EXPECT_EQ(frameClicks, 2) << "a disabled control passes the click to its frame";
+    EXPECT_EQ(f.chkInFrame.Value(), vb::kUnchecked);
+
+    // The menu's own loop runs on this thread: another one closes it.
+    RECT item;
+    ASSERT_TRUE(GetMenuItemRect(w, GetMenu(w), 0, &item));
+    HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            Sleep(700);
+            PressKey(VK_ESCAPE);
+            Sleep(100);
+            PressKey(VK_ESCAPE);
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ScreenToClient(w, &at);
+    ClickAt(w, at.x, at.y);
+    Pump(1500);
+    WaitForSingleObject(closer, 5000);
+    CloseHandle(closer);
+    EXPECT_EQ(fileClicks, 1);
+    EXPECT_EQ(GetMenuState(GetSubMenu(GetMenu(w), 0), 0, MF_BYPOSITION) & MF_CHECKED,
+              static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(f.formClicks, 1);
     f.Unload();
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "common/error_report.h"
 #include "common/program_end.h"
@@ -98,6 +99,23 @@ void CallSetProcessDpiAware() {
 
 [[noreturn]] void ExitOnEnd() {
     ExitProcess(0);
+}
+
+// The innermost visible, enabled frame under a point of the client area (pixels).
+Frame* FrameAt(const FormWindow& fw, POINT at) {
+    Frame* found = nullptr;
+    long foundArea = 0;
+    for (Control* c : fw.form->Controls()) {
+        auto* frame = dynamic_cast<Frame*>(c);
+        if (!frame || !frame->EffectivelyVisible() || !frame->EffectivelyEnabled()) continue;
+        long left = 0, top = 0;
+        FormWindow::ClientOrigin(*frame, left, top);
+        const RECT r{PxX(left), PxY(top), PxX(left) + PxX(frame->Width()),
+                     PxY(top) + PxY(frame->Height())};
+        const long area = (r.right - r.left) * (r.bottom - r.top);
+        if (PtInRect(&r, at) && (!found || area < foundArea)) found = frame, foundArea = area;
+    }
+    return found;
 }
 
 } // namespace
@@ -352,6 +370,7 @@ void Win32Host::BuildMenus(FormWindow& fw) {
     HMENU old = fw.menu;
     fw.menu = nullptr;
     fw.menuIds = form.AllMenus();
+    fw.popups.clear();
     if (!form.Menus().empty()) {
         auto idOf = [&](Menu* m) {
             auto at = std::find(fw.menuIds.begin(), fw.menuIds.end(), m) - fw.menuIds.begin();
@@ -367,6 +386,7 @@ void Win32Host::BuildMenus(FormWindow& fw) {
                     AppendMenuA(into, MF_SEPARATOR, 0, nullptr);
                 } else if (!m->Children().empty()) {
                     HMENU sub = CreatePopupMenu();
+                    fw.popups[sub] = m;
                     fill(sub, m->Children());
                     AppendMenuA(into, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub),
                                 m->Caption().c_str());
@@ -439,7 +459,10 @@ void Win32Host::ApplyForm(Form& form, FormProp prop) {
         break;
     }
     case FormProp::Menus:
-        BuildMenus(*fw);
+        if (fw->inMenu)
+            fw->menusStale = true;
+        else
+            BuildMenus(*fw);
         break;
     case FormProp::MousePointer:
         break; // read at WM_SETCURSOR
@@ -604,6 +627,42 @@ LRESULT Win32Host::HandleFormMessage(FormWindow& fw, UINT msg, WPARAM wp, LPARAM
                    LOWORD(wp) < kFirstMenuId + fw.menuIds.size()) {
             fw.menuIds[LOWORD(wp) - kFirstMenuId]->FireClick();
         }
+        return 0;
+    case WM_ENTERMENULOOP:
+        fw.inMenu = true;
+        handled = false;
+        return 0;
+    case WM_EXITMENULOOP:
+        fw.inMenu = false;
+        if (fw.menusStale && fw.form) {
+            fw.menusStale = false;
+            BuildMenus(fw);
+        }
+        handled = false;
+        return 0;
+    case WM_INITMENUPOPUP:
+        // A menu with entries raises its Click as it drops down.
+        if (!HIWORD(lp)) {
+            auto it = fw.popups.find(reinterpret_cast<HMENU>(wp));
+            if (it != fw.popups.end()) it->second->FireClick();
+        }
+        handled = false;
+        return 0;
+    case WM_LBUTTONDOWN:
+        fw.leftDown = true;
+        handled = false;
+        return 0;
+    case WM_LBUTTONUP:
+        // What lies under the mouse here is the window itself, a frame (group boxes let the
+        // mouse through to their parent) or a disabled control: the frame or the window clicks.
+        if (std::exchange(fw.leftDown, false)) {
+            const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            if (Frame* frame = FrameAt(fw, at))
+                frame->FireClick();
+            else if (form.Enabled())
+                form.Form_Click();
+        }
+        handled = false;
         return 0;
     case WM_NOTIFY: {
         auto* n = reinterpret_cast<NMHDR*>(lp);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "actdb/actdb.h"
 #include "forms/win32/test_support.h"
 #include "test_session.h"
 
@@ -420,6 +421,189 @@ TEST_F(ListWindowE2ETest, RefreshTipTellsThatTheGroupsChangedAfterTheCacheWasBui
     // The whole screen: the tip reaches past the record window's right edge.
     ts::SaveScreenshot(GetDesktopWindow(), "list_window_stale_cache_tip");
     EXPECT_EQ(SendMessageA(ChildOf(w), LB_GETCOUNT, 0, 0), 6) << "nothing rebuilt";
+    ts::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(Ended());
+}
+
+// A members list by company whose names a profile file does not hold as plain text: blanks
+// around them, surrounding quotes, a first character that starts a comment or a section.
+class CacheEntriesE2ETest : public ListWindowE2ETest {
+  protected:
+    static constexpr int kField = 202;
+    static inline const std::vector<std::string> kCompanies = {" Lead",   "Trail ",   "\"Quoted\"",
+                                                               ";semi",   "[bracket", "apple",
+                                                               "Apricot", "banana",   "Blueberry"};
+    static constexpr const char* kGroup = "GODDNAMES001";
+    size_t firstRecord = 0; // record number (from 1) of the group's first member
+
+    void SetUp() override {
+        tamber::actdb::Database db = tamber::actdb::Load(WinPath(SAMPLE_DB));
+        firstRecord = db.contacts.size() + 1;
+        tamber::actdb::Group group{kGroup, "Odd names", "", {}};
+        for (size_t i = 0; i < kCompanies.size(); ++i) {
+            char id[16];
+            snprintf(id, sizeof id, "CODDNAME%04u", static_cast<unsigned>(i + 1));
+            db.contacts.push_back({id, {{25, kCompanies[i]}}});
+            group.members.push_back(id);
+        }
+        db.groups.push_back(group);
+        tamber::actdb::Save(db, kDb);
+        ListWindowE2ETest::SetUp();
+        std::ofstream(kIni, std::ios::binary | std::ios::app)
+            << "[202]\r\nType=2\r\nNoRebuild=1\r\nCompanyName=1\r\nReference=" << kGroup << "\r\n";
+        for (const std::string& old : CacheFiles())
+            DeleteFileA(old.c_str());
+    }
+    void TearDown() override {
+        ListWindowE2ETest::TearDown();
+        CopyFileA(WinPath(SAMPLE_DB).c_str(), kDb.c_str(), FALSE);
+    }
+
+    // The members lists' cache files in the settings folder.
+    static std::vector<std::string> CacheFiles() {
+        std::vector<std::string> found;
+        WIN32_FIND_DATAA d;
+        HANDLE h = FindFirstFileA((kSettingsDir + "\\Contacts_*.dat").c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE) return found;
+        do {
+            const std::string name = d.cFileName;
+            if (name != "Contacts_000001.dat" && name != "Contacts_200001_N.dat")
+                found.push_back(kSettingsDir + "\\" + name);
+        } while (FindNextFileA(h, &d));
+        FindClose(h);
+        return found;
+    }
+    // A value as the system's profile reader gives it back.
+    static std::string Profile(const std::string& file, const char* section, const char* key) {
+        char buf[4096] = {};
+        GetPrivateProfileStringA(section, key, "", buf, sizeof buf, file.c_str());
+        return buf;
+    }
+    static std::vector<std::string> IndexKeys(const std::string& file) {
+        char buf[4096] = {};
+        DWORD n = GetPrivateProfileStringA("Index", nullptr, "", buf, sizeof buf, file.c_str());
+        std::vector<std::string> keys;
+        for (const char* k = buf; k < buf + n && *k; k += strlen(k) + 1)
+            keys.push_back(k);
+        return keys;
+    }
+    // actctl's command line keeps blanks and quotes of a text argument.
+    void SetExactly(int field, const std::string& text) {
+        std::string arg = "\"";
+        for (char c : text)
+            arg += c == '"' ? std::string("\\\"") : std::string(1, c);
+        CtlLine("type " + std::to_string(field) + " " + arg + "\"");
+        ASSERT_EQ(Field(field), text);
+    }
+    // Refresh in an open list window; the cache file it wrote.
+    std::string Refresh(HWND w, size_t entries) {
+        HWND refresh = ChildOf(w, "Refresh");
+        EXPECT_NE(refresh, nullptr);
+        if (!refresh) return "";
+        ts::ClickWindow(refresh);
+        HWND lst = ChildOf(w);
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                return IsWindowVisible(lst) &&
+                       SendMessageA(lst, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(entries);
+            },
+            30000))
+            << Describe(tamberPid);
+        const std::vector<std::string> files = CacheFiles();
+        EXPECT_EQ(files.size(), 1u);
+        return files.empty() ? "" : files.front();
+    }
+};
+
+TEST_F(CacheEntriesE2ETest, EntriesReadBackPreselectAndWriteExactlyAndRefreshLeavesNoStaleKey) {
+    SetExactly(kField, "");
+    HWND w = Open(kField);
+    ASSERT_NE(w, nullptr);
+    const std::string file = Refresh(w, kCompanies.size());
+    ASSERT_FALSE(file.empty());
+    ts::PressKey(VK_ESCAPE);
+    ASSERT_TRUE(Ended());
+
+    // Every entry reads back from the file as ACT! holds it; where each one stands.
+    std::vector<std::string> stored;
+    for (size_t i = 1; i <= kCompanies.size(); ++i)
+        stored.push_back(Profile(file, "Items", std::to_string(i).c_str()));
+    for (const std::string& company : kCompanies)
+        EXPECT_EQ(std::count(stored.begin(), stored.end(), company), 1) << "[" << company << "]";
+    EXPECT_EQ(Profile(file, "Index", "Count"), std::to_string(kCompanies.size()));
+    auto at = [&](const std::string& entry) {
+        return static_cast<int>(std::find(stored.begin(), stored.end(), entry) - stored.begin());
+    };
+    EXPECT_EQ(Profile(file, "Index", "a"), std::to_string(at("apple") + 1));
+    EXPECT_EQ(Profile(file, "Index", "b"), std::to_string(at("banana") + 1));
+
+    // Each such entry is pre-selected from the field's value and Enter writes it back unchanged.
+    for (const std::string company : {" Lead", "Trail ", "\"Quoted\"", ";semi", "[bracket"}) {
+        SetExactly(kField, company);
+        w = Open(kField);
+        ASSERT_NE(w, nullptr) << company;
+        HWND lst = ChildOf(w);
+        EXPECT_EQ(Selection(lst), at(company)) << "[" << company << "]";
+        SetExactly(kField, "");
+        ts::PressKey(VK_RETURN);
+        ASSERT_TRUE(Ended()) << company;
+        EXPECT_EQ(Field(kField), company);
+    }
+    // Type-ahead on a character that has no index key still finds its entry.
+    SetExactly(kField, "apple");
+    w = Open(kField);
+    ASSERT_NE(w, nullptr);
+    HWND lst = ChildOf(w);
+    ts::PressKey(VK_OEM_1); // ;
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == at(";semi"); }, 2000));
+    ts::PressKey(VK_OEM_4); // [
+    EXPECT_TRUE(WaitFor([&] { return Selection(lst) == at("[bracket"); }, 2000));
+    ts::PressKey(VK_ESCAPE);
+    ASSERT_TRUE(Ended());
+
+    // ACT! now holds other names: the second refresh keeps none of the first one's keys.
+    const char* const renamed[] = {"cherry", "Cobalt", "date",  "egg",  "fig",
+                                   "grape",  "kiwi",   "lemon", "mango"};
+    for (size_t i = 0; i < kCompanies.size(); ++i) {
+        CtlLine("goto " + std::to_string(firstRecord + i));
+        SetExactly(kCompany, renamed[i]);
+    }
+    CtlLine("goto 1");
+    w = Open(kField);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Refresh(w, kCompanies.size()), file);
+    EXPECT_TRUE(WaitFor([&] { return Profile(file, "Items", "1") == "cherry"; }, 30000));
+    ts::PressKey(VK_ESCAPE);
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(IndexKeys(file),
+              (std::vector<std::string>{"Count", "c", "d", "e", "f", "g", "k", "l", "m"}));
+
+    // The field identifier went to ACT! as a number, never as text.
+    const std::string journal = Slurp(kJournal);
+    EXPECT_NE(journal.find("View.GetField(202) = "), std::string::npos);
+    EXPECT_NE(journal.find("View.SetField(202, \" Lead\") = Empty"), std::string::npos);
+    EXPECT_EQ(journal.find("View.GetField(\"202\")"), std::string::npos);
+    EXPECT_EQ(journal.find("View.SetField(\"202\""), std::string::npos);
+}
+
+TEST_F(CacheEntriesE2ETest, NarrowFieldOpensItsCacheListWithTheRefreshButton) {
+    SetExactly(kField, "apple");
+    CtlLine("width 202 40");
+    HWND w = Open(kField);
+    ASSERT_NE(w, nullptr);
+    RECT field, list;
+    GetWindowRect(fieldBox, &field);
+    GetWindowRect(w, &list);
+    EXPECT_EQ(field.right - field.left, 40);
+    EXPECT_NEAR(list.right - list.left, 42, 1);
+    HWND refresh = ChildOf(w, "Refresh");
+    ASSERT_NE(refresh, nullptr) << Describe(tamberPid);
+    RECT button;
+    GetWindowRect(refresh, &button);
+    EXPECT_GT(button.bottom, button.top);
+    EXPECT_EQ(WaitForDialog(tamberPid, 500), nullptr) << Describe(tamberPid);
+    ts::SaveScreenshot(act, "list_window_narrow_field");
+    Refresh(w, kCompanies.size());
     ts::PressKey(VK_ESCAPE);
     EXPECT_TRUE(Ended());
 }

@@ -39,14 +39,17 @@ TEST_P(ActContract, ContactViewReadsAndWritesTheCurrentRecord) {
     const std::string accented = "Soci\xe9t\xe9 d'\xc9tudes \xab Z\xfcrich \xbb";
     view->SetField(int16_t(25), accented);
     EXPECT_EQ(view->GetField("25"), accented);
-    view->SetField("25", "");
+    view->SetField(int16_t(25), "");
     EXPECT_EQ(view->GetField(int16_t(25)), "");
     view->SetField(int16_t(25), before);
     EXPECT_EQ(view->GetField(int16_t(25)), before);
 
     EXPECT_EQ(ErrorOf([&] { view->GetField("9999"); }), kErrNotFound);
     EXPECT_EQ(ErrorOf([&] { view->GetField("Company"); }), err::kTypeMismatch);
-    EXPECT_EQ(ErrorOf([&] { view->SetField("70000", "x"); }), kErrInvalidArgument);
+    EXPECT_EQ(ErrorOf([&] { view->GetField("70000"); }), kErrInvalidArgument);
+    // The field identifier a value is written to is a 16-bit integer, never text.
+    EXPECT_EQ(ErrorOf([&] { view->SetField("25", "x"); }), err::kTypeMismatch);
+    EXPECT_EQ(view->GetField(int16_t(25)), before);
     EXPECT_GE(view->CurrentFieldId(), 0);
 }
 

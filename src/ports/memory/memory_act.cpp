@@ -363,16 +363,22 @@ class MemoryDatabase : public Database, Proxy {
 class MemoryView : public View, Proxy {
   public:
     using Proxy::Proxy;
-    using View::GetField;
-    using View::SetField;
     int16_t CurrentFieldId() override {
         return Int(Call("View.CurrentFieldId", {}, disp::kCurrentFieldId));
     }
+    std::string GetField(int16_t fieldId) override {
+        return Text(
+            Call("View.GetField", {std::to_string(fieldId)}, disp::kGetField, {Short{fieldId}}));
+    }
     std::string GetField(const std::string& fieldId) override {
-        return Text(Call("View.GetField", {fieldId}, disp::kGetField, {fieldId}));
+        return Text(Call("View.GetField", {Quoted(fieldId)}, disp::kGetField, {fieldId}));
+    }
+    void SetField(int16_t fieldId, const std::string& text) override {
+        Call("View.SetField", {std::to_string(fieldId), text}, disp::kSetField,
+             {Short{fieldId}, text});
     }
     void SetField(const std::string& fieldId, const std::string& text) override {
-        Call("View.SetField", {fieldId, text}, disp::kSetField, {fieldId, text});
+        Call("View.SetField", {Quoted(fieldId), text}, disp::kSetField, {fieldId, text});
     }
 };
 

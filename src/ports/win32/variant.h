@@ -48,6 +48,12 @@ std::wstring Wide(const char* s);
 VbError FromHresult(HRESULT hr);
 VbError FromExcepInfo(EXCEPINFO& e);
 
+// A 16-bit variable passed by reference, as VB passes an Integer variable to a late-bound
+// call; the variable must outlive the call.
+struct ByRef {
+    int16_t& var;
+};
+
 class Variant {
   public:
     Variant() { VariantInit(&v_); }
@@ -58,6 +64,10 @@ class Variant {
     explicit Variant(int32_t x) : Variant() {
         v_.vt = VT_I4;
         v_.lVal = x;
+    }
+    explicit Variant(ByRef r) : Variant() {
+        v_.vt = VT_I2 | VT_BYREF;
+        v_.piVal = &r.var;
     }
     explicit Variant(const std::string& s) : Variant() {
         v_.bstrVal = ToBstr(s);

@@ -184,11 +184,15 @@ class Win32Database : public Database {
 class Win32View : public View {
   public:
     explicit Win32View(DispatchPtr d) : d_(std::move(d)) {}
-    using View::GetField;
-    using View::SetField;
     int16_t CurrentFieldId() override { return d_->Call("CurrentFieldId").Short(); }
+    std::string GetField(int16_t fieldId) override {
+        return d_->Call("GetField", win32::ByRef{fieldId}).Text();
+    }
     std::string GetField(const std::string& fieldId) override {
         return d_->Call("GetField", fieldId).Text();
+    }
+    void SetField(int16_t fieldId, const std::string& text) override {
+        d_->Call("SetField", win32::ByRef{fieldId}, text);
     }
     void SetField(const std::string& fieldId, const std::string& text) override {
         d_->Call("SetField", fieldId, text);
