@@ -84,6 +84,11 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::string& path) {
 }
 
 void Win32FileSystem::WriteAll(const std::string& path, std::string_view bytes) {
+    // Replacing the file by a rename would pass over its read-only attribute.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(ERROR_ACCESS_DENIED);
     static LONG counter = 0;
     std::string temp = path + ".~" + std::to_string(GetCurrentProcessId()) + "_" +
                        std::to_string(InterlockedIncrement(&counter)) + ".tmp";
