@@ -45,7 +45,7 @@ bool SaveList(const std::string& file, const std::vector<std::string>& entries,
     // Staging is quick next to the write itself; gauge still sees the count go by.
     for (std::int32_t i = 1; i <= n; ++i)
         progress.RowDone(i);
-    const bool saved = batch.Commit();
+    const bool saved = batch.Commit("the list was not saved.");
     progress.End();
     return saved;
 }
