@@ -369,6 +369,37 @@ TEST_F(ListWindowTest, StaticListShowsAndWritesWhatTheSortedListHolds) {
     EXPECT_EQ(Field(), "");
 }
 
+TEST_F(ListWindowTest, AStaticListLongerThanAListCanHoldOpensItsFirstEntries) {
+    std::vector<std::string> items;
+    for (int i = 0; i < 32770; ++i)
+        items.push_back("item " + std::to_string(100000 + i));
+    {
+        IniLib::Batch b("C:\\Data\\Long.lst");
+        for (std::size_t i = 0; i < items.size(); ++i)
+            b.Write("Items", std::to_string(i + 1), items[i]);
+        ASSERT_TRUE(b.Commit());
+    }
+    Set("Type", "3");
+    Set("Reference", std::to_string(kRegion));
+    Set("_If No List Specified", "3|Long|0|0", "50-Values");
+    SetField(kRegion, "North");
+    for (const char* blank : {"0", "1"}) {
+        SCOPED_TRACE(blank);
+        Set("Blank", blank);
+        dialogs.shown.clear();
+        auto f = Open();
+        EXPECT_EQ(f->lstSorted.ListCount(), 32767);
+        EXPECT_EQ(f->lstDynamic.ListCount(), 32767);
+        const int shown = *blank == '1' ? 32766 : 32767;
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].prompt,
+                  "The list Long has 32770 items, more than the 32,767 a list can show; only its "
+                  "first " +
+                      std::to_string(shown) + " are shown.");
+        EXPECT_EQ(f->lstSorted.List(32766), items[static_cast<std::size_t>(shown - 1)]);
+    }
+}
+
 TEST_F(ListWindowTest, RowsADamagedCacheFileLacksWriteNothing) {
     Set("Type", "0");
     files.WriteAll(kAllGroupsCache, "[Items]\r\n1=apple\r\n[Index]\r\nCount=3\r\na=1\r\n");
@@ -608,6 +639,12 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     processes.missing.insert("\"" + processes.programFolder + "\\gauge.exe\"");
     f->Refresh_File(2, "G00000000009 ", false, false);
     ASSERT_EQ(dialogs.shown.size(), 1u) << "gauge could not start: said once";
+    EXPECT_NE(dialogs.shown[0].prompt.find(
+                  "'File not found: " + processes.programFolder +
+                  "\\gauge.exe could not be started; the list is built without its progress "
+                  "window.'"),
+              std::string::npos)
+        << dialogs.shown[0].prompt;
     EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
 }
 
