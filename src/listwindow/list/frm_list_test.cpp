@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error_report.h"
 #include "common/scripted_dialogs.h"
 #include "forms/runtime/collate.h"
 #include "forms/runtime/headless.h"
@@ -648,6 +649,54 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
 }
 
+// ACT! ends (or crashes) while a list is built: from then on every call fails.
+TEST_F(RefreshTest, ActGoingAwayDuringABuildIsSaidOnce) {
+    BigGroup(300);
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    WriteList(file, {"Old entry"});
+    IniLib::WriteKeyValue("Items", "1", "G00000000009 ", M().ListsIniFile);
+    IniLib::WriteKeyValue("Index", "Count", "1", M().ListsIniFile);
+    const std::string before = files.ReadAll(file).value();
+    const VbError gone(-2147023174, "Automation error\r\nThe RPC server is unavailable.");
+    auto goAway = [&] {
+        act.Fail("Members.MoveNext", gone, 120);
+        for (const char* member : {"Members.Data", "Members.isEOF", "Contact.GoTo", "Contact.Data",
+                                   "Group.GoTo", "Group.Data", "View.GetField", "View.SetField"})
+            act.Fail(member, gone, 0);
+    };
+    auto expectOneMessage = [&](const char* procedure) {
+        ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown.back().prompt;
+        const std::string& text = dialogs.shown[0].prompt;
+        EXPECT_EQ(text.rfind("Error -2147023174: 'ACT! stopped answering while the list was "
+                             "built (Automation error\r\nThe RPC server is unavailable.); the "
+                             "list was not saved.'\r\nin frmList: Sub " +
+                                 std::string(procedure),
+                             0),
+                  0u)
+            << text;
+    };
+
+    auto f = Loaded();
+    act.ClearFailures();
+    dialogs.shown.clear();
+    goAway();
+    f->Refresh_File(2, "G00000000009 ", false, false);
+    expectOneMessage("Create_dict_w_Members");
+    EXPECT_EQ(files.ReadAll(file).value(), before);
+    EXPECT_EQ(Setting("Step"), "End");
+    f->Unload();
+
+    // A list built at each opening: the build, the current value and the window's end all
+    // meet the same ACT!.
+    act.ClearFailures();
+    ResetReportedFailures();
+    dialogs.shown.clear();
+    goAway();
+    f = Loaded();
+    f->Show();
+    expectOneMessage("Create_dict_w_Members");
+}
+
 // A run-time error after the build, reported by Refresh_File itself.
 class RefreshErrorTest : public RefreshTest {
   protected:
@@ -681,6 +730,7 @@ TEST_F(RefreshErrorTest, FromTheSettingsWindowActFailingAfterTheBuild) {
         auto f = Loaded();
         dialogs.shown.clear();
         act.ClearFailures();
+        ResetReportedFailures(); // each pass is a program of its own, with its ACT!
         // The build goes to the group once; the question's title comes next.
         act.Fail(member, VbError(462, "The remote server machine does not exist"),
                  std::string(member) == "Group.GoTo" ? 1 : 0);
