@@ -36,11 +36,8 @@ std::string ModelOrder(const std::vector<std::string>& words) {
         forms::ListBox lst{*this, "lst"};
         Holder() : Form("Holder") { lst.SetSorted(true); }
     } model;
-    // Half built whole, half added one by one: both ways a list is filled.
-    const std::size_t half = words.size() / 2;
-    model.lst.SetItems(std::vector<std::string>(words.begin(), words.begin() + half));
-    for (std::size_t i = half; i < words.size(); ++i)
-        model.lst.AddItem(words[i]);
+    for (const std::string& w : words)
+        model.lst.AddItem(w);
     std::string order;
     for (int i = 0; i < model.lst.ListCount(); ++i)
         order += model.lst.List(i) + "|";
