@@ -649,6 +649,58 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
 }
 
+// The platform's order under a Swedish locale: Å, Ä and Ö after Z.
+struct SwedishOrder : ListOrder {
+    static std::string Key(std::string_view s) {
+        std::string k;
+        for (char c : s) {
+            const auto u = static_cast<unsigned char>(c) | 0x20;
+            k += u == 0xE5 ? '{' : u == 0xE4 ? '|' : u == 0xF6 ? '}' : static_cast<char>(u);
+        }
+        return k;
+    }
+    int Compare(std::string_view a, std::string_view b) const override {
+        return Key(a).compare(Key(b));
+    }
+};
+
+TEST_F(RefreshTest, ARefreshSortsAnOlderCacheInTheUsersOrderAndIndexesItAgain) {
+    UseAutomation();
+    act.db().contacts.clear();
+    actdb::Group g{"G00000000009", "Nordic", "", {}};
+    int n = 0;
+    for (const char* last : {"\xC5"
+                             "berg",
+                             "Zorn", "Alm", "\xD6st"}) {
+        char id[16];
+        std::snprintf(id, sizeof id, "C%011d", ++n);
+        act.db().contacts.push_back(Person(id, last, "K", "Co"));
+        g.members.push_back(id);
+    }
+    act.db().groups.push_back(g);
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    ASSERT_EQ(Get_List_Name(2, "G00000000009 ", false), "200001_N");
+    // Saved under a Western order, where Å and Ö sort with A and O.
+    WriteList(file, {"\xC5"
+                     "berg, K",
+                     "Alm, K", "\xD6st, K", "Zorn, K"});
+
+    SwedishOrder swedish;
+    forms::ScopedListOrder scope(swedish);
+    auto f = Loaded();
+    f->Refresh_File(2, "G00000000009 ", false, false);
+    listfile::ListReader list(file);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Entry(1), "Alm, K");
+    EXPECT_EQ(list.Entry(2), "Zorn, K");
+    EXPECT_EQ(list.Entry(3), "\xC5"
+                             "berg, K");
+    EXPECT_EQ(list.Entry(4), "\xD6st, K");
+    EXPECT_EQ(list.RunStartOf('a'), 1);
+    EXPECT_EQ(list.RunStartOf('\xC5'), 3);
+    EXPECT_EQ(list.RunStartOf('\xF6'), 4);
+}
+
 // ACT! ends (or crashes) while a list is built: from then on every call fails.
 TEST_F(RefreshTest, ActGoingAwayDuringABuildIsSaidOnce) {
     BigGroup(300);
