@@ -1,5 +1,6 @@
 #include "common/error_report.h"
 
+#include <cstdint>
 #include <new>
 
 #include "common/procedure.h"
@@ -47,8 +48,33 @@ VbError ToVbError(std::exception_ptr error) {
     }
 }
 
+namespace {
+bool actGoneReported = false;
+}
+
+bool IsActGone(long number) {
+    switch (number) {
+    case 462:                               // the remote server machine does not exist
+    case static_cast<int32_t>(0x800706BAu): // the RPC server is unavailable
+    case static_cast<int32_t>(0x800706BEu): // the remote procedure call failed
+    case static_cast<int32_t>(0x80010108u): // the object invoked has disconnected
+    case static_cast<int32_t>(0x800401FDu): // the object is not connected to the server
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ResetReportedFailures() {
+    actGoneReported = false;
+}
+
 void ReportError(const VbError& error, std::string_view module, std::string_view kind,
                  std::string_view procedure, int line) {
+    if (IsActGone(error.number())) {
+        if (actGoneReported) return;
+        actGoneReported = true;
+    }
     AppDialogs().MsgBox(
         StandardErrorText(error.number(), error.description(), module, kind, procedure, line),
         mb::kOkOnly, AppTitle() + " error");

@@ -20,11 +20,19 @@ std::string StandardErrorText(long number, std::string_view description, std::st
 // Turns whatever a procedure threw into the run-time error VB would have raised.
 VbError ToVbError(std::exception_ptr error);
 
+// Errors that mean ACT! itself is gone (ended, crashed, unreachable): any call after one
+// fails the same way.
+bool IsActGone(long number);
+
 // Shows the standard message (OK only, caption "<title> error") through AppDialogs().
+// Once ACT! is gone, that is said once: every procedure on the way out meets it again.
 // kind is "Sub" or "Function". Call from a catch block: ReportError(module, kind, proc, line).
 void ReportError(std::string_view module, std::string_view kind, std::string_view procedure,
                  int line);
 void ReportError(const VbError& error, std::string_view module, std::string_view kind,
                  std::string_view procedure, int line);
+
+// Forgets that ACT! was said to be gone (a test's fresh start).
+void ResetReportedFailures();
 
 } // namespace tamber

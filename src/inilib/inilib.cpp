@@ -105,7 +105,8 @@ std::optional<std::vector<std::string>> Extract_Keys(const std::string& section,
         });
 }
 
-Batch::Batch(const std::string& file) : batch_(ini::Profiles().Begin(NamedFile(file))) {}
+Batch::Batch(const std::string& file)
+    : file_(file), batch_(ini::Profiles().Begin(NamedFile(file))) {}
 
 void Batch::Write(std::string_view section, std::string_view key, std::string_view value) {
     batch_.Write(section, key, value);
@@ -127,6 +128,18 @@ void Batch::WriteNumbered(std::string_view section, std::size_t first,
 bool Batch::Commit() {
     return Function("IniLib", "Commit", [&](Statement&) {
         batch_.Commit();
+        return true;
+    });
+}
+
+bool Batch::Commit(std::string_view consequence) {
+    return Function("IniLib", "Commit", [&](Statement&) {
+        try {
+            batch_.Commit();
+        } catch (const VbError& e) {
+            throw VbError(e.number(), e.description() + ": " + file_ + " could not be written; " +
+                                          std::string(consequence));
+        }
         return true;
     });
 }

@@ -52,9 +52,13 @@ class Batch {
     void WriteNumbered(std::string_view section, std::size_t first,
                        std::span<const std::string_view> values);
     bool Commit();
+    // The same; a failure's description then names the file and ends with what the caller
+    // lost ("Disk full: <file> could not be written; the list was not saved.").
+    bool Commit(std::string_view consequence);
     std::size_t Pending() const { return batch_.Pending(); }
 
   private:
+    std::string file_;
     ini::Engine::Batch batch_;
 };
 

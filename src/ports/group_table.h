@@ -69,8 +69,9 @@ class GroupTableConnection {
 
     // Opens a new record set on the table file tableName (e.g. "Contacts.gdb") of the
     // connection's folder, reading the file as it is now. Missing file: VbError 53; a file
-    // that is not a readable dBASE table, or lacks the PERANTID or GRP_NAME character
-    // columns: VbError ado::kProviderError with a description naming the fault.
+    // that is not a readable dBASE table, holds fewer records than its header counts, or
+    // lacks the PERANTID or GRP_NAME character columns: VbError ado::kProviderError with a
+    // description naming the fault.
     virtual std::unique_ptr<GroupRecordset> OpenTable(const std::string& tableName) = 0;
 
     // Last-write time of the table file (as FileSystem::LastWriteTime); nullopt when missing.

@@ -1,5 +1,6 @@
 #include "testing/program_test.h"
 
+#include "common/error_report.h"
 #include "ini/ini_engine.h"
 #include "module1/module1.h"
 #include "ports/dialogs.h"
@@ -8,6 +9,7 @@ namespace tamber::testing {
 
 void ProgramTest::SetUp() {
     ResetModule1();
+    ResetReportedFailures();
     ini::Profiles().Forget();
     SetAppTitle("Tamberlist");
     files.MakeFolders("C:\\Data");

@@ -10,6 +10,7 @@
 #include "common/step_marks.h"
 #include "config/main/frm_main.h"
 #include "controls/virtuallist/win32/virtual_list_win32.h"
+#include "forms/runtime/collate.h"
 #include "forms/win32/win32_host.h"
 #include "integration/integrate/frm_integrate.h"
 #include "listwindow/list/frm_list.h"
@@ -21,6 +22,7 @@
 #include "ports/win32/win32_desktop.h"
 #include "ports/win32/win32_folder_chooser.h"
 #include "ports/win32/win32_keyboard.h"
+#include "ports/win32/win32_list_order.h"
 #include "ports/win32/win32_list_window_ports.h"
 #include "ports/win32/win32_process_launcher.h"
 #include "ports/win32/win32_shell.h"
@@ -92,6 +94,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     forms::win32::Win32Host host;
     host.EndWithLastForm();
     RegisterVirtualListRenderer();
+    // Sorted lists keep the platform list box's order, in the user's locale.
+    const Win32ListOrder listOrder;
+    forms::SetListOrder(&listOrder);
     SetAppTitle("Tamberlist");
     staticlists::SetBeepHook(staticlists::SystemBeep); // a key the name box refuses
     // Last resort: whatever escapes start-up or the message loop is reported, never a silent

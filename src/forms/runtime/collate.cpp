@@ -93,9 +93,27 @@ int CompareLevel(std::string_view a, std::string_view b, Weight weight, bool len
     }
 }
 
+const ListOrder* installed = nullptr;
+
 } // namespace
 
 int CompareListText(std::string_view a, std::string_view b) {
+    return installed ? installed->Compare(a, b) : CompareByTable(a, b);
+}
+
+void SetListOrder(const ListOrder* order) {
+    installed = order;
+}
+
+ScopedListOrder::ScopedListOrder(const ListOrder& order) : saved_(installed) {
+    installed = &order;
+}
+
+ScopedListOrder::~ScopedListOrder() {
+    installed = saved_;
+}
+
+int CompareByTable(std::string_view a, std::string_view b) {
     // First level: base letters; second: accents.
     if (int d = CompareLevel(
             a, b, [](Weights w) { return w.primary; }, true))

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/runtime/forms.h"
+
 namespace tamber::forms {
 namespace {
 
@@ -48,6 +50,40 @@ TEST(Collate, PrefixAndEqualityIgnoreCase) {
     EXPECT_TRUE(StartsWithNoCase("Banana", "bAN"));
     EXPECT_FALSE(StartsWithNoCase("Ban", "bank"));
     EXPECT_TRUE(EqualsNoCase("\xC9t\xE9", "\xE9T\xC9"));
+}
+
+// A locale that puts Å, Ä and Ö after Z, as a Swedish one does.
+struct AfterZ : ListOrder {
+    static std::string Key(std::string_view s) {
+        std::string k;
+        for (char c : s) {
+            const auto u = static_cast<unsigned char>(c) | 0x20;
+            k += u == 0xE5 ? '{' : u == 0xE4 ? '|' : u == 0xF6 ? '}' : static_cast<char>(u);
+        }
+        return k;
+    }
+    int Compare(std::string_view a, std::string_view b) const override {
+        return Key(a).compare(Key(b));
+    }
+};
+
+TEST(Collate, SortedListsKeepTheInstalledOrder) {
+    struct Holder : Form {
+        ListBox lst{*this, "lst"};
+        Holder() : Form("Holder") { lst.SetSorted(true); }
+    } model;
+    AfterZ swedish;
+    {
+        ScopedListOrder scope(swedish);
+        model.lst.SetItems({"\xD6rn", "Oskar", "\xC5sa", "Zulu", "Apa"});
+        model.lst.AddItem("\xC4rlig");
+        model.lst.AddItem("Bo");
+        std::string order;
+        for (int i = 0; i < model.lst.ListCount(); ++i)
+            order += model.lst.List(i) + "|";
+        EXPECT_EQ(order, "Apa|Bo|Oskar|Zulu|\xC5sa|\xC4rlig|\xD6rn|");
+    }
+    EXPECT_LT(CompareListText("\xC5sa", "Zulu"), 0) << "the table is back";
 }
 
 } // namespace

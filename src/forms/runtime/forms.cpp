@@ -341,16 +341,17 @@ void ListControl::AddItem(std::string text, int position) {
     if (position < 0 && sorted_) {
         // The platform's binary search: an equal entry found on the way takes the new one
         // in front of it.
-        int lo = 0, hi = n;
-        while (lo != hi) {
+        // Its bounds are inclusive, which decides where among equal entries a search lands.
+        int lo = 0, hi = n - 1;
+        while (lo <= hi) {
             int mid = (lo + hi) / 2;
             int r = CompareListText(text, items_[mid].text);
             if (r == 0 && EqualsNoCase(text, items_[mid].text)) {
-                lo = hi = mid;
+                lo = mid;
                 break;
             }
             if (r < 0)
-                hi = mid;
+                hi = mid - 1;
             else
                 lo = mid + 1;
         }

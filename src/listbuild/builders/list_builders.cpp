@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/error_report.h"
 #include "common/procedure.h"
 #include "common/vb_error.h"
 #include "forms/runtime/collate.h"
@@ -43,6 +44,17 @@ std::string GroupTableName() {
     return M().DbName + ".gdb";
 }
 
+// Runs a build; ACT! going away in it is said as what it is.
+template <class F> auto Building(F&& build) {
+    try {
+        return build();
+    } catch (const VbError& e) {
+        if (!IsActGone(e.number())) throw;
+        throw VbError(e.number(), "ACT! stopped answering while the list was built (" +
+                                      e.description() + "); the list was not saved.");
+    }
+}
+
 std::unique_ptr<GroupRecordset> OpenGroupTable() {
     return Need(M().GroupConnection).OpenTable(GroupTableName());
 }
@@ -63,9 +75,7 @@ std::vector<std::string> ReadNames(GroupRecordset& rows, BuildProgress& progress
     return names;
 }
 
-} // namespace
-
-std::vector<std::string> AllGroups(BuildProgress progress) {
+std::vector<std::string> AllGroupsOf(BuildProgress& progress) {
     std::vector<std::string> names;
     if (M().UseActDatabase) {
         act::Group& group = Need(M().ActGroup);
@@ -82,7 +92,7 @@ std::vector<std::string> AllGroups(BuildProgress progress) {
     return ReadNames(*rows, progress, true);
 }
 
-std::vector<std::string> Subgroups(const std::string& parent, BuildProgress progress) {
+std::vector<std::string> SubgroupsOf(const std::string& parent, BuildProgress& progress) {
     std::vector<std::string> names;
     if (M().UseActDatabase) {
         // ACT! gives identifiers with one trailing blank; a reference from a value setting
@@ -109,8 +119,8 @@ std::vector<std::string> Subgroups(const std::string& parent, BuildProgress prog
     return ReadNames(*rows, progress, false);
 }
 
-std::vector<std::string> Members(const std::string& group, bool showCompany,
-                                 BuildProgress progress) {
+std::vector<std::string> MembersOf(const std::string& group, bool showCompany,
+                                   BuildProgress& progress) {
     if (!M().UseActDatabase) Create_Database();
     std::vector<std::string> names;
     act::Group& groups = Need(M().ActGroup);
@@ -141,6 +151,21 @@ std::vector<std::string> Members(const std::string& group, bool showCompany,
         progress.channel.RowDone(counter);
     }
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> AllGroups(BuildProgress progress) {
+    return Building([&] { return AllGroupsOf(progress); });
+}
+
+std::vector<std::string> Subgroups(const std::string& parent, BuildProgress progress) {
+    return Building([&] { return SubgroupsOf(parent, progress); });
+}
+
+std::vector<std::string> Members(const std::string& group, bool showCompany,
+                                 BuildProgress progress) {
+    return Building([&] { return MembersOf(group, showCompany, progress); });
 }
 
 std::vector<std::string> StaticItems(const std::string& file, bool blank) {

@@ -55,7 +55,7 @@ bool SaveList(const std::string& file, const std::vector<std::string>& entries,
         return false;
     }
     RemoveInterruptedSaves(file);
-    const bool saved = batch.Commit();
+    const bool saved = batch.Commit("the list was not saved.");
     progress.End();
     return saved;
 }

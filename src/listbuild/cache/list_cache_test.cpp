@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/vb_error.h"
 #include "listbuild/progress/progress_channel.h"
 #include "ports/memory/fake_process_launcher.h"
 #include "ports/memory/memory_list_window_ports.h"
@@ -52,6 +53,31 @@ TEST_F(ListCacheTest, AFailedWriteLeavesTheFileAsItWas) {
     fs.failWrites = 0;
     EXPECT_EQ(Bytes(file), before);
     EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(ListCacheTest, AFailedSaveNamesTheFileAndSaysTheListWasNotSaved) {
+    ASSERT_TRUE(listbuild::SaveList(file, {"kept"}, progress));
+    const std::string before = Bytes(file);
+    const std::string unsaved = file + " could not be written; the list was not saved.'";
+    for (long failure : {err::kDiskFull, err::kPermissionDenied}) {
+        dialogs.shown.clear();
+        fs.failWrites = failure;
+        EXPECT_FALSE(listbuild::SaveList(file, {"lost"}, progress));
+        fs.failWrites = 0;
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_NE(dialogs.shown[0].prompt.find(unsaved), std::string::npos)
+            << dialogs.shown[0].prompt;
+        EXPECT_EQ(dialogs.shown[0].prompt.rfind("Error " + std::to_string(failure) + ": '", 0), 0u);
+    }
+    // A cache file made read-only is not replaced behind the user's back.
+    dialogs.shown.clear();
+    fs.SetReadOnly(file);
+    EXPECT_FALSE(listbuild::SaveList(file, {"lost"}, progress));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].prompt.find("Error 70: 'Permission denied: " + unsaved),
+              std::string::npos)
+        << dialogs.shown[0].prompt;
+    EXPECT_EQ(Bytes(file), before);
 }
 
 TEST_F(ListCacheTest, SaveRemovesWhatAnInterruptedSaveOfTheSameListLeft) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/vb_error.h"
 #include "ports/platform.h"
 #include "ports/process.h"
 #include "ports/settings_store.h"
@@ -50,7 +51,14 @@ void ProgressChannel::End() {
 void ProgressChannel::StartGauge() {
     // Quoted: unquoted, a program folder with a blank ("C:\Program Files\...") would let the
     // platform try "C:\Program.exe" first.
-    processes_.Start("\"" + processes_.ProgramFolder() + "\\gauge.exe\"");
+    const std::string gauge = processes_.ProgramFolder() + "\\gauge.exe";
+    try {
+        processes_.Start("\"" + gauge + "\"");
+    } catch (const VbError& e) {
+        throw VbError(e.number(), e.description() + ": " + gauge +
+                                      " could not be started; the list is built without its "
+                                      "progress window.");
+    }
 }
 
 } // namespace tamber

@@ -36,7 +36,7 @@ class ProgressChannel {
     void End();
 
     // Starts gauge.exe from the folder of the running program, focused, without waiting.
-    // A missing gauge.exe is VbError 53.
+    // A missing gauge.exe is VbError 53, naming it.
     void StartGauge();
 
   private:

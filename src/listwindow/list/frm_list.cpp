@@ -333,6 +333,24 @@ void frmList::Create_dict_w_Static(const std::string& file) {
         // Appends to what the list holds (the load cleared it).
         for (const forms::ListEntry& e : lstSorted.Entries())
             items.push_back(e.text);
+        // A list box holds 32,767 rows: a longer file opens its first entries (the blank
+        // entry comes first), and says so.
+        constexpr std::size_t kRows = 32767;
+        if (items.size() > kRows) {
+            at();
+            const std::size_t over = items.size() - kRows;
+            const std::size_t stored = items.size() - lstSorted.Entries().size() - (blank ? 1 : 0);
+            items.resize(kRows);
+            const std::size_t shown = stored - over;
+            const auto slash = file.find_last_of("\\/");
+            std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
+            name = name.substr(0, name.rfind('.'));
+            AppDialogs().MsgBox("The list " + name + " has " + std::to_string(stored) +
+                                    " items, more than the 32,767 a list can show; only its "
+                                    "first " +
+                                    std::to_string(shown) + " are shown.",
+                                mb::kExclamation, AppTitle());
+        }
         listbuild::FillSorted(lstSorted, std::move(items));
     });
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error_report.h"
 #include "common/scripted_dialogs.h"
 #include "forms/runtime/collate.h"
 #include "forms/runtime/headless.h"
@@ -481,6 +482,37 @@ TEST_F(ListWindowTest, StaticListShowsAndWritesWhatTheSortedListHolds) {
     EXPECT_EQ(Field(), "");
 }
 
+TEST_F(ListWindowTest, AStaticListLongerThanAListCanHoldOpensItsFirstEntries) {
+    std::vector<std::string> items;
+    for (int i = 0; i < 32770; ++i)
+        items.push_back("item " + std::to_string(100000 + i));
+    {
+        IniLib::Batch b("C:\\Data\\Long.lst");
+        for (std::size_t i = 0; i < items.size(); ++i)
+            b.Write("Items", std::to_string(i + 1), items[i]);
+        ASSERT_TRUE(b.Commit());
+    }
+    Set("Type", "3");
+    Set("Reference", std::to_string(kRegion));
+    Set("_If No List Specified", "3|Long|0|0", "50-Values");
+    SetField(kRegion, "North");
+    for (const char* blank : {"0", "1"}) {
+        SCOPED_TRACE(blank);
+        Set("Blank", blank);
+        dialogs.shown.clear();
+        auto f = Open();
+        EXPECT_EQ(f->lstSorted.ListCount(), 32767);
+        EXPECT_EQ(f->lstDynamic.ListCount(), 32767);
+        const int shown = *blank == '1' ? 32766 : 32767;
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].prompt,
+                  "The list Long has 32770 items, more than the 32,767 a list can show; only its "
+                  "first " +
+                      std::to_string(shown) + " are shown.");
+        EXPECT_EQ(f->lstSorted.List(32766), items[static_cast<std::size_t>(shown - 1)]);
+    }
+}
+
 TEST_F(ListWindowTest, RowsADamagedCacheFileLacksWriteNothing) {
     Set("Type", "0");
     files.WriteAll(kAllGroupsCache, "[Items]\r\n1=apple\r\n[Index]\r\nCount=3\r\na=1\r\n");
@@ -720,7 +752,113 @@ TEST_F(RefreshTest, AFailedBuildKeepsTheCacheAndAMissingGaugeDoesNotStopIt) {
     processes.missing.insert("\"" + processes.programFolder + "\\gauge.exe\"");
     f->Refresh_File(2, "G00000000009 ", false, false);
     ASSERT_EQ(dialogs.shown.size(), 1u) << "gauge could not start: said once";
+    EXPECT_NE(dialogs.shown[0].prompt.find(
+                  "'File not found: " + processes.programFolder +
+                  "\\gauge.exe could not be started; the list is built without its progress "
+                  "window.'"),
+              std::string::npos)
+        << dialogs.shown[0].prompt;
     EXPECT_EQ(listfile::ListReader(file).Count(), 300) << "built and saved all the same";
+}
+
+// The platform's order under a Swedish locale: Å, Ä and Ö after Z.
+struct SwedishOrder : ListOrder {
+    static std::string Key(std::string_view s) {
+        std::string k;
+        for (char c : s) {
+            const auto u = static_cast<unsigned char>(c) | 0x20;
+            k += u == 0xE5 ? '{' : u == 0xE4 ? '|' : u == 0xF6 ? '}' : static_cast<char>(u);
+        }
+        return k;
+    }
+    int Compare(std::string_view a, std::string_view b) const override {
+        return Key(a).compare(Key(b));
+    }
+};
+
+TEST_F(RefreshTest, ARefreshSortsAnOlderCacheInTheUsersOrderAndIndexesItAgain) {
+    UseAutomation();
+    act.db().contacts.clear();
+    actdb::Group g{"G00000000009", "Nordic", "", {}};
+    int n = 0;
+    for (const char* last : {"\xC5"
+                             "berg",
+                             "Zorn", "Alm", "\xD6st"}) {
+        char id[16];
+        std::snprintf(id, sizeof id, "C%011d", ++n);
+        act.db().contacts.push_back(Person(id, last, "K", "Co"));
+        g.members.push_back(id);
+    }
+    act.db().groups.push_back(g);
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    ASSERT_EQ(Get_List_Name(2, "G00000000009 ", false), "200001_N");
+    // Saved under a Western order, where Å and Ö sort with A and O.
+    WriteList(file, {"\xC5"
+                     "berg, K",
+                     "Alm, K", "\xD6st, K", "Zorn, K"});
+
+    SwedishOrder swedish;
+    forms::ScopedListOrder scope(swedish);
+    auto f = Loaded();
+    f->Refresh_File(2, "G00000000009 ", false, false);
+    listfile::ListReader list(file);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Entry(1), "Alm, K");
+    EXPECT_EQ(list.Entry(2), "Zorn, K");
+    EXPECT_EQ(list.Entry(3), "\xC5"
+                             "berg, K");
+    EXPECT_EQ(list.Entry(4), "\xD6st, K");
+    EXPECT_EQ(list.RunStartOf('a'), 1);
+    EXPECT_EQ(list.RunStartOf('\xC5'), 3);
+    EXPECT_EQ(list.RunStartOf('\xF6'), 4);
+}
+
+// ACT! ends (or crashes) while a list is built: from then on every call fails.
+TEST_F(RefreshTest, ActGoingAwayDuringABuildIsSaidOnce) {
+    BigGroup(300);
+    const std::string file = "C:\\Data\\Contacts_200001_N.dat";
+    WriteList(file, {"Old entry"});
+    IniLib::WriteKeyValue("Items", "1", "G00000000009 ", M().ListsIniFile);
+    IniLib::WriteKeyValue("Index", "Count", "1", M().ListsIniFile);
+    const std::string before = files.ReadAll(file).value();
+    const VbError gone(-2147023174, "Automation error\r\nThe RPC server is unavailable.");
+    auto goAway = [&] {
+        act.Fail("Members.MoveNext", gone, 120);
+        for (const char* member : {"Members.Data", "Members.isEOF", "Contact.GoTo", "Contact.Data",
+                                   "Group.GoTo", "Group.Data", "View.GetField", "View.SetField"})
+            act.Fail(member, gone, 0);
+    };
+    auto expectOneMessage = [&](const char* procedure) {
+        ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown.back().prompt;
+        const std::string& text = dialogs.shown[0].prompt;
+        EXPECT_EQ(text.rfind("Error -2147023174: 'ACT! stopped answering while the list was "
+                             "built (Automation error\r\nThe RPC server is unavailable.); the "
+                             "list was not saved.'\r\nin frmList: Sub " +
+                                 std::string(procedure),
+                             0),
+                  0u)
+            << text;
+    };
+
+    auto f = Loaded();
+    act.ClearFailures();
+    dialogs.shown.clear();
+    goAway();
+    f->Refresh_File(2, "G00000000009 ", false, false);
+    expectOneMessage("Create_dict_w_Members");
+    EXPECT_EQ(files.ReadAll(file).value(), before);
+    EXPECT_EQ(Setting("Step"), "End");
+    f->Unload();
+
+    // A list built at each opening: the build, the current value and the window's end all
+    // meet the same ACT!.
+    act.ClearFailures();
+    ResetReportedFailures();
+    dialogs.shown.clear();
+    goAway();
+    f = Loaded();
+    f->Show();
+    expectOneMessage("Create_dict_w_Members");
 }
 
 // A run-time error after the build, reported by Refresh_File itself.
@@ -756,6 +894,7 @@ TEST_F(RefreshErrorTest, FromTheSettingsWindowActFailingAfterTheBuild) {
         auto f = Loaded();
         dialogs.shown.clear();
         act.ClearFailures();
+        ResetReportedFailures(); // each pass is a program of its own, with its ACT!
         // The build goes to the group once; the question's title comes next.
         act.Fail(member, VbError(462, "The remote server machine does not exist"),
                  std::string(member) == "Group.GoTo" ? 1 : 0);

@@ -51,6 +51,14 @@ TEST_P(FileSystemContract, WriteIntoMissingFolderFailsWithPathNotFound) {
     EXPECT_FALSE(fs().Exists(At("nofolder\\f.ini")));
 }
 
+TEST_P(FileSystemContract, AReadOnlyFileIsNotReplaced) {
+    fs().WriteAll(At("r.dat"), "kept");
+    fx->MakeReadOnly(At("r.dat"));
+    EXPECT_EQ(ErrorOf([&] { fs().WriteAll(At("r.dat"), "lost"); }), err::kPermissionDenied);
+    EXPECT_EQ(fs().ReadAll(At("r.dat")), "kept");
+    EXPECT_EQ(fs().ListFiles(fx->root, "*"), std::vector<std::string>{"r.dat"});
+}
+
 TEST_P(FileSystemContract, StampFollowsRewrites) {
     fs().WriteAll(At("s.ini"), "one");
     FileStamp a = fs().Stamp(At("s.ini"));

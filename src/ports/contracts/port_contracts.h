@@ -16,6 +16,8 @@ namespace tamber {
 struct FileSystemFixture {
     virtual ~FileSystemFixture() = default;
     virtual FileSystem& Files() = 0;
+    // Marks an existing file read-only, as a user or a copy from a CD does.
+    virtual void MakeReadOnly(const std::string& path) = 0;
     std::string root;
     bool threadSafe = true; // may be used from several threads at once
 };

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,6 +19,7 @@ struct MemoryFiles : FileSystemFixture {
         threadSafe = false;
     }
     FileSystem& Files() override { return files; }
+    void MakeReadOnly(const std::string& path) override { files.SetReadOnly(path); }
 };
 
 struct HostFiles : FileSystemFixture {
@@ -30,6 +32,15 @@ struct HostFiles : FileSystemFixture {
     }
     ~HostFiles() override { std::filesystem::remove_all(dir); }
     FileSystem& Files() override { return files; }
+    void MakeReadOnly(const std::string& path) override {
+        std::string host = path;
+        std::replace(host.begin(), host.end(), '\\', '/');
+        std::filesystem::permissions(host,
+                                     std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove);
+    }
 };
 
 INSTANTIATE_TEST_SUITE_P(

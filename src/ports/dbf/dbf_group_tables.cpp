@@ -91,6 +91,11 @@ class DbfConnection : public GroupTableConnection {
         std::optional<std::string> bytes = files_.ReadAll(path);
         if (!bytes) throw VbError(err::kFileNotFound, "File not found: " + path);
         DbfTable table = DbfTable::Parse(std::move(*bytes), path);
+        // Part of the groups would pass for all of them.
+        if (const std::size_t missing = table.MissingRecords())
+            throw VbError(ado::kProviderError,
+                          "'" + path + "' is cut short: " + std::to_string(missing) +
+                              " of the records its header counts are missing.");
         for (const char* column : {gdb::kParentId, gdb::kName}) {
             const auto c = table.FindColumn(column);
             if (!c || table.Columns()[*c].type != 'C')

@@ -115,12 +115,14 @@ DbfTable DbfTable::Parse(std::string bytes, std::string_view label) {
     // only complete records are read.
     const std::size_t inFile = (b.size() - headerLength) / recordLength;
     const std::size_t count = std::min<std::size_t>(headerCount, inFile);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t record = headerLength + i * recordLength;
+    std::size_t read = 0;
+    for (; read < count; ++read) {
+        const std::size_t record = headerLength + read * recordLength;
         const unsigned flag = Byte(b, record);
         if (flag == kEndOfFile) break;
         if (flag != kDeleted) table.rows_.push_back(record);
     }
+    table.missing_ = headerCount - read;
     table.bytes_ = std::move(bytes);
     return table;
 }

@@ -27,6 +27,9 @@ class DbfTable {
 
     const std::vector<DbfColumn>& Columns() const { return columns_; }
     std::size_t RowCount() const { return rows_.size(); }
+    // Records the header counts that the file does not hold (cut short, or an end-of-file
+    // flag before the last of them); 0 for a whole table.
+    std::size_t MissingRecords() const { return missing_; }
 
     // Index of the column of that name (ASCII case ignored), or nullopt.
     std::optional<std::size_t> FindColumn(std::string_view name) const;
@@ -40,6 +43,7 @@ class DbfTable {
     std::string bytes_;
     std::vector<DbfColumn> columns_;
     std::vector<std::size_t> rows_; // offset of each live record in bytes_
+    std::size_t missing_ = 0;
 };
 
 // Drops trailing blanks and NULs, the padding of character columns.

@@ -80,6 +80,29 @@ TEST_F(GroupTableTest, OpenRefusesWhatCannotBeRead) {
     EXPECT_EQ(connection->ErrorsCount(), 0);
 }
 
+// A table cut short (a copy that stopped, a disk that filled) would give part of the groups
+// without a word; it is refused, so that start-up reads the groups through ACT! instead.
+TEST_F(GroupTableTest, ATableShorterThanItsHeaderIsRefused) {
+    std::string whole =
+        WriteGroupTable({{"G1", "", "One"}, {"G2", "", "Two"}, {"G3", "", "Three"}});
+    std::string cut = whole.substr(0, whole.size() - 2); // end flag and a byte of the last row
+    Put("Cut.gdb", cut);
+    EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "Cut.gdb"); }),
+              ado::kProviderError);
+
+    std::string early = whole;
+    const std::size_t recordLength =
+        static_cast<unsigned char>(whole[10]) | static_cast<unsigned char>(whole[11]) << 8;
+    early[early.size() - 1 - recordLength] = 0x1A; // an end flag where the third row starts
+    Put("Early.gdb", early);
+    EXPECT_EQ(ErrorNumber([&] { tables->Open(kConnect, "C:\\ACT", "Early.gdb"); }),
+              ado::kProviderError);
+
+    auto connection = tables->Open(kConnect, "C:\\ACT", "Sales.gdb");
+    Put("Sales.gdb", cut);
+    EXPECT_EQ(ErrorNumber([&] { connection->OpenTable("Sales.gdb"); }), ado::kProviderError);
+}
+
 TEST_F(GroupTableTest, WalksEveryRowInFileOrder) {
     auto rs = Table();
     EXPECT_EQ(rs->RecordCount(), 7);

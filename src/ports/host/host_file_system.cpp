@@ -132,6 +132,11 @@ void HostFileSystem::WriteAll(const std::string& path, std::string_view bytes) {
     fs::path folder = p.parent_path().empty() ? fs::path(".") : p.parent_path();
     if (!fs::is_directory(folder, ec))
         Fail(std::errc::no_such_file_or_directory, err::kPathNotFound);
+    // The rename would replace a read-only file (and root may write any file).
+    const fs::file_status status = fs::status(p, ec);
+    if (!ec && fs::is_regular_file(status) &&
+        (status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        Fail(std::errc::permission_denied, err::kPermissionDenied);
     // A name no other writer (thread or process) picks at the same moment; one that is taken
     // all the same is refused by the exclusive create, and the next is tried.
     static std::atomic<unsigned> counter{std::random_device{}()};

@@ -67,11 +67,17 @@ void MemoryFileSystem::WriteAll(const std::string& path, std::string_view bytes)
     if (!folders_.count(Parent(key))) Fail(err::kPathNotFound);
     if (folders_.count(key)) Fail(err::kPermissionDenied);
     if (failWrites) Fail(failWrites);
+    if (auto it = files_.find(key); it != files_.end() && it->second.readOnly)
+        Fail(err::kPermissionDenied);
     File& f = files_[key];
     if (f.name.empty()) f.name = path.substr(path.find_last_of("\\/") + 1);
     f.bytes.assign(bytes);
     f.lastWrite = ++clock_;
     ++writes;
+}
+
+void MemoryFileSystem::SetReadOnly(const std::string& path, bool readOnly) {
+    if (File* f = Find(path)) f->readOnly = readOnly;
 }
 
 FileStamp MemoryFileSystem::Stamp(const std::string& path) {

@@ -38,6 +38,8 @@ class MemoryFileSystem : public FileSystem {
     long failWrites = 0;
     // Count of successful WriteAll calls (tests check that a batch writes once).
     int writes = 0;
+    // Marks an existing file read-only (or writable again).
+    void SetReadOnly(const std::string& path, bool readOnly = true);
     // Sets a file's time without touching its bytes (simulates a coarse clock).
     void SetLastWrite(const std::string& path, std::uint64_t time);
 
@@ -46,6 +48,7 @@ class MemoryFileSystem : public FileSystem {
         std::string name; // as first written
         std::string bytes;
         std::uint64_t lastWrite = 0;
+        bool readOnly = false;
     };
     static std::string Key(const std::string& path);
     static std::string Parent(const std::string& key);

@@ -104,6 +104,11 @@ std::string WriterId() {
 } // namespace
 
 void Win32FileSystem::WriteAll(const std::string& path, std::string_view bytes) {
+    // Replacing the file by a rename would pass over its read-only attribute.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        Fail(ERROR_ACCESS_DENIED);
     static const std::string writer = WriterId();
     static LONG counter = 0;
     // CREATE_NEW refuses a name that is taken all the same, whoever took it: the next is tried.

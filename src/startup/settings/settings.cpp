@@ -31,9 +31,18 @@ void Init_Settings_Location() {
             EndProgram();
         }
         at();
-        M().SettingsDir = Sys().settings->GetSetting("Tamberlist", "Settings", "SettingsLocation",
-                                                     program + "\\Data") +
-                          "\\";
+        const std::string folder = Sys().settings->GetSetting(
+            "Tamberlist", "Settings", "SettingsLocation", program + "\\Data");
+        M().SettingsDir = folder + "\\";
+        // A configured folder that is not there: every read would find nothing and every save
+        // fail, one message at a time.
+        if (!folder.empty() && folder != program + "\\Data" && !Sys().files->IsFolder(folder))
+            AppDialogs().MsgBox("The settings folder " + folder +
+                                    " does not exist (a network drive that is not connected, or "
+                                    "a folder that was moved).\r\nLists and settings cannot be "
+                                    "read or saved until it is back, or until another folder is "
+                                    "chosen in the settings window.",
+                                mb::kExclamation, AppTitle());
         M().IniFile = M().SettingsDir + M().DbName + ".ini";
         M().ListsIniFile = M().SettingsDir + M().DbName + "_lists.ini";
     });

@@ -36,6 +36,24 @@ TEST_F(SettingsLocation, ConfiguredFolderIsUsedUncheckedAndUncreated) {
     EXPECT_FALSE(files.Exists("D:\\Shared\\Lists"));
 }
 
+TEST_F(SettingsLocation, AConfiguredFolderThatDoesNotExistIsSaidAndStillUsed) {
+    files.MakeFolders("C:\\Program Files\\Tamberlist\\Data");
+    settings.SaveSetting("Tamberlist", "Settings", "SettingsLocation", "D:\\Shared\\Lists");
+    Init_Settings_Location();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt,
+              "The settings folder D:\\Shared\\Lists does not exist (a network drive that is not "
+              "connected, or a folder that was moved).\r\nLists and settings cannot be read or "
+              "saved until it is back, or until another folder is chosen in the settings window.");
+    EXPECT_EQ(dialogs.shown[0].style, mb::kExclamation);
+    EXPECT_EQ(M().IniFile, "D:\\Shared\\Lists\\Sales.ini") << "a drive that comes back is used";
+
+    dialogs.shown.clear();
+    files.MakeFolders("D:\\Shared\\Lists");
+    Init_Settings_Location();
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(SettingsLocation, MissingProgramDataFolderEndsTheProgramEvenWithAnotherLocation) {
     files.MakeFolders("D:\\Shared\\Lists");
     settings.SaveSetting("Tamberlist", "Settings", "SettingsLocation", "D:\\Shared\\Lists");

@@ -203,13 +203,21 @@ TEST_F(StartupTest, AdoSettingChoosesTheDataAccess) {
 }
 
 TEST_F(StartupTest, UnreadableGroupTableFallsBackToTheAutomationObjects) {
-    files.Remove("C:\\ACT\\Contacts.gdb");
-    settings.SaveSetting("Tamberlist", "Settings", "Ado", "1");
-    EXPECT_EQ(Run(), frmStartup::Outcome::ShowMainWindow);
-    EXPECT_TRUE(M().AdoUnavailable);
-    EXPECT_TRUE(M().UseActDatabase);
-    EXPECT_TRUE(M().ActDatabase);
-    EXPECT_TRUE(dialogs.shown.empty()) << "the fallback is silent";
+    const std::string whole = files.ReadAll("C:\\ACT\\Contacts.gdb").value();
+    // Missing, or cut short (its last record gone): part of the groups must not pass for all.
+    for (bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "cut short" : "missing");
+        if (cut)
+            files.WriteAll("C:\\ACT\\Contacts.gdb", whole.substr(0, whole.size() - 2));
+        else
+            files.Remove("C:\\ACT\\Contacts.gdb");
+        settings.SaveSetting("Tamberlist", "Settings", "Ado", "1");
+        EXPECT_EQ(Run(), frmStartup::Outcome::ShowMainWindow);
+        EXPECT_TRUE(M().AdoUnavailable);
+        EXPECT_TRUE(M().UseActDatabase);
+        EXPECT_TRUE(M().ActDatabase);
+        EXPECT_TRUE(dialogs.shown.empty()) << "the fallback is silent";
+    }
 }
 
 class StartupWithoutDataFolderTest : public StartupTest {

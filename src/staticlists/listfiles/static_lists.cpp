@@ -202,7 +202,7 @@ bool SaveList(const std::string& file, std::string_view text) {
     listfile::BatchWriter out(batch);
     out.DeleteSection(listfile::kItems);
     listfile::StageSortedEntries(out, items);
-    return batch.Commit();
+    return batch.Commit("the list was not saved.");
 }
 
 void RenameList(const std::string& oldName, const std::string& newName) {

@@ -31,12 +31,16 @@ struct Win32Files : FileSystemFixture {
                         RemoveDirectoryA(p.c_str());
                     }
                 } else {
+                    SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
                     DeleteFileA(p.c_str());
                 }
             } while (FindNextFileA(h, &f));
             FindClose(h);
         }
         RemoveDirectoryA(root.c_str());
+    }
+    void MakeReadOnly(const std::string& path) override {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     }
     FileSystem& Files() override { return tamber::Win32Files(); }
 };
