@@ -13,10 +13,16 @@ void ClickAt(HWND hwnd, int x, int y) {
     POINT pt{x, y};
     ClientToScreen(hwnd, &pt);
     SetCursorPos(pt.x, pt.y);
+    // Each event carries the point: Wine's virtual desktop, where the screenshot suites run,
+    // drops a press whose place it has to guess.
     INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(2, in, sizeof(INPUT));
 }
 
