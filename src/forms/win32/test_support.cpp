@@ -58,6 +58,13 @@ COLORREF PixelAt(HWND hwnd, int x, int y) {
 }
 
 std::string SaveScreenshot(HWND hwnd, const std::string& name) {
+    // A window just shown may not have painted all its controls yet: paint it whole first (a
+    // window of another program paints in its own time, hence the pause).
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId()) Sleep(300);
     RECT r;
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;

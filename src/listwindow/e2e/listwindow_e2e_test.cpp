@@ -94,10 +94,15 @@ void RightClickAt(HWND hwnd, int x, int y) {
     POINT p{x, y};
     ClientToScreen(hwnd, &p);
     SetCursorPos(p.x, p.y);
+    // Each event carries the point: the virtual desktop drops a press whose place it guesses.
     INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in[0], sizeof(INPUT));
     Sleep(100);
     SendInput(1, &in[1], sizeof(INPUT));
