@@ -115,10 +115,14 @@ void Choose(HWND combo, const std::string& entry) {
                                               reinterpret_cast<LPARAM>(entry.c_str())));
     ASSERT_GE(index, 0) << "no entry " << entry;
     ui::ClickWindow(combo);
-    Sleep(400);
     DropList d{0};
     GetWindowThreadProcessId(combo, &d.pid);
-    EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+    WaitFor(
+        [&] {
+            EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+            return d.found != nullptr;
+        },
+        5000);
     ASSERT_NE(d.found, nullptr) << "the list did not drop down";
     SendMessageA(d.found, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     Sleep(100);
@@ -162,9 +166,9 @@ void ClickCell(HWND list, int row, int column) {
     RECT t;
     GetWindowRect(list, &t);
     for (int i = 0; i < 20 && SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > row; ++i) {
-        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
-                  (t.top + t.bottom) / 2);
-        SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
+        const LONG x = (t.left + t.right) / 2, y = (t.top + t.bottom) / 2;
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+        SendMouse(MOUSEEVENTF_WHEEL | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, WHEEL_DELTA);
         Sleep(150);
     }
     RECT r = CellRect(list, row, column);
@@ -479,19 +483,24 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     HWND form = OpenConfiguration(kTerritory);
     ASSERT_NE(form, nullptr);
     Choose(Combos(form)[1], "Depends on a REFERENCE FIELD value");
-    Sleep(300);
+    ASSERT_TRUE(WaitFor([&] { return Combos(form).size() >= 3; }));
     Choose(Combos(form)[2], "City"); // more values than the table shows
-    Sleep(900);
-    HWND table = Table(form);
+    HWND table = nullptr;
+    WaitFor([&] {
+        table = Table(form);
+        return table && SendMessageA(table, LVM_GETITEMCOUNT, 0, 0) > 0;
+    });
     ASSERT_NE(table, nullptr);
+    Sleep(900); // the taller window
 
     HWND editor = EditCell(form, 1, 1);
     ASSERT_NE(editor, nullptr);
     RECT t;
     GetWindowRect(table, &t);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
-              (t.top + t.bottom) / 2);
-    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
+    const LONG mx = (t.left + t.right) / 2, my = (t.top + t.bottom) / 2;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, mx, my);
+    SendMouse(MOUSEEVENTF_WHEEL | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, mx, my,
+              static_cast<DWORD>(-WHEEL_DELTA));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 3000))
         << "the editor stayed after a vertical scroll";
 
