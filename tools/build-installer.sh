@@ -51,6 +51,11 @@ size=$(du -k --apparent-size -c "$stage"/* | tail -1 | cut -f 1)
 attrs=$(msiinfo export "$out" Component | awk -F'\t' '$1 == "DataFolder" {print $4}')
 [ -n "$attrs" ] || { echo "build-installer: no DataFolder component in $out" >&2; exit 1; }
 msibuild "$out" -q "UPDATE \`Component\` SET \`Attributes\` = $(( attrs | 16 )) WHERE \`Component\` = 'DataFolder'"
+# The uninstall entry as Wine writes it gets its size and loses its removing ModifyPath: the
+# component that mends it installs only under Wine, and its values are written after Wine's
+# RegisterProduct (6100) has written the entry (see tamber.wxs).
+msibuild "$out" -q "UPDATE \`Component\` SET \`Condition\` = '%WINECONFIGDIR' WHERE \`Component\` = 'WineUninstallEntry'"
+msibuild "$out" -q "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6500 WHERE \`Action\` = 'WriteRegistryValues'"
 # wixl has no user interface: a double-click installs without a word. Once installed with the
 # full interface (a double-click, not msiexec /qn), the program folder opens with the programs
 # and the manual, so the user sees where Tamberlist went. Type 34 + 192: a program named by its

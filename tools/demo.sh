@@ -83,13 +83,25 @@ prepare_settings() { # [tour]
   tools/wine-run reg add "$key" /v Ado /d 1 /f >/dev/null 2>&1
 }
 
-# Each shot is a step of the tour: it fails the tour when the screen shows an error box.
+# Each shot is a step of the tour: it fails the tour when the screen shows an error box. A shot
+# shows the window it is about, whole with its title bar and frame as Wine's virtual desktop
+# draws them, cropped to that window's rectangle (the desktop fills the X screen from 0,0).
 current_part="" steps=() shots=0
 part() { current_part=$1; steps+=("$1"); }
-shot() {
+act_window='ACT! - C:\ACT\Contacts.dbf'
+shot() { # name [delay] [caption of the window shown, default ACT!'s]
   sleep "${2:-1}"
-  import -window root "artifacts/demo-$1.png"
-  local boxes
+  local screen=artifacts/demo-screen.png rect boxes
+  import -window root "$screen"
+  rect=($(tools/wine-run build/win64/tools/uictl/uictl.exe /timeout 5 rect "${3:-$act_window}" | tr -d '\r' || true))
+  if [ ${#rect[@]} = 4 ]; then
+    convert "$screen" -crop "${rect[2]}x${rect[3]}+${rect[0]}+${rect[1]}" +repage -strip \
+      "artifacts/demo-$1.png"
+  else
+    echo "tour: step $1: no window '${3:-$act_window}', the whole screen kept" >&2
+    convert "$screen" -strip "artifacts/demo-$1.png"
+  fi
+  rm -f "$screen"
   if ! boxes=$(tools/wine-run build/win64/tools/uictl/uictl.exe errors | tr -d '\r'); then
     echo "tour: step $1 ($current_part) shows an error box: $boxes" >&2
     return 1
@@ -124,15 +136,15 @@ tour() {
   shot 01-act-without-the-add-on 1
   tools/wine-run "${desktop[@]}" "$bin/tamber.exe" &
   ui wait "$settings"
-  shot 02-configuration-window-first-start
+  shot 02-configuration-window-first-start 1 "$settings"
   ui key "$settings" '{alt+o}' i
   ui wait 'Integrate with ACT!'
-  shot 03-integration-window
+  shot 03-integration-window 1 'Integrate with ACT!'
   ui key 'Integrate with ACT!' '{space}'
-  shot 04-integration-contacts-toolbar-ticked
+  shot 04-integration-contacts-toolbar-ticked 1 'Integrate with ACT!'
   ui key 'Integrate with ACT!' '{enter}'
   sleep 1
-  shot 05-integration-restart-question 0
+  shot 05-integration-restart-question 0 Tamberlist
   ui key Tamberlist '{alt+y}'
   ui gone "$settings"
   sleep 3 # the add-on ends once ACT! has its database again
@@ -146,7 +158,7 @@ tour() {
   ui wait "$settings"
   ui pick "$settings" '#1' 'List of the Subgroups of one GROUP'
   ui pick "$settings" '#2' 'Prospects'
-  shot 07-department-configured
+  shot 07-department-configured 1 "$settings"
   ui click "$settings" Button '&OK'
   ui gone "$settings"
   open_list 40
@@ -170,7 +182,7 @@ tour() {
     ui cell "$settings" "${row%%:*}" 2
     ui pickcell "$settings" "${row#*:}"
   done
-  shot 11-territory-per-region-table
+  shot 11-territory-per-region-table 1 "$settings"
   ui click "$settings" Button '&OK'
   ui gone "$settings"
   # Record 4 lies in the North, record 5 in the South: each gets its region's territories.
@@ -203,11 +215,11 @@ tour() {
   ui key 'Static Lists' '{home}' N
   ui click 'Static Lists' RichEdit20A '#0'
   ui key 'Static Lists' '{ctrl+end}' Caithness '{enter}'
-  shot 17-static-list-edited
+  shot 17-static-list-edited 1 'Static Lists'
   # Closing asks whether to keep the changes: Yes saves the list.
   ui click 'Static Lists' Button '&Close'
   ui wait Tamberlist
-  shot 18-static-list-save-question 0.5
+  shot 18-static-list-save-question 0.5 Tamberlist
   ui key Tamberlist '{alt+y}'
   ui /timeout 3 gone 'Static Lists' || ui click 'Static Lists' Button '&Close'
   ui gone 'Static Lists'
@@ -294,8 +306,13 @@ if ! xvfb-run -a -s "-screen 0 1024x768x24" "$self" --tour; then
 fi
 echo "== screenshots:"
 ls -1 artifacts/demo-*.png
+# The README shows three of the tour's steps.
+cp artifacts/demo-11-territory-per-region-table.png docs/images/reference-table.png
+cp artifacts/demo-13-territory-north-typed-o.png docs/images/list-open.png
+cp artifacts/demo-25b-members-refresh-gauge.png docs/images/gauge.png
+echo "README images: docs/images/{reference-table,list-open,gauge}.png"
 # The whole tour on one page, each shot labelled with its step.
-montage -label '%t' -font DejaVu-Sans -pointsize 14 -geometry 400x300+6+6 -tile 4x \
+montage -label '%t' -font DejaVu-Sans -pointsize 14 -geometry '400x300>+6+6' -tile 4x \
   $(ls artifacts/demo-*.png | grep -v demo-tour) artifacts/demo-tour.png
 echo "contact sheet: artifacts/demo-tour.png"
 echo "== automation journal: $TAMBER_WINEPREFIX/drive_c/ACT/journal.txt"

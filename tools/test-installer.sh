@@ -48,6 +48,11 @@ uninstall_entries() { # registry keys of installed Tamberlist products (Wine kee
   done
 }
 uninstall_entry() { uninstall_entries | head -1; }
+uninstall_keys() {
+  for key in HKLM\\Software HKLM\\Software\\Wow6432Node HKCU\\Software; do
+    win reg query "$key\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+  done
+}
 entry_value() { win reg query "$(uninstall_entry)" /v "$1" | awk -v v="$1" '$1 == v {$1 = $2 = ""; sub(/^ +/, ""); print}'; }
 
 # The installed tamber.exe, registered with the stand-in ACT! as the integration window does it,
@@ -111,8 +116,16 @@ check "uninstall entry gives the support address" \
 check "uninstall entry gives the program folder" \
   test "$(entry_value InstallLocation)" = "$local_appdata\\Programs\\Tamberlist\\"
 size=$(msiinfo export "$new" Property | tr -d '\r' | awk -F'\t' '$1 == "ARPSIZE" {print $2}')
-# Wine writes the package's size as Size and leaves EstimatedSize at 0 (Windows computes it).
+# Wine writes the package's size as Size and EstimatedSize 0 (Windows computes it); the package
+# writes EstimatedSize itself under Wine, which Programs and Features shows.
 check "uninstall entry gives the size, $size KB" test "$(entry_value Size)" = "$size"
+estimated=$(entry_value EstimatedSize)
+check "uninstall entry's EstimatedSize is $size KB (it has $estimated)" \
+  test "$((${estimated:-0}))" = "$size"
+# Change is not offered, and the command behind it, if any, must not remove the program.
+modify=$(entry_value ModifyPath)
+check "uninstall entry offers no Change, and its ModifyPath ('$modify') does not remove" \
+  test "$(entry_value NoModify)" = 0x1 -a "${modify#*/[Xx]}" = "$modify"
 check "Start-menu shortcut to the manual" test -f "$menu/Tamberlist User Manual.lnk"
 
 echo "-- the installed add-on opens a configured list from the stand-in ACT!'s toolbar"
@@ -125,6 +138,9 @@ for f in "${files[@]}"; do [ ! -e "$program/$f" ] || gone=no; done
 check "programs, icons and manual removed" test $gone = yes
 check "Start-menu shortcut removed" test ! -e "$menu/Tamberlist User Manual.lnk"
 check "uninstall entry removed" test -z "$(uninstall_entry)"
+product=$(msiinfo export "$new" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" {print $2}')
+check "nothing left under the product's uninstall key" \
+  test -z "$(uninstall_keys | grep -F "$product")"
 check "Data and its files left in place" \
   test "$(cat "$data/Contacts.ini" "$data/Clients.lst" 2>/dev/null | md5sum)" = "$before"
 

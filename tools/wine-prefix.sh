@@ -25,4 +25,20 @@ fonts=$WINEPREFIX/drive_c/windows/Fonts
 if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
   cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
+# The suites whose screenshots the manual and the README show run in Wine's virtual desktop, as
+# the demo does: Wine draws the title bars and frames there, which Xvfb without a window manager
+# never shows. Their child processes (the programs, gauge, the stand-in) inherit that desktop.
+# The other suites keep the plain X11 driver.
+shot_suites=(ado_wine_test config_e2e_test gauge_wine_test integrate_wine_test listwindow_e2e_test
+  message_win32_test staticlists_editor_wine_test startup_e2e_test)
+reg=$(mktemp --suffix=.reg)
+{
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Tamberlist"="1024x768"\r\n'
+  for suite in "${shot_suites[@]}"; do
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s.exe\\Explorer]\r\n"Desktop"="Tamberlist"\r\n' "$suite"
+  done
+} >"$reg"
+/usr/lib/wine/wine64 regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -w || true
+rm -f "$reg"
 echo "$WINEPREFIX"

@@ -21,6 +21,10 @@ std::string Quote(const std::string& s) {
 }
 
 ProgramRun RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+    // In Wine's virtual desktop the first process to ask for the desktop window starts the
+    // desktop's explorer.exe; were that the child below, explorer would keep the pipe open and
+    // the read would never end.
+    GetDesktopWindow();
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
     CreatePipe(&readEnd, &writeEnd, &sa, 0);

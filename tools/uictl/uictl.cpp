@@ -13,6 +13,8 @@
 //   uictl key <caption> <keys...>                     brings the window forward, types keys:
 //                                                     text, or {enter} {tab} {space} {down}
 //                                                     {end} {esc} {alt+x} {ctrl+end}
+//   uictl rect <caption>                              prints the window's rectangle on the
+//                                                     desktop: left top width height
 //   uictl errors                                      prints each error box showing (exit 1)
 // Exit code 0 done, 1 not found or failed, 2 usage.
 #include <windows.h>
@@ -283,8 +285,9 @@ bool IsErrorBox(HWND w, std::string& text) {
 }
 
 int Usage() {
-    fprintf(stderr,
-            "usage: uictl [/timeout s] wait|gone|click|press|pick|cell|pickcell|key|errors ...\n");
+    fprintf(
+        stderr,
+        "usage: uictl [/timeout s] wait|gone|rect|click|press|pick|cell|pickcell|key|errors ...\n");
     return 2;
 }
 
@@ -342,6 +345,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (command == "wait") return 0;
+    if (command == "rect") {
+        RECT r;
+        GetWindowRect(form, &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
     if (command == "click" && a.size() == 4) {
         HWND w = AwaitControl(form, a[2], a[3]);
         if (!w) return fprintf(stderr, "no %s %s\n", a[2].c_str(), a[3].c_str()), 1;

@@ -33,7 +33,6 @@ const std::string kStandinSettings = std::string(kFolder) + "\\actstandin.ini";
 const std::string kSettingsDir = std::string(kFolder) + "\\Data";
 const std::string kIni = kSettingsDir + "\\Contacts.ini";
 const char* const kCaption = "Tamberlist - List Settings";
-const char* const kX11Key = "Software\\Wine\\X11 Driver";
 
 constexpr int kRegion = 50;    // North, South, ... in its drop-down
 constexpr int kTerritory = 51; // a character field without a drop-down of its own
@@ -116,10 +115,14 @@ void Choose(HWND combo, const std::string& entry) {
                                               reinterpret_cast<LPARAM>(entry.c_str())));
     ASSERT_GE(index, 0) << "no entry " << entry;
     ui::ClickWindow(combo);
-    Sleep(400);
     DropList d{0};
     GetWindowThreadProcessId(combo, &d.pid);
-    EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+    WaitFor(
+        [&] {
+            EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+            return d.found != nullptr;
+        },
+        5000);
     ASSERT_NE(d.found, nullptr) << "the list did not drop down";
     SendMessageA(d.found, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     Sleep(100);
@@ -163,16 +166,17 @@ void ClickCell(HWND list, int row, int column) {
     RECT t;
     GetWindowRect(list, &t);
     for (int i = 0; i < 20 && SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > row; ++i) {
-        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
-                  (t.top + t.bottom) / 2);
-        SendMouse(MOUSEEVENTF_WHEEL, 0, 0, WHEEL_DELTA);
+        const LONG x = (t.left + t.right) / 2, y = (t.top + t.bottom) / 2;
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+        SendMouse(MOUSEEVENTF_WHEEL | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, WHEEL_DELTA);
         Sleep(150);
     }
     RECT r = CellRect(list, row, column);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (r.left + r.right) / 2,
-              (r.top + r.bottom) / 2);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    // Each event carries the point: the virtual desktop drops a press whose place it guesses.
+    const LONG x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    SendMouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
     Sleep(400);
 }
 
@@ -220,52 +224,17 @@ std::vector<std::string> Entries(HWND box) {
     return out;
 }
 
-// A screenshot of the window from its menu bar down: the title bar that Wine draws without a
-// window manager lacks the glyphs of its buttons.
-std::string SaveBelowCaption(HWND form, const std::string& name) {
-    const std::string path = ui::SaveScreenshot(form, name);
-    RECT window;
-    GetWindowRect(form, &window);
-    POINT client{0, 0};
-    ClientToScreen(form, &client);
-    const LONG cut = client.y - GetSystemMetrics(SM_CYMENU) - window.top;
-    std::string bmp = Slurp(path);
-    if (path.empty() || cut <= 0 || bmp.size() < 54) return path;
-    BITMAPFILEHEADER fh;
-    BITMAPINFOHEADER ih;
-    memcpy(&fh, bmp.data(), sizeof fh);
-    memcpy(&ih, bmp.data() + sizeof fh, sizeof ih);
-    const LONG stride = ((ih.biWidth * 3 + 3) / 4) * 4;
-    // Rows are stored bottom-up: the top rows are the last ones.
-    ih.biHeight -= cut;
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(stride * ih.biHeight);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-    out.write(reinterpret_cast<const char*>(&ih), sizeof ih);
-    out.write(bmp.data() + fh.bfOffBits, stride * ih.biHeight);
-    return out ? path : "";
-}
-
 class ConfigE2ETest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         CreateDirectoryA(kFolder, nullptr);
         CreateDirectoryA(kSettingsDir.c_str(), nullptr);
         ASSERT_TRUE(PrepareSuite(SAMPLE_DB, kDb, TAMBER_EXE));
-        // No window manager under Xvfb: Wine draws the title bars itself, or screenshots
-        // show what lies under them.
-        HKEY x11;
-        RegCreateKeyExA(HKEY_CURRENT_USER, kX11Key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &x11,
-                        nullptr);
-        RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-        RegCloseKey(x11);
         SetSetting("SettingsLocation", kSettingsDir.c_str());
         SetSetting("Ado", "1");
         std::ofstream(kSettingsDir + "\\Sizes.lst", std::ios::binary)
             << "[Items]\r\n1=Large\r\n2=Small\r\n[Index]\r\nCount=2\r\nl=1\r\ns=2\r\n";
     }
-
-    static void TearDownTestSuite() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kX11Key, "Managed"); }
 
     void SetUp() override {
         DeleteFileA(kIni.c_str());
@@ -352,7 +321,7 @@ TEST_F(ConfigE2ETest, MembersListWithManualRebuild) {
     EXPECT_EQ(ComboText(combos[0]), "Territory");
     EXPECT_EQ(ComboText(combos[1]), "No Quill List");
     Choose(combos[1], "List of the Members of one GROUP");
-    Sleep(700);
+    EXPECT_TRUE(WaitFor([&] { return Combos(form).size() == 3; }, 5000));
     combos = Combos(form);
     ASSERT_EQ(combos.size(), 3u);
     Choose(combos[2], kProspects);
@@ -369,7 +338,7 @@ TEST_F(ConfigE2ETest, MembersListWithManualRebuild) {
     Sleep(300);
     EXPECT_TRUE(
         WaitFor([&] { return SendMessageA(manual, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
-    EXPECT_NE(SaveBelowCaption(form, "config_window_members_list"), "");
+    EXPECT_NE(ui::SaveScreenshot(form, "config_window_members_list"), "");
 
     ui::ClickWindow(ButtonCalled(form, "&OK"));
     // 120 members: the build shows its progress window.
@@ -472,7 +441,7 @@ TEST_F(ConfigE2ETest, TerritoryDependsOnRegion) {
     EXPECT_EQ(CellText(table, 2, 2), group);
     EXPECT_EQ(CellText(table, 1, 3), "N/A");
     EditCell(form, 2, 3);
-    EXPECT_NE(SaveBelowCaption(form, "config_window_reference_table"), "");
+    EXPECT_NE(ui::SaveScreenshot(form, "config_window_reference_table"), "");
 
     ui::ClickWindow(ButtonCalled(form, "&OK"));
     EXPECT_TRUE(Ended());
@@ -514,19 +483,24 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     HWND form = OpenConfiguration(kTerritory);
     ASSERT_NE(form, nullptr);
     Choose(Combos(form)[1], "Depends on a REFERENCE FIELD value");
-    Sleep(300);
+    ASSERT_TRUE(WaitFor([&] { return Combos(form).size() >= 3; }));
     Choose(Combos(form)[2], "City"); // more values than the table shows
-    Sleep(900);
-    HWND table = Table(form);
+    HWND table = nullptr;
+    WaitFor([&] {
+        table = Table(form);
+        return table && SendMessageA(table, LVM_GETITEMCOUNT, 0, 0) > 0;
+    });
     ASSERT_NE(table, nullptr);
+    Sleep(900); // the taller window
 
     HWND editor = EditCell(form, 1, 1);
     ASSERT_NE(editor, nullptr);
     RECT t;
     GetWindowRect(table, &t);
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (t.left + t.right) / 2,
-              (t.top + t.bottom) / 2);
-    SendMouse(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA));
+    const LONG mx = (t.left + t.right) / 2, my = (t.top + t.bottom) / 2;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, mx, my);
+    SendMouse(MOUSEEVENTF_WHEEL | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, mx, my,
+              static_cast<DWORD>(-WHEEL_DELTA));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 3000))
         << "the editor stayed after a vertical scroll";
 
@@ -538,10 +512,10 @@ TEST_F(ConfigE2ETest, EditorHidesOnScrollAndDividerDrag) {
     MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&item), 2);
     const LONG y = (item.top + item.bottom) / 2;
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right, y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right, y);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 15, y);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 30, y);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendMouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, item.right + 30, y);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 3000))
         << "the editor stayed after a divider drag";
 

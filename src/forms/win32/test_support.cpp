@@ -13,10 +13,16 @@ void ClickAt(HWND hwnd, int x, int y) {
     POINT pt{x, y};
     ClientToScreen(hwnd, &pt);
     SetCursorPos(pt.x, pt.y);
+    // Each event carries the point: Wine's virtual desktop, where the screenshot suites run,
+    // drops a press whose place it has to guess.
     INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -52,6 +58,13 @@ COLORREF PixelAt(HWND hwnd, int x, int y) {
 }
 
 std::string SaveScreenshot(HWND hwnd, const std::string& name) {
+    // A window just shown may not have painted all its controls yet: paint it whole first (a
+    // window of another program paints in its own time, hence the pause).
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId()) Sleep(300);
     RECT r;
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;

@@ -19,8 +19,9 @@ using namespace integrate;
 namespace {
 
 // Place of box i (0..5) inside its frame: three per row, two rows; its label beside it. The
-// columns are as wide as their longest label needs (French "Liste des contacts" the widest).
-constexpr long kColumnLeft[3] = {120, 1890, 3810};
+// columns are as wide as their longest label needs (French "Liste des contacts" the widest),
+// with a gap before the next column's box.
+constexpr long kColumnLeft[3] = {120, 1950, 3930};
 constexpr long kLabelWidth[3] = {1470, 1620, 900};
 constexpr long kRowTop[2] = {360, 750};
 constexpr long kBoxWidth = 255, kRowHeight = 255;

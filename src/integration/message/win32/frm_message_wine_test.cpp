@@ -42,8 +42,9 @@ class FrmMessageWine : public ::testing::Test {
     bool Ask(std::function<void(frmMessage&)> user) {
         frmMessage msg(opener.bCancelled);
         opener.bCancelled = false;
-        msg.lblMessage.SetCaption("The list of all groups already exists. It was last updated: "
-                                  "01/02/2026 10:00:00. Do you want to rebuild it?");
+        // The question as the refresh writes it (the manual shows this window).
+        msg.lblMessage.SetCaption("The List of All Groups already exists. It was last updated:\r"
+                                  "Tuesday March 6, 2007 at 9:05\rDo you want to rebuild it?");
         msg.SetCaption("Refresh List");
         g_user = [&] { user(msg); };
         SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
