@@ -65,8 +65,9 @@ std::string SaveScreenshot(HWND hwnd, const std::string& name) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != GetCurrentProcessId()) Sleep(300);
-    RECT r;
-    GetWindowRect(hwnd, &r);
+    // The window may have gone meanwhile (a progress window ending): no rectangle, no shot.
+    RECT r{};
+    if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &r)) return "";
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return "";
     HDC screen = GetDC(nullptr);
@@ -79,6 +80,11 @@ std::string SaveScreenshot(HWND hwnd, const std::string& name) {
     bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp) {
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+        return "";
+    }
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
