@@ -9,7 +9,10 @@
 
 namespace tamber::forms::win32::testing {
 
-void ClickAt(HWND hwnd, int x, int y) {
+namespace {
+// A press and a release at a point of a window's client area, with a pause between them (a
+// right press opens a question whose answer the release must not reach).
+void ButtonAt(HWND hwnd, int x, int y, DWORD down, DWORD up, DWORD pauseMs) {
     POINT pt{x, y};
     ClientToScreen(hwnd, &pt);
     SetCursorPos(pt.x, pt.y);
@@ -21,9 +24,24 @@ void ClickAt(HWND hwnd, int x, int y) {
         i.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
         i.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
     }
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(2, in, sizeof(INPUT));
+    in[0].mi.dwFlags = down | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = up | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    if (pauseMs == 0) {
+        SendInput(2, in, sizeof(INPUT));
+        return;
+    }
+    SendInput(1, &in[0], sizeof(INPUT));
+    Sleep(pauseMs);
+    SendInput(1, &in[1], sizeof(INPUT));
+}
+} // namespace
+
+void ClickAt(HWND hwnd, int x, int y) {
+    ButtonAt(hwnd, x, y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 0);
+}
+
+void RightClickAt(HWND hwnd, int x, int y) {
+    ButtonAt(hwnd, x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 100);
 }
 
 void ClickWindow(HWND hwnd) {

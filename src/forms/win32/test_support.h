@@ -12,6 +12,8 @@ namespace tamber::forms::win32::testing {
 void ClickWindow(HWND hwnd);
 // A left click at a point of a window's client area.
 void ClickAt(HWND hwnd, int x, int y);
+// A right click there, with a pause between press and release.
+void RightClickAt(HWND hwnd, int x, int y);
 // A key pressed and released, with optional modifier keys held (VK_MENU, VK_CONTROL, VK_SHIFT).
 void PressKey(WORD vk, WORD modifier = 0);
 // Types text as key presses (Shift where the keyboard layout needs it); "\n" presses Enter.

@@ -93,24 +93,6 @@ int Selection(HWND list) {
     return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
 }
 
-void RightClickAt(HWND hwnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(hwnd, &p);
-    SetCursorPos(p.x, p.y);
-    // Each event carries the point: the virtual desktop drops a press whose place it guesses.
-    INPUT in[2] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_MOUSE;
-        i.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        i.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in[0], sizeof(INPUT));
-    Sleep(100);
-    SendInput(1, &in[1], sizeof(INPUT));
-}
-
 class ListWindowE2ETest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -246,7 +228,7 @@ TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) 
     HWND w = Open(kCompany);
     ASSERT_NE(w, nullptr);
     HWND lst = ChildOf(w);
-    RightClickAt(lst, 10, 5);
+    ts::RightClickAt(lst, 10, 5);
     HWND box = WaitForDialog(tamberPid);
     ASSERT_NE(box, nullptr);
     PostMessageA(box, WM_COMMAND, IDNO, 0);
@@ -265,7 +247,7 @@ TEST_F(ListWindowE2ETest, RightButtonAsksEscAndClickingAwayCloseWithoutWriting) 
 
     w = Open(kCompany);
     ASSERT_NE(w, nullptr);
-    RightClickAt(ChildOf(w), 10, 5);
+    ts::RightClickAt(ChildOf(w), 10, 5);
     box = WaitForDialog(tamberPid);
     ASSERT_NE(box, nullptr);
     PostMessageA(box, WM_COMMAND, IDYES, 0);
@@ -563,7 +545,7 @@ TEST_F(CacheEntriesE2ETest, EntriesReadBackPreselectAndWriteExactlyAndRefreshLea
     ts::PressKey(VK_OEM_1); // ;
     EXPECT_TRUE(WaitFor([&] { return Selection(lst) == at(";semi"); }, 2000));
     Sleep(GetDoubleClickTime() + 100); // else ";[" is one prefix, which no entry starts with
-    ts::PressKey(VK_OEM_4); // [
+    ts::PressKey(VK_OEM_4);            // [
     EXPECT_TRUE(WaitFor([&] { return Selection(lst) == at("[bracket"); }, 2000));
     ts::PressKey(VK_ESCAPE);
     ASSERT_TRUE(Ended());

@@ -115,19 +115,6 @@ bool WaitSelected(HWND window, DWORD timeoutMs = 2000) {
     return list && WaitFor([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) >= 0; }, timeoutMs);
 }
 
-void RightClickAt(HWND hwnd, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(hwnd, &p);
-    SetCursorPos(p.x, p.y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(1, &in[0], sizeof(INPUT));
-    Sleep(50);
-    SendInput(1, &in[1], sizeof(INPUT));
-}
-
 class SoakTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -268,7 +255,7 @@ TEST_F(SoakTest, PressPickAndPressAgainFiftyTimes) {
             field = field == kCompany ? kUser1 : kCompany;
             ts::ClickWindow(boxes[field]);
         } else {
-            RightClickAt(w, 10, 5);
+            ts::RightClickAt(w, 10, 5);
             Shown box = WaitShown(process, pid, 5000);
             for (int n = 0; n < 100 && box.window && !box.messageBox; ++n, Sleep(20))
                 box = WaitShown(process, pid, 5000);
