@@ -18,3 +18,28 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# A kernel without IA-32 emulation refuses the 32-bit Wine ("Exec format error"). Then the i686
+# programs run under qemu's user-mode i386 emulator, registered through binfmt_misc. Bookworm's
+# qemu 7.2 takes about 50 s to start each 32-bit Wine program (Wine's address-space reservation
+# is slow under it); the backported qemu starts one in under a second.
+i386_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+binfmt=/proc/sys/fs/binfmt_misc
+if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
+  echo "This kernel does not run 32-bit programs: setting up qemu's i386 emulator for them"
+  if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:\(1[0-9]\|[89]\)\.'; then
+    list=/etc/apt/sources.list.d/tamber-bookworm-backports.list
+    [ -f "$list" ] || echo "deb http://deb.debian.org/debian bookworm-backports main" >"$list"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      -t bookworm-backports qemu-user >/dev/null
+  fi
+  [ -f $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt || true
+  [ ! -f $binfmt/qemu-i386 ] || echo -1 >$binfmt/qemu-i386
+  if [ -f $binfmt/register ]; then
+    printf '%s' ":qemu-i386:M::$i386_magic:$i386_mask:/usr/bin/qemu-i386:F" >$binfmt/register || true
+  fi
+  /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+    echo "The i386 emulator could not be set up: the i686 tests will be skipped"
+fi
