@@ -28,12 +28,13 @@ i386_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\
 binfmt=/proc/sys/fs/binfmt_misc
 if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
   echo "This kernel does not run 32-bit programs: setting up qemu's i386 emulator for them"
-  if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:\(1[0-9]\|[89]\)\.'; then
+  qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+  if [[ ! $qemu_version =~ ^1:(1[0-9]|[89])\. ]]; then
     list=/etc/apt/sources.list.d/tamber-bookworm-backports.list
     [ -f "$list" ] || echo "deb http://deb.debian.org/debian bookworm-backports main" >"$list"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      -t bookworm-backports qemu-user >/dev/null
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+      --no-install-recommends -t bookworm-backports qemu-user >/dev/null; } ||
+      echo "Could not install qemu-user from bookworm-backports"
   fi
   [ -f $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt || true
   [ ! -f $binfmt/qemu-i386 ] || echo -1 >$binfmt/qemu-i386
