@@ -12,7 +12,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver64 -w || true
 fi
-if [ -x /usr/lib/wine/wine ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+# Only where 32-bit programs start at all: elsewhere the update cannot fill syswow64, and would
+# run again at every call.
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1 &&
+  [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
   echo "wine-prefix: adding the 32-bit system to $WINEPREFIX" >&2
   rm -f "$WINEPREFIX/.update-timestamp"
   /usr/lib/wine/wine64 wineboot -u >/dev/null 2>&1 || true
