@@ -114,15 +114,20 @@ void Choose(HWND combo, const std::string& entry) {
     int index = static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                               reinterpret_cast<LPARAM>(entry.c_str())));
     ASSERT_GE(index, 0) << "no entry " << entry;
-    ui::ClickWindow(combo);
     DropList d{0};
     GetWindowThreadProcessId(combo, &d.pid);
-    WaitFor(
-        [&] {
-            EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
-            return d.found != nullptr;
-        },
-        5000);
+    // The first click of a fresh Wine session is now and then dropped before the window takes
+    // input; a user clicks again, and so does this (never while the list is down, which would
+    // close it).
+    for (int tries = 0; tries < 3 && !d.found; ++tries) {
+        ui::ClickWindow(combo);
+        WaitFor(
+            [&] {
+                EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
+                return d.found != nullptr;
+            },
+            3000);
+    }
     ASSERT_NE(d.found, nullptr) << "the list did not drop down";
     SendMessageA(d.found, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     Sleep(100);
