@@ -91,32 +91,7 @@ bool Choose(HWND combo, const char* entry) {
     const int index = static_cast<int>(SendMessageA(
         combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry)));
     if (index < 0) return false;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(combo, &pid);
-    HWND dropped = nullptr;
-    for (int tries = 0; tries < 3 && !dropped; ++tries) {
-        ui::ClickWindow(combo);
-        WaitFor(
-            [&] {
-                dropped = nullptr;
-                for (HWND w = FindWindowExA(nullptr, nullptr, "ComboLBox", nullptr); w;
-                     w = FindWindowExA(nullptr, w, "ComboLBox", nullptr)) {
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(w, &owner);
-                    if (owner == pid && IsWindowVisible(w)) dropped = w;
-                }
-                return dropped != nullptr;
-            },
-            1500);
-    }
-    if (!dropped) return false;
-    SendMessageA(dropped, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
-    Sleep(100);
-    const int top = static_cast<int>(SendMessageA(dropped, LB_GETTOPINDEX, 0, 0));
-    const int height = static_cast<int>(SendMessageA(dropped, LB_GETITEMHEIGHT, 0, 0));
-    RECT client;
-    GetClientRect(dropped, &client);
-    ui::ClickAt(dropped, client.right / 2, (index - top) * height + height / 2);
+    if (!ui::PickComboEntry(combo, index)) return false;
     return WaitFor([&] { return SendMessageA(combo, CB_GETCURSEL, 0, 0) == index; }, 3000);
 }
 

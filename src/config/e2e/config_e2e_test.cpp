@@ -92,50 +92,12 @@ std::string ComboEntry(HWND combo, int index) {
     return t;
 }
 
-struct DropList {
-    DWORD pid;
-    HWND found = nullptr;
-};
-BOOL CALLBACK FindDropList(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<DropList*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == d->pid && IsWindowVisible(w) && strcmp(cls, "ComboLBox") == 0) {
-        d->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Opens the combo's list with a click and clicks its entry, as a user picks.
 void Choose(HWND combo, const std::string& entry) {
     int index = static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                               reinterpret_cast<LPARAM>(entry.c_str())));
     ASSERT_GE(index, 0) << "no entry " << entry;
-    DropList d{0};
-    GetWindowThreadProcessId(combo, &d.pid);
-    // The first click of a fresh Wine session is now and then dropped before the window takes
-    // input; a user clicks again, and so does this (never while the list is down, which would
-    // close it).
-    for (int tries = 0; tries < 3 && !d.found; ++tries) {
-        ui::ClickWindow(combo);
-        WaitFor(
-            [&] {
-                EnumWindows(FindDropList, reinterpret_cast<LPARAM>(&d));
-                return d.found != nullptr;
-            },
-            3000);
-    }
-    ASSERT_NE(d.found, nullptr) << "the list did not drop down";
-    SendMessageA(d.found, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
-    Sleep(100);
-    const int top = static_cast<int>(SendMessageA(d.found, LB_GETTOPINDEX, 0, 0));
-    const int height = static_cast<int>(SendMessageA(d.found, LB_GETITEMHEIGHT, 0, 0));
-    RECT client;
-    GetClientRect(d.found, &client);
-    ui::ClickAt(d.found, client.right / 2, (index - top) * height + height / 2);
+    ASSERT_TRUE(ui::PickComboEntry(combo, index)) << "the list did not drop down";
     Sleep(400);
     EXPECT_TRUE(WaitFor([&] { return ComboText(combo) == entry; }, 3000))
         << ComboText(combo) << " instead of " << entry;

@@ -44,6 +44,35 @@ void RightClickAt(HWND hwnd, int x, int y) {
     ButtonAt(hwnd, x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 100);
 }
 
+bool PickComboEntry(HWND combo, int index) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(combo, &pid);
+    auto droppedList = [pid] {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "ComboLBox", nullptr); w;
+             w = FindWindowExA(nullptr, w, "ComboLBox", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w)) return w;
+        }
+        return HWND{};
+    };
+    HWND dropped = nullptr;
+    for (int tries = 0; tries < 3 && !dropped; ++tries) {
+        ClickWindow(combo);
+        for (int waited = 0; waited < 3000 && !(dropped = droppedList()); waited += 20)
+            Sleep(20);
+    }
+    if (!dropped) return false;
+    SendMessageA(dropped, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    Sleep(100);
+    const int top = static_cast<int>(SendMessageA(dropped, LB_GETTOPINDEX, 0, 0));
+    const int height = static_cast<int>(SendMessageA(dropped, LB_GETITEMHEIGHT, 0, 0));
+    RECT client;
+    GetClientRect(dropped, &client);
+    ClickAt(dropped, client.right / 2, (index - top) * height + height / 2);
+    return true;
+}
+
 void ClickWindow(HWND hwnd) {
     RECT r;
     GetClientRect(hwnd, &r);

@@ -14,6 +14,10 @@ void ClickWindow(HWND hwnd);
 void ClickAt(HWND hwnd, int x, int y);
 // A right click there, with a pause between press and release.
 void RightClickAt(HWND hwnd, int x, int y);
+// Drops a combo box's list with a click, as a user does (again, up to three times, where a click
+// was lost; never while the list is down, which would close it) and clicks the entry at index.
+// False when the list did not drop down.
+bool PickComboEntry(HWND combo, int index);
 // A key pressed and released, with optional modifier keys held (VK_MENU, VK_CONTROL, VK_SHIFT).
 void PressKey(WORD vk, WORD modifier = 0);
 // Types text as key presses (Shift where the keyboard layout needs it); "\n" presses Enter.
